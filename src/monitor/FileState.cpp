@@ -1,0 +1,136 @@
+#include "FileState.h"
+
+#include "PathText.h"
+#include "Tuning.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+namespace fray {
+
+bool isGenericDir(std::string_view lowerName) {
+    return std::find(genericDirs.begin(), genericDirs.end(), lowerName) != genericDirs.end();
+}
+
+double staminaValue(const std::vector<Instant>& promptTimes, Instant now) {
+    if (promptTimes.empty()) return 0.5;
+    std::size_t n = 0;
+    for (Instant t : promptTimes)
+        if (secondsBetween(t, now) <= Tuning::velocityWindow) ++n; // future prompts count too
+    double velocity = std::min(static_cast<double>(n) / Tuning::velocityFull, 1.0);
+    double idle = std::max(0.0, secondsBetween(promptTimes.back(), now));
+    double raw = (0.55 + 0.45 * velocity) * std::exp(-idle / Tuning::staminaHalfLife);
+    double stepped = std::round(raw * 50.0) / 50.0; // std::round rounds halves away from zero
+    return std::max(stepped, Tuning::staminaFloor);
+}
+
+std::optional<SessionStatus> FileState::derive(Instant now, double needsActionDelay) {
+    const double idle = secondsBetween(mtime, now);
+    const double age = secondsBetween(created, now);
+    std::optional<SessionStatus> result;
+    if (idle <= Tuning::candidateWindow) {
+        switch (lastKind) {
+        case LineKind::none:
+            if (age < Tuning::startedWindow) result = SessionStatus::started;
+            break;
+        case LineKind::userText:
+        case LineKind::toolResult:
+        case LineKind::assistantThinking:
+            if (!seenAssistant && age < Tuning::startedWindow)
+                result = SessionStatus::started;
+            else if (idle <= Tuning::workingStaleOut)
+                result = SessionStatus::working;
+            else if (idle <= Tuning::completedLinger)
+                result = SessionStatus::completed;
+            break;
+        case LineKind::assistantToolUse:
+            result = idle > needsActionDelay ? SessionStatus::needsAction : SessionStatus::working;
+            break;
+        case LineKind::assistantText:
+        case LineKind::interrupted:
+            if (idle <= Tuning::completedLinger) result = SessionStatus::completed;
+            break;
+        }
+    }
+    if (!result) {
+        lastStatus.reset();
+        return std::nullopt;
+    }
+    if (lastStatus != result) {
+        lastStatus = result;
+        stateSince = now;
+    }
+    return result;
+}
+
+void FileState::notePrompt(Instant at) {
+    if (!promptTimes.empty() && std::abs(secondsBetween(promptTimes.back(), at)) < 3.0) return;
+    promptTimes.push_back(at);
+    std::sort(promptTimes.begin(), promptTimes.end());
+    if (promptTimes.size() > maxPromptTimes)
+        promptTimes.erase(promptTimes.begin(),
+                          promptTimes.begin() + static_cast<std::ptrdiff_t>(promptTimes.size() - maxPromptTimes));
+    if (!bootstrapping) powerUpAt = at;
+}
+
+void FileState::softReset() {
+    size = 0;
+    leftover.clear();
+    leftover.shrink_to_fit();
+    initialized = false;
+    lastKind = LineKind::none;
+    seenAssistant = false;
+    combo = 0;
+    lastPromptText.reset();
+    promptTimes.clear();
+}
+
+namespace {
+
+std::string toLower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+bool hasGitEntry(std::string_view dir) {
+    std::error_code ec;
+    auto st = std::filesystem::symlink_status(std::filesystem::path(PathText::join(dir, ".git")), ec);
+    return !ec && st.type() != std::filesystem::file_type::not_found;
+}
+
+} // namespace
+
+std::string FileState::projectLabel(std::string_view fallbackPath) const {
+    if (!cwd || cwd->empty() || *cwd == "/") {
+        std::string_view dirName = PathText::lastComponent(PathText::parent(fallbackPath));
+        auto first = dirName.find_first_not_of('-');
+        if (first == std::string_view::npos) return {};
+        auto last = dirName.find_last_not_of('-');
+        return std::string(PathText::lastCodePoints(dirName.substr(first, last - first + 1), 28));
+    }
+
+    std::string_view p = *cwd;
+    for (int i = 0; i < 12; ++i) {
+        if (p.empty() || p == "/") break;
+        if (hasGitEntry(p)) {
+            std::string_view name = PathText::lastComponent(p);
+            if (!name.empty()) return std::string(name);
+            break;
+        }
+        p = PathText::parent(p);
+    }
+
+    p = *cwd;
+    for (int i = 0; i < 4; ++i) {
+        std::string_view name = PathText::lastComponent(p);
+        if (name.empty() || name == "/") break;
+        if (!isGenericDir(toLower(name))) return std::string(name);
+        p = PathText::parent(p);
+    }
+    return std::string(PathText::lastComponent(*cwd));
+}
+
+} // namespace fray

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "Instant.h"
+#include "LineKind.h"
+#include "SessionStatus.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fray {
+
+// Directory names never used as a project label when a better ancestor exists.
+inline constexpr std::array<std::string_view, 15> genericDirs{
+    "src", "dist", "build", "lib", "app", "out", "target", "bin", "pkg", "packages",
+    "cmd", "internal", "test", "tests", "node_modules"};
+
+bool isGenericDir(std::string_view lowerName);
+
+// Stamina in [0.02, 1] from the pace of the user's prompts (ascending times).
+double staminaValue(const std::vector<Instant>& promptTimes, Instant now);
+
+// What the monitor knows about one watched transcript.
+class FileState {
+public:
+    explicit FileState(Instant now = wallNow()) : created(now), stateSince(now) {}
+
+    std::uint64_t size = 0;
+    Instant mtime = distantPast();
+    Instant created;
+    std::string leftover;
+    bool initialized = false;
+    LineKind lastKind = LineKind::none;
+    bool seenAssistant = false;
+    std::int64_t combo = 0;
+    std::optional<std::string> cwd;
+    std::optional<std::string> branch;
+    std::optional<SessionStatus> lastStatus;
+    Instant stateSince;
+    std::optional<std::string> lastPromptText;
+    std::vector<Instant> promptTimes;
+    std::optional<Instant> powerUpAt;
+    bool bootstrapping = false;
+
+    std::optional<Instant> lastPromptAt() const {
+        if (promptTimes.empty()) return std::nullopt;
+        return promptTimes.back();
+    }
+
+    std::optional<SessionStatus> derive(Instant now, double needsActionDelay);
+    void notePrompt(Instant at);
+    double stamina(Instant now) const { return staminaValue(promptTimes, now); }
+    void softReset();
+    std::string projectLabel(std::string_view fallbackPath) const;
+
+    static constexpr std::size_t maxPromptTimes = 32;
+};
+
+} // namespace fray
