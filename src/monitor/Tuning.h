@@ -20,3 +20,18 @@ inline constexpr double staminaHalfLife = 420.0;
 inline constexpr double staminaFloor = 0.02;
 
 } // namespace fray::Tuning
+
+#include <cmath>
+#include <optional>
+
+namespace fray::Tuning {
+
+// The user's needs-action delay as stored, made safe: a value that is not a finite,
+// non-negative number of seconds within the candidate window counts as missing, so a
+// hand-edited preference can neither make sessions wait forever nor fire at once.
+inline double needsActionDelayFrom(std::optional<double> stored) {
+    if (!stored || !std::isfinite(*stored) || *stored < 0.0 || *stored > candidateWindow) return needsActionAfter;
+    return *stored;
+}
+
+} // namespace fray::Tuning
