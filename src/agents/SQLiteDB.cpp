@@ -17,6 +17,11 @@ bool exists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
+bool holdsData(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && st.st_size > 0;
+}
+
 // Whether the database header says WAL journaling (file format numbers 2 and 2).
 bool isWalDatabase(const std::string& path) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
@@ -33,10 +38,11 @@ bool isWalDatabase(const std::string& path) {
 // recovery into a stale -shm left by a crashed writer.
 std::string parametersFor(const std::string& path) {
     if (!isWalDatabase(path)) return "immutable=0&mode=ro";
-    if (exists(path + "-shm") && exists(path + "-wal"))
-        return "immutable=0&mode=ro&readonly_shm=1"; // map the writer's index without touching it
     // No writer has the database open in WAL mode: its content is all in the main file.
-    return "immutable=1&mode=ro";
+    if (!exists(path + "-shm") && !holdsData(path + "-wal")) return "immutable=1&mode=ro";
+    // Use the writer's index without touching it; when that is impossible (a writer in
+    // exclusive locking mode) the query fails as busy, like any other lock.
+    return "immutable=0&mode=ro&readonly_shm=1";
 }
 
 std::size_t validSequenceLength(const unsigned char* s, std::size_t n) {

@@ -25,6 +25,7 @@ CREATE TABLE turns (id INTEGER PRIMARY KEY, session_id TEXT NOT NULL, seq INTEGE
 WritableDb::WritableDb(const std::string& path, const std::string& journalMode) {
     if (sqlite3_open(path.c_str(), &db_) != SQLITE_OK) throw std::runtime_error("cannot create " + path);
     exec("PRAGMA journal_mode=" + journalMode);
+    exec("PRAGMA synchronous=OFF"); // fixtures need no durability, and fsyncs are slow
 }
 
 WritableDb::~WritableDb() { close(); }
@@ -50,6 +51,52 @@ std::string sqlQuote(const std::string& s) {
         out += c;
     }
     return out + "'";
+}
+
+} // namespace fray::test
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fray::test {
+
+WriterProcess::WriterProcess(const std::string& path, const std::string& journalMode, const std::string& sql) {
+    int ready[2], release[2];
+    if (::pipe(ready) != 0 || ::pipe(release) != 0) throw std::runtime_error("pipe failed");
+    pid_ = ::fork();
+    if (pid_ < 0) throw std::runtime_error("fork failed");
+    if (pid_ == 0) {
+        ::close(ready[0]);
+        ::close(release[1]);
+        char status = 'k';
+        sqlite3* db = nullptr;
+        if (sqlite3_open(path.c_str(), &db) != SQLITE_OK ||
+            sqlite3_exec(db, ("PRAGMA journal_mode=" + journalMode + "; PRAGMA synchronous=OFF").c_str(), nullptr,
+                         nullptr, nullptr) != SQLITE_OK ||
+            sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+            status = 'e';
+        (void)!::write(ready[1], &status, 1);
+        char c;
+        (void)!::read(release[0], &c, 1); // returns when the parent closes its end
+        ::_exit(0); // no destructors, no checkpoint-on-close: the files stay as a live writer has them
+    }
+    ::close(ready[1]);
+    ::close(release[0]);
+    release_ = release[1];
+    char status = 0;
+    const bool got = ::read(ready[0], &status, 1) == 1;
+    ::close(ready[0]);
+    if (!got || status != 'k') {
+        this->~WriterProcess();
+        throw std::runtime_error("writer process failed on: " + sql);
+    }
+}
+
+WriterProcess::~WriterProcess() {
+    if (release_ >= 0) ::close(release_);
+    release_ = -1;
+    if (pid_ > 0) ::waitpid(pid_, nullptr, 0);
+    pid_ = -1;
 }
 
 } // namespace fray::test

@@ -30,3 +30,23 @@ extern const char* const osaurusSchema;
 std::string sqlQuote(const std::string& s);
 
 } // namespace fray::test
+
+namespace fray::test {
+
+// A writer in another process, as the owning application would be: SQLite shares locks
+// and the WAL index between connections of one process, so only a second process shows
+// what a reader really does. Runs `sql`, then holds its connection (and any open
+// transaction) until destroyed.
+class WriterProcess {
+public:
+    WriterProcess(const std::string& path, const std::string& journalMode, const std::string& sql);
+    ~WriterProcess();
+    WriterProcess(const WriterProcess&) = delete;
+    WriterProcess& operator=(const WriterProcess&) = delete;
+
+private:
+    int pid_ = -1;
+    int release_ = -1; // closing it lets the child finish
+};
+
+} // namespace fray::test
