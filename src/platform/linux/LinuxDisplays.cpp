@@ -29,9 +29,13 @@ std::vector<ScreenInfo> LinuxDisplays::screens() const {
     list.removeOne(primary);
     list.prepend(primary); // the system's first display is the primary one
     const QRect p = primary->geometry();
+    int index = 0;
     for (QScreen* s : list) {
+        ++index;
         ScreenInfo info;
         info.name = s->name().toStdString();
+        // Some platforms (offscreen, a few virtual ones) leave screens unnamed.
+        if (info.name.empty()) info.name = "Screen " + std::to_string(index);
         info.id = info.name;
         info.frame = toGlobal(s->geometry(), p);
         info.visibleFrame = toGlobal(s->availableGeometry(), p);
