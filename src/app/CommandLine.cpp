@@ -28,11 +28,22 @@ std::string padded(const std::string& s, std::size_t width) {
     return n >= width ? s : s + std::string(width - n, ' ');
 }
 
+// Qt Multimedia reports a missing audio server on every start; a missing sound is not news.
+QtMessageHandler previousHandler = nullptr;
+
+void quietMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.startsWith("PulseAudioService:") || message.startsWith("No audio device detected")) return;
+    if (previousHandler)
+        previousHandler(type, context, message);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+
 std::unique_ptr<QApplication> makeApplication(int& argc, char** argv) {
     std::string notice = chooseWindowSystem();
     if (!notice.empty()) std::fprintf(stderr, "%s\n", notice.c_str());
-    // Without an audio server Qt Multimedia warns on every cue; a missing sound is not news.
     QLoggingCategory::setFilterRules("qt.multimedia*.warning=false");
+    previousHandler = qInstallMessageHandler(quietMessages);
     auto app = std::make_unique<QApplication>(argc, argv);
     QApplication::setApplicationName("Fraymark");
     QApplication::setQuitOnLastWindowClosed(false);

@@ -1,6 +1,7 @@
 // The Linux display backend against a real X server.
 #include "platform/linux/Edid.h"
 #include "platform/linux/LinuxDisplays.h"
+#include "platform/linux/LinuxSounds.h"
 #include "support/Xvfb.h"
 
 #include <QGuiApplication>
@@ -74,4 +75,29 @@ TEST(LinuxDisplays, RealXServer) {
     EXPECT_FALSE(screens[0].builtIn);
     EXPECT_EQ(screens[0].vendor, 0u) << "Xvfb has no EDID";
     EXPECT_FALSE(screens[0].name.empty());
+}
+
+TEST(LinuxSounds, CuesDieWithTheApplication) {
+    // A cue played once keeps a Qt Multimedia object; it must not outlive the
+    // application object, or the process corrupts its heap on the way out.
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    auto sounds = std::make_unique<LinuxSounds>();
+    {
+        int argc = 1;
+        char name[] = "test";
+        char* argv[] = {name, nullptr};
+        QGuiApplication app(argc, argv);
+        Q_INIT_RESOURCE(test_sounds);
+        EXPECT_TRUE(sounds->hasCue("ko"));
+        EXPECT_FALSE(sounds->hasCue("nope"));
+        sounds->playCue("ko");
+        sounds->playCue("ko"); // replay from the start
+        sounds->playCue("nope");
+        EXPECT_FALSE(sounds->playSystemSound("NoSuchSound"));
+    }
+    sounds->playCue("ko"); // after the application: nothing, and no crash
+    sounds.reset();
+    EXPECT_STREQ(LinuxSounds::themeEventFor("Sosumi"), "message-new-instant");
+    EXPECT_STREQ(LinuxSounds::themeEventFor("Hero"), "complete");
+    EXPECT_STREQ(LinuxSounds::themeEventFor("Basso"), "dialog-error");
 }

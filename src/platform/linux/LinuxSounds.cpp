@@ -1,5 +1,6 @@
 #include "LinuxSounds.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QSoundEffect>
 #include <QString>
@@ -16,7 +17,7 @@ QString resourcePath(const std::string& name) { return ":/sounds/" + QString::fr
 LinuxSounds::LinuxSounds() = default;
 
 LinuxSounds::~LinuxSounds() {
-    effects_.clear();
+    for (auto& [name, fx] : effects_) delete fx.data();
     if (canberra_) ca_context_destroy(canberra_);
 }
 
@@ -24,11 +25,12 @@ bool LinuxSounds::hasCue(const std::string& name) { return QFile::exists(resourc
 
 QSoundEffect* LinuxSounds::effect(const std::string& name) {
     auto it = effects_.find(name);
-    if (it != effects_.end()) return it->second.get();
-    if (!hasCue(name)) return nullptr;
-    auto fx = std::make_unique<QSoundEffect>();
+    if (it != effects_.end()) return it->second.data(); // null once the application is gone
+    if (!hasCue(name) || !QCoreApplication::instance()) return nullptr;
+    auto* fx = new QSoundEffect(QCoreApplication::instance());
     fx->setSource(QUrl("qrc" + resourcePath(name)));
-    return effects_.emplace(name, std::move(fx)).first->second.get();
+    effects_[name] = fx;
+    return fx;
 }
 
 void LinuxSounds::playCue(const std::string& name) {

@@ -5,6 +5,8 @@
 #include <map>
 #include <memory>
 
+#include <QPointer>
+
 class QSoundEffect;
 struct ca_context;
 
@@ -27,7 +29,8 @@ public:
 private:
     QSoundEffect* effect(const std::string& name);
 
-    std::map<std::string, std::unique_ptr<QSoundEffect>> effects_;
+    // Owned by the application object, so they go before Qt Multimedia shuts down.
+    std::map<std::string, QPointer<QSoundEffect>> effects_;
     ca_context* canberra_ = nullptr;
     bool canberraTried_ = false;
 };
