@@ -1,10 +1,6 @@
 #pragma once
 
-#include <string_view>
-
+// The application id: lock file, desktop entry, autostart label and error domain.
 namespace fray {
-
-// The application's identifier: autostart file stem, launch-agent label, error domain.
-inline constexpr std::string_view appId = "io.fraymark.Fraymark";
-
-} // namespace fray
+inline constexpr const char* appId = "io.fraymark.Fraymark";
+}
