@@ -1,5 +1,4 @@
 #include "integration/LoginItem.h"
-#include "platform/AppId.h"
 #include "platform/fake/FakePlatform.h"
 #include "support/TempDir.h"
 
@@ -35,11 +34,3 @@ TEST_F(LoginItemTest, FollowsThePlatformsConfigFolderAndExecutable) {
     EXPECT_EQ(LoginItem::registeredPath(), std::nullopt);
 }
 
-TEST_F(LoginItemTest, UnknownExecutableIsReportedNotWritten) {
-    platform().paths.executable.clear();
-    auto err = LoginItem::setEnabled(true);
-    ASSERT_TRUE(err);
-    EXPECT_EQ(err->domain, appId);
-    EXPECT_EQ(err->description, "Can't locate the app's executable.");
-    EXPECT_FALSE(LoginItem::isEnabled());
-}

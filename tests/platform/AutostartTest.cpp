@@ -1,7 +1,6 @@
 // Behaviour both login-entry backends share: the freedesktop entry and the launch agent.
 #include "platform/AppId.h"
 #include "platform/AutostartDesktopEntry.h"
-#include "platform/AutostartFiles.h"
 #include "platform/AutostartLaunchAgent.h"
 #include "support/TempDir.h"
 
@@ -56,11 +55,6 @@ std::vector<fs::path> listing(const fs::path& dir) {
 }
 
 } // namespace
-
-TEST_P(AutostartBackend, EntryLivesUnderTheApplicationId) {
-    EXPECT_EQ(make()->entryPath(), entry().string());
-    EXPECT_NE(entry().filename().string().find(appId), std::string::npos);
-}
 
 TEST_P(AutostartBackend, NoEntryMeansOffAndDisablingChangesNothing) {
     auto a = make();
@@ -146,30 +140,5 @@ TEST_P(AutostartBackend, FailedReplaceKeepsWhatWasThereAndLeavesNoTemporary) {
     EXPECT_NE(off->description.find("Can't remove"), std::string::npos) << off->description;
 }
 
-TEST_P(AutostartBackend, DanglingLinkIsOffAndRemovedOnDisable) {
-    fs::create_directories(entry().parent_path());
-    fs::create_symlink(tmp / "nowhere", entry());
-    auto a = make();
-    EXPECT_FALSE(a->isEnabled());
-    EXPECT_EQ(a->setEnabled(false), std::nullopt);
-    EXPECT_FALSE(fs::is_symlink(entry()));
-}
-
 INSTANTIATE_TEST_SUITE_P(Backends, AutostartBackend, ::testing::ValuesIn(backends),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST(AutostartFiles, WriteAtomicallyReplacesContentExactly) {
-    TempDir tmp;
-    auto path = (tmp / "f.txt").string();
-    std::string big(200000, 'z');
-    EXPECT_EQ(AutostartFiles::writeAtomically(path, "first"), std::nullopt);
-    EXPECT_EQ(AutostartFiles::writeAtomically(path, big), std::nullopt);
-    EXPECT_EQ(fray::test::readFile(path), big);
-    EXPECT_EQ(AutostartFiles::writeAtomically(path, ""), std::nullopt);
-    EXPECT_EQ(fray::test::readFile(path), "");
-    EXPECT_EQ(listing(tmp.path()), std::vector<fs::path>{"f.txt"});
-    struct stat st {};
-    ASSERT_EQ(::stat(path.c_str(), &st), 0);
-    EXPECT_TRUE(st.st_mode & S_IRUSR);
-    EXPECT_FALSE(st.st_mode & S_IWOTH);
-}

@@ -51,62 +51,6 @@ TEST(SettingsRules, FractionAndKeyboardStepsStayInRange) {
         EXPECT_EQ(sliderStep(r.value, r.step, 10, 90), r.expected) << r.value << " step " << r.step;
 }
 
-TEST(SettingsRules, DelayTextDropsFractions) {
-    EXPECT_EQ(delayText(37), "37S");
-    EXPECT_EQ(delayText(12.9), "12S");
-    EXPECT_EQ(delayText(10), "10S");
-    EXPECT_EQ(delayText(90), "90S");
-    EXPECT_EQ(delayText(20.0000001), "20S");
-}
-
-TEST(SettingsRules, PositionChipsYieldToACustomSpot) {
-    EXPECT_EQ(positionLabel(std::nullopt), "POSITION");
-    EXPECT_EQ(positionLabel(GPoint{10, 20}), "POSITION (DRAGGED)");
-    EXPECT_EQ(positionChipText(IslandPosition::left), "LEFT");
-    EXPECT_EQ(positionChipText(IslandPosition::center), "CENTER");
-    EXPECT_EQ(positionChipText(IslandPosition::right), "RIGHT");
-    for (auto chip : allIslandPositions)
-        for (auto current : allIslandPositions) {
-            EXPECT_EQ(positionChipSelected(chip, current, std::nullopt), chip == current);
-            EXPECT_FALSE(positionChipSelected(chip, current, GPoint{0, 0}));
-        }
-}
-
-TEST(SettingsRules, MonitorChips) {
-    std::vector<Displays::Choice> two = {{"builtin", "Built-in Display", {}}, {"ext:1-2-3", "DELL U2720Q", {}}};
-    using Chips = std::vector<MonitorChip>;
-    const MonitorChip autoOn{std::nullopt, "AUTO — PRIMARY", true, false};
-    const MonitorChip autoOff{std::nullopt, "AUTO — PRIMARY", false, false};
-    struct Row {
-        const char* name;
-        std::vector<Displays::Choice> monitors;
-        std::optional<std::string> key, storedName;
-        bool overridden;
-        Chips chips;
-    };
-    const Row rows[] = {
-        {"NothingPinned", two, std::nullopt, std::nullopt, false,
-         {autoOn, {"builtin", "Built-in Display", false, false}, {"ext:1-2-3", "DELL U2720Q", false, false}}},
-        {"PinnedAttached", two, "ext:1-2-3", "DELL U2720Q", false,
-         {autoOff, {"builtin", "Built-in Display", false, false}, {"ext:1-2-3", "DELL U2720Q", true, false}}},
-        {"PinnedAway", two, "ext:9-9-9", "LG UltraFine", false,
-         {autoOff,
-          {"builtin", "Built-in Display", false, false},
-          {"ext:1-2-3", "DELL U2720Q", false, false},
-          {"ext:9-9-9", "LG UltraFine", true, true}}},
-        {"PinnedAwayWithoutName", {}, "ext:9-9-9", std::nullopt, false,
-         {autoOff, {"ext:9-9-9", "remembered display", true, true}}},
-        {"PinnedAwayNamesOverridden", two, "ext:9-9-9", "LG UltraFine", true,
-         {autoOff, {"builtin", "Built-in Display", false, false}, {"ext:1-2-3", "DELL U2720Q", false, false}}},
-        {"NoDisplaysAtAll", {}, std::nullopt, std::nullopt, false, {autoOn}},
-    };
-    for (const auto& r : rows) EXPECT_EQ(monitorChips(r.monitors, r.key, r.storedName, r.overridden), r.chips) << r.name;
-
-    EXPECT_EQ(displayNameFor("ext:1-2-3", two), "DELL U2720Q");
-    EXPECT_EQ(displayNameFor("ext:9-9-9", two), std::nullopt);
-    EXPECT_EQ(displayNameFor(std::nullopt, two), std::nullopt);
-}
-
 TEST(SettingsRules, LoginStatusTexts) {
     fray::test::TempDir tmp;
     auto real = tmp.write("bin/fraymark", "#!");
@@ -138,16 +82,3 @@ TEST(SettingsRules, LoginStatusTexts) {
               "Couldn't update login item: Can't locate the app's executable.");
 }
 
-TEST(SettingsRules, PreciseFocusTexts) {
-    auto offText = preciseFocusText(false, true);
-    EXPECT_EQ(offText, preciseFocusText(false, false));
-    EXPECT_EQ(offText.text, "OFF BY DEFAULT. ON, A ROW CLICK OPENS THAT EXACT SESSION BY DRIVING CLAUDE’S OWN WINDOW "
-                            "— NEEDS THE ACCESSIBILITY PERMISSION, ASKED FOR ONLY WHEN YOU SWITCH THIS ON.");
-    EXPECT_FALSE(offText.alarm);
-    EXPECT_EQ(preciseFocusText(true, true),
-              (StatusText{"ON — ACCESS GRANTED. CLICKING A FIGHTER JUMPS TO ITS SESSION IN CLAUDE.", false}));
-    EXPECT_EQ(preciseFocusText(true, false),
-              (StatusText{"ON, BUT WAITING FOR ACCESS: ENABLE FRAYMARK IN SYSTEM SETTINGS → PRIVACY & SECURITY → "
-                          "ACCESSIBILITY.",
-                          true}));
-}
