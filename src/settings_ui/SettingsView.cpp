@@ -13,6 +13,7 @@
 #include "island/Backplate.h"
 #include "island/Effects.h"
 #include "island/Shapes.h"
+#include "island/Text.h"
 #include "island/Vortan.h"
 #include "platform/Platform.h"
 
@@ -49,10 +50,6 @@ QFont rowLabelFont() { return Vortan::fontDemi(rowLabelSize); }
 QFont statusFont() { return Vortan::fontDemi(statusSize); }
 QColor rowLabelColor() { return QColor::fromRgbF(1, 1, 1, 0.88f); }
 
-} // namespace
-
-namespace {
-
 // "OPTIONS" in a gold-to-orange gradient with a drop shadow, "FRAYMARK" on the right.
 class HeaderRow : public QWidget {
 public:
@@ -71,10 +68,8 @@ protected:
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing, true);
         QFont title = Vortan::font(titleSize);
-        QFontMetricsF fm(title);
-        double baseline = height() / 2.0 + fm.capHeight() / 2;
-        QPainterPath text;
-        text.addText(QPointF(0, baseline), title, "OPTIONS");
+        double baseline = height() / 2.0 + QFontMetricsF(title).capHeight() / 2;
+        QPainterPath text = Text::shape("OPTIONS", title).path.translated(0, baseline);
         QRectF bounds = text.boundingRect();
         Effects::drawWithShadow(p, bounds.adjusted(-1, -1, 1, 1), {QColor::fromRgbF(0, 0, 0, 0.75f), 5, {0, 2}},
                                 [&](QPainter& lp) {
@@ -103,8 +98,9 @@ SettingsView::SettingsView(Settings& settings, std::function<void()> onClose, st
     sp.setHeightForWidth(true);
     setSizePolicy(sp);
 
+    // The login item is read when the view is shown, not here: the window may never
+    // open, and an offscreen render must not depend on this machine's autostart entry.
     monitors_ = Displays::attached();
-    loginItem_ = false; // read when shown: the window may never open
     build();
     syncFromSettings();
     syncLoginTexts();
@@ -210,6 +206,7 @@ QWidget* SettingsView::buildTiming() {
 
     delaySlider_ = new VortanSlider(SettingsRules::delayLower, SettingsRules::delayUpper, s);
     delaySlider_->setObjectName("delaySlider");
+    delaySlider_->setAccessibleName("“YOUR MOVE!” DELAY");
     connect(delaySlider_, &VortanSlider::valueChanged, this, [this](double v) { settings_.setNeedsActionDelay(v); });
     s->addRow(delaySlider_);
 
@@ -483,6 +480,7 @@ void SettingsView::showEvent(QShowEvent* e) {
 void SettingsView::hideEvent(QHideEvent* e) {
     accessTimer_.stop();
     actionError_->hide();
+    contentChanged();
     QWidget::hideEvent(e);
 }
 
