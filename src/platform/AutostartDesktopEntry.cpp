@@ -91,6 +91,7 @@ std::optional<AutostartError> AutostartDesktopEntry::setEnabled(bool on) {
     std::string path = entryPath();
     if (!on) return AutostartFiles::removeIfPresent(path);
     if (executable_.empty()) return AutostartFiles::missingExecutable();
+    if (auto err = AutostartFiles::checkBaseFolder(configHome_)) return err;
     if (auto err = AutostartFiles::makeFolder(configHome_ + "/autostart")) return err;
     return AutostartFiles::writeAtomically(path, entryText(executable_));
 }

@@ -33,6 +33,11 @@ std::string nameOf(const std::string& path) {
 
 AutostartError missingExecutable() { return {std::string(appId), 1, "Can't locate the app's executable."}; }
 
+std::optional<AutostartError> checkBaseFolder(const std::string& dir) {
+    if (!dir.empty() && dir.front() == '/') return std::nullopt;
+    return AutostartError{std::string(appId), 2, "Can't locate the user's folders (\"" + dir + "\" is not absolute)."};
+}
+
 std::optional<AutostartError> makeFolder(const std::string& dir) {
     if (dir.empty()) return posixError(ENOENT, "Can't create folder \"\"");
     std::string partial;

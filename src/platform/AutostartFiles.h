@@ -11,6 +11,8 @@
 namespace fray::AutostartFiles {
 
 AutostartError missingExecutable();
+// An empty or relative base folder would put the entry somewhere unrelated to the user.
+std::optional<AutostartError> checkBaseFolder(const std::string& dir);
 
 // Creates the folder with any missing parents.
 std::optional<AutostartError> makeFolder(const std::string& dir);

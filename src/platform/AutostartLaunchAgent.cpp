@@ -88,6 +88,7 @@ std::optional<AutostartError> AutostartLaunchAgent::setEnabled(bool on) {
     std::string path = entryPath();
     if (!on) return AutostartFiles::removeIfPresent(path);
     if (executable_.empty()) return AutostartFiles::missingExecutable();
+    if (auto err = AutostartFiles::checkBaseFolder(home_)) return err;
     if (auto err = AutostartFiles::makeFolder(home_ + "/Library/LaunchAgents")) return err;
     return AutostartFiles::writeAtomically(path, plistText(executable_));
 }

@@ -107,6 +107,14 @@ TEST_P(AutostartBackend, UnknownExecutableFailsWithTheApplicationsError) {
     EXPECT_FALSE(fs::exists(entry().parent_path())) << "nothing is created before the check";
 }
 
+TEST_P(AutostartBackend, RelativeBaseFolderIsRefused) {
+    auto a = GetParam().make("relative", "/usr/bin/fraymark");
+    auto err = a->setEnabled(true);
+    ASSERT_TRUE(err.has_value());
+    EXPECT_EQ(err->code, 2);
+    EXPECT_FALSE(fs::exists("relative"));
+}
+
 TEST_P(AutostartBackend, UnreadableContentStillCountsAsPresent) {
     tmp.write(GetParam().expectedRelPath, "\x01\x02 this is not an entry at all {\n");
     auto a = make();
