@@ -23,7 +23,7 @@ const QuoteCase quoteCases[] = {
     {"Percent", "/opt/100%/fraymark", "Exec=/opt/100%%/fraymark"},
     {"SingleQuote", "/home/o'brien/fraymark", "Exec=\"/home/o'brien/fraymark\""},
     {"Newline", "/opt/a\nb/fraymark", "Exec=\"/opt/a\\nb/fraymark\""},
-    {"ShellSpecials", "/opt/a&b;c|d(e)*?#~<>/fraymark", "Exec=\"/opt/a&b;c|d(e)*?#~<>/fraymark\""},
+    {"ShellMetacharacters", "/opt/a&b;c|d(e)*?#~<>/fraymark", "Exec=\"/opt/a&b;c|d(e)*?#~<>/fraymark\""},
     {"Unicode", "/home/zoë/Прога/fraymark", "Exec=/home/zoë/Прога/fraymark"},
 };
 
