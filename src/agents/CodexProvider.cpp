@@ -23,6 +23,7 @@ bool isRollout(std::string_view name) {
 
 // Buffers that grew for an unusual file are not kept between polls.
 constexpr std::size_t keepBuffer = 2u << 20;
+constexpr std::size_t keepParserCapacity = 256 * 1024;
 
 } // namespace
 
@@ -43,7 +44,7 @@ bool CodexProvider::isAvailable() const { return files_->attributes(root_).has_v
 
 std::vector<SessionInfo> CodexProvider::poll(Instant now, double needsActionDelay) {
     std::vector<SessionInfo> out;
-    auto top = files_->list(root_, false);
+    auto top = files_->list(root_, true);
     if (!top) return out;
 
     // Depth first, in listing order, directories entered where they are met. Links to
@@ -65,15 +66,14 @@ std::vector<SessionInfo> CodexProvider::poll(Instant now, double needsActionDela
         std::string path = PathText::join(level.dir, e.name);
         if (e.kind == EntryKind::directory) {
             if (e.isSymlink) continue;
-            if (auto sub = files_->list(path, false)) stack.push_back({std::move(path), std::move(*sub), 0});
+            if (auto sub = files_->list(path, true)) stack.push_back({std::move(path), std::move(*sub), 0});
             continue; // `level` may be dangling after the push
         }
-        if (e.kind != EntryKind::file || !isRollout(e.name)) continue;
-        auto attrs = files_->attributes(path);
-        if (!attrs || attrs->kind != EntryKind::file) continue;
-        if (secondsBetween(attrs->mtime, now) > Tuning::candidateWindow) continue;
+        if (e.kind != EntryKind::file || !e.attributes || !isRollout(e.name)) continue;
+        const Instant mtime = e.attributes->mtime;
+        if (secondsBetween(mtime, now) > Tuning::candidateWindow) continue;
         try {
-            if (auto s = read(path, attrs->mtime, now, needsActionDelay)) out.push_back(std::move(*s));
+            if (auto s = read(path, mtime, now, needsActionDelay)) out.push_back(std::move(*s));
         } catch (...) {
             // One unreadable file costs only its own session.
         }
@@ -82,6 +82,8 @@ std::vector<SessionInfo> CodexProvider::poll(Instant now, double needsActionDela
     tail_.clear();
     head_.shrinkTo(keepBuffer);
     tail_.shrinkTo(keepBuffer);
+    // The parser keeps about 14 bytes per byte of the longest line it met.
+    if (parser_->dom.capacity() > keepParserCapacity) parser_ = std::make_unique<Parser>();
     return out;
 }
 

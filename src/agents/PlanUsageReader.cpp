@@ -74,7 +74,7 @@ void PlanUsageReader::tick() {
         std::lock_guard lock(tickMutex_);
         try {
             auto attrs = files_->attributes(path_);
-            if (!attrs) return;
+            if (!attrs || attrs->kind != EntryKind::file) return;
             if (lastMtime_ && *lastMtime_ == attrs->mtime && lastSize_ == attrs->size) {
                 deliver = lastValue_;
             } else {

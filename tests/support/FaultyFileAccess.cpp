@@ -24,9 +24,9 @@ private:
 
 } // namespace
 
-std::optional<std::vector<DirEntry>> FaultyFileAccess::list(const std::string& dir, bool withMtimes) {
+std::optional<std::vector<DirEntry>> FaultyFileAccess::list(const std::string& dir, bool withAttributes) {
     if (denied.contains(dir)) return std::nullopt;
-    return inner_->list(dir, withMtimes);
+    return inner_->list(dir, withAttributes);
 }
 
 std::optional<FileAttributes> FaultyFileAccess::attributes(const std::string& path) {

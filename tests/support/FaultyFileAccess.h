@@ -26,7 +26,7 @@ public:
     // Paths that open but whose reads fail.
     std::set<std::string> readErrors;
 
-    std::optional<std::vector<DirEntry>> list(const std::string& dir, bool withMtimes) override;
+    std::optional<std::vector<DirEntry>> list(const std::string& dir, bool withAttributes) override;
     std::optional<FileAttributes> attributes(const std::string& path) override;
     std::unique_ptr<OpenFile> open(const std::string& path) override;
 
