@@ -7,6 +7,7 @@
 
 #include <simdjson.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace fray {
@@ -98,9 +99,14 @@ std::optional<std::string> CodexProvider::readCwd(OpenFile& file, std::uint64_t 
         lf = static_cast<const char*>(std::memchr(data, '\n', len));
     } else {
         head_.clear();
+        // Most first lines are a few KiB: start small and double up to the full chunk size,
+        // rather than copying 64 KiB to find one line feed.
+        std::size_t chunk = 8 * 1024;
         while (head_.size() < headLimit) {
-            char* dst = head_.reserveTail(headChunk);
-            auto got = file.readAt(head_.size(), dst, headChunk);
+            const std::size_t want = std::min(chunk, headLimit - head_.size()); // never past the first MiB
+            char* dst = head_.reserveTail(want);
+            auto got = file.readAt(head_.size(), dst, want);
+            chunk = std::min(chunk * 2, headChunk);
             if (!got || *got == 0) break;
             head_.commit(*got);
             lf = static_cast<const char*>(std::memchr(head_.data() + head_.size() - *got, '\n', *got));
