@@ -12,13 +12,16 @@
 namespace fray::bench {
 
 class Recorder : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const auto& r : runs) {
             if (r.iterations > 0 && r.run_type == Run::RT_Iteration) {
-                seconds[r.run_name.function_name] = r.real_accumulated_time / static_cast<double>(r.iterations);
-                cpuSeconds[r.run_name.function_name] = r.cpu_accumulated_time / static_cast<double>(r.iterations);
-                for (const auto& [k, c] : r.counters) counters[r.run_name.function_name][k] = c.value;
+                seconds[r.run_name.function_name] =
+                    r.real_accumulated_time / static_cast<double>(r.iterations);
+                cpuSeconds[r.run_name.function_name] =
+                    r.cpu_accumulated_time / static_cast<double>(r.iterations);
+                for (const auto& [k, c] : r.counters)
+                    counters[r.run_name.function_name][k] = c.value;
             }
         }
         ConsoleReporter::ReportRuns(runs);
@@ -33,8 +36,8 @@ public:
 // Prints one checked figure; returns false when it misses its target.
 inline bool check(const char* what, double value, const char* unit, double limit, bool lessOrEqual = true) {
     const bool ok = lessOrEqual ? value <= limit : value < limit;
-    std::printf("%-44s %10.3f %-3s target %s %.3f %s  %s\n", what, value, unit, lessOrEqual ? "<=" : "<", limit, unit,
-                ok ? "met" : "MISSED");
+    std::printf("%-44s %10.3f %-3s target %s %.3f %s  %s\n", what, value, unit, lessOrEqual ? "<=" : "<",
+                limit, unit, ok ? "met" : "MISSED");
     return ok;
 }
 

@@ -40,10 +40,11 @@ struct Home {
 std::unique_ptr<Home> makeHome(int count, std::size_t bytes, std::uint64_t seed) {
     auto home = std::make_unique<Home>();
     for (int i = 0; i < count; ++i) {
-        test::TranscriptGenerator gen(seed + static_cast<std::uint64_t>(i % 16), "/home/dev/code/project-" +
-                                                                                       std::to_string(i % 8));
+        test::TranscriptGenerator gen(seed + static_cast<std::uint64_t>(i % 16),
+                                      "/home/dev/code/project-" + std::to_string(i % 8));
         std::string content;
-        while (content.size() < bytes) content += gen.session(2, kStart, 1024, 24 * 1024);
+        while (content.size() < bytes)
+            content += gen.session(2, kStart, 1024, 24 * 1024);
         content.resize(content.rfind('\n', bytes) + 1);
         const std::string rel = ".claude/projects/-home-dev-code-project-" + std::to_string(i % 8) + "/s" +
                                 std::to_string(i) + ".jsonl";
@@ -120,8 +121,8 @@ void BM_ColdTickReadFloor(benchmark::State& state) {
         for (const auto& p : h.paths) {
             auto f = files->open(p);
             buf.clear();
-            n += readToEnd(*f, std::filesystem::file_size(p) - Tuning::initialTailBytes, Tuning::initialTailBytes, buf,
-                           Tuning::initialTailBytes)
+            n += readToEnd(*f, std::filesystem::file_size(p) - Tuning::initialTailBytes,
+                           Tuning::initialTailBytes, buf, Tuning::initialTailBytes)
                      .value_or(0);
         }
         benchmark::DoNotOptimize(n);
@@ -140,19 +141,21 @@ void BM_SteadyTick(benchmark::State& state) {
     monitor.tickNow(); // the cold tick
     const int opensBefore = files->opens;
     std::size_t sessions = 0;
-    for (auto _ : state) sessions = monitor.tickNow().size(); // every 7th includes the rescan
+    for (auto _ : state)
+        sessions = monitor.tickNow().size(); // every 7th includes the rescan
     state.counters["opens"] = files->opens - opensBefore;
     state.counters["sessions"] = static_cast<double>(sessions);
 }
 
 // What the monitor keeps with 500 candidates whose lines are hostile: each file ends in a
 // long unfinished line, some grow by multi-megabyte partial lines, one by a complete
-// 3 MiB line that the parser must take whole.
+// line of almost 4 MiB that the parser must take whole.
 void BM_MonitorMemory(benchmark::State& state) {
     Home& h = steadyHome();
     const std::string partial = R"({"type":"user","message":{"content":")" + std::string(120 * 1024, 'p');
     std::vector<std::uintmax_t> sizes;
-    for (const auto& p : h.paths) sizes.push_back(std::filesystem::file_size(p));
+    for (const auto& p : h.paths)
+        sizes.push_back(std::filesystem::file_size(p));
     for (auto _ : state) {
         const std::size_t base = heapInUse();
         std::size_t peakKept = 0;
@@ -161,13 +164,14 @@ void BM_MonitorMemory(benchmark::State& state) {
             monitor.tickNow();
             auto measure = [&] { peakKept = std::max(peakKept, heapInUse() - base); };
             measure();
-            for (std::size_t i = 0; i < h.paths.size(); ++i) appendTo(h.paths[i], partial);
+            for (std::size_t i = 0; i < h.paths.size(); ++i)
+                appendTo(h.paths[i], partial);
             monitor.tickNow();
             measure();
             for (std::size_t i = 0; i < h.paths.size(); i += 50)
                 appendTo(h.paths[i], std::string(3u << 20, 'q'));
-            appendTo(h.paths[1], std::string("\"}}\n") + R"({"type":"user","message":{"content":")" + std::string(3u << 20, 'r') +
-                                     "\"}}\n");
+            appendTo(h.paths[1], std::string("\"}}\n") + R"({"type":"user","message":{"content":")" +
+                                     std::string(3900 * 1024, 'r') + "\"}}\n");
             monitor.tickNow();
             monitor.tickNow();
             measure();
@@ -176,7 +180,8 @@ void BM_MonitorMemory(benchmark::State& state) {
             state.counters["spilled"] = static_cast<double>(st.spilledLines);
         }
         state.counters["keptMB"] = static_cast<double>(peakKept) / 1e6;
-        for (std::size_t i = 0; i < h.paths.size(); ++i) std::filesystem::resize_file(h.paths[i], sizes[i]);
+        for (std::size_t i = 0; i < h.paths.size(); ++i)
+            std::filesystem::resize_file(h.paths[i], sizes[i]);
     }
 }
 
@@ -198,8 +203,9 @@ int main(int argc, char** argv) {
     // Ratios on this process's CPU time: other work on a shared machine inflates wall
     // time unevenly between the two runs. Wall-clock ratios are printed beside them.
     if (rec.has("BM_ColdTick") && rec.has("BM_ColdTickFloor")) {
-        ok &= fray::bench::check("cold tick / simdjson floor (CPU)",
-                                 rec.cpuSeconds["BM_ColdTick"] / rec.cpuSeconds["BM_ColdTickFloor"], "x", 1.5);
+        ok &=
+            fray::bench::check("cold tick / simdjson floor (CPU)",
+                               rec.cpuSeconds["BM_ColdTick"] / rec.cpuSeconds["BM_ColdTickFloor"], "x", 1.5);
         std::printf("%-44s %10.3f x  (wall clock, for reference)\n", "cold tick / simdjson floor (wall)",
                     rec.seconds["BM_ColdTick"] / rec.seconds["BM_ColdTickFloor"]);
         if (rec.has("BM_ColdTickReadFloor"))
@@ -210,13 +216,15 @@ int main(int argc, char** argv) {
                         rec.cpuSeconds["BM_ColdTickReadFloor"] * 1e3);
     }
     if (rec.has("BM_SteadyTick")) {
-        ok &= fray::bench::check("steady tick, 500 candidates (CPU)", rec.cpuSeconds["BM_SteadyTick"] * 1e3, "ms", 2.0);
+        ok &= fray::bench::check("steady tick, 500 candidates (CPU)", rec.cpuSeconds["BM_SteadyTick"] * 1e3,
+                                 "ms", 2.0);
         std::printf("%-44s %10.3f ms (wall clock, for reference)\n", "steady tick, 500 candidates (wall)",
                     rec.seconds["BM_SteadyTick"] * 1e3);
-        ok &= fray::bench::check("files opened by steady ticks", rec.counters["BM_SteadyTick"]["opens"], "", 0.0);
+        ok &= fray::bench::check("files opened by steady ticks", rec.counters["BM_SteadyTick"]["opens"], "",
+                                 0.0);
     }
     if (rec.has("BM_MonitorMemory"))
-        ok &= fray::bench::check("monitor state, 500 candidates", rec.counters["BM_MonitorMemory"]["keptMB"], "MB", 50.0,
-                                 false);
+        ok &= fray::bench::check("monitor state, 500 candidates", rec.counters["BM_MonitorMemory"]["keptMB"],
+                                 "MB", 50.0, false);
     return ok ? 0 : 1;
 }

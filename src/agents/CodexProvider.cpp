@@ -33,20 +33,35 @@ struct CodexProvider::Parser {
 };
 
 CodexProvider::CodexProvider(const std::string& home, std::shared_ptr<FileAccess> files)
-    : files_(files ? std::move(files) : posixFileAccess()),
-      root_(PathText::join(home, ".codex/sessions")),
-      parser_(std::make_unique<Parser>()),
-      head_(simdjson::SIMDJSON_PADDING),
+    : files_(files ? std::move(files) : posixFileAccess()), root_(PathText::join(home, ".codex/sessions")),
+      parser_(std::make_unique<Parser>()), head_(simdjson::SIMDJSON_PADDING),
       tail_(simdjson::SIMDJSON_PADDING) {}
 
 CodexProvider::~CodexProvider() = default;
 
-bool CodexProvider::isAvailable() const { return files_->attributes(root_).has_value(); }
+bool CodexProvider::isAvailable() const {
+    return files_->attributes(root_).has_value();
+}
 
 std::vector<SessionInfo> CodexProvider::poll(Instant now, double needsActionDelay) {
     std::vector<SessionInfo> out;
+    try {
+        walk(now, needsActionDelay, out);
+    } catch (...) {
+        // Out of memory at worst: what was found stands, the rest waits for the next poll.
+    }
+    head_.clear();
+    tail_.clear();
+    head_.shrinkTo(keepBuffer);
+    tail_.shrinkTo(keepBuffer);
+    // The parser keeps about 14 bytes per byte of the longest line it met.
+    if (parser_->dom.capacity() > keepParserCapacity) parser_ = std::make_unique<Parser>();
+    return out;
+}
+
+void CodexProvider::walk(Instant now, double needsActionDelay, std::vector<SessionInfo>& out) {
     auto top = files_->list(root_, true);
-    if (!top) return out;
+    if (!top) return;
 
     // Depth first, in listing order, directories entered where they are met. Links to
     // directories are never followed, so a loop of links cannot trap the walk.
@@ -79,13 +94,6 @@ std::vector<SessionInfo> CodexProvider::poll(Instant now, double needsActionDela
             // One unreadable file costs only its own session.
         }
     }
-    head_.clear();
-    tail_.clear();
-    head_.shrinkTo(keepBuffer);
-    tail_.shrinkTo(keepBuffer);
-    // The parser keeps about 14 bytes per byte of the longest line it met.
-    if (parser_->dom.capacity() > keepParserCapacity) parser_ = std::make_unique<Parser>();
-    return out;
 }
 
 std::optional<std::string> CodexProvider::readCwd(OpenFile& file, std::uint64_t size) {
@@ -118,7 +126,8 @@ std::optional<std::string> CodexProvider::readCwd(OpenFile& file, std::uint64_t 
     if (!lf) return std::nullopt;
 
     simdjson::dom::element doc;
-    if (parser_->dom.parse(reinterpret_cast<const uint8_t*>(data), static_cast<std::size_t>(lf - data), false).get(doc))
+    if (parser_->dom.parse(reinterpret_cast<const uint8_t*>(data), static_cast<std::size_t>(lf - data), false)
+            .get(doc))
         return std::nullopt;
     std::string_view type, cwd;
     simdjson::dom::object payload;
@@ -127,7 +136,8 @@ std::optional<std::string> CodexProvider::readCwd(OpenFile& file, std::uint64_t 
     return std::string(cwd);
 }
 
-std::optional<SessionInfo> CodexProvider::read(const std::string& path, Instant mtime, Instant now, double delay) {
+std::optional<SessionInfo> CodexProvider::read(const std::string& path, Instant mtime, Instant now,
+                                               double delay) {
     auto file = files_->open(path);
     if (!file) return std::nullopt;
     const std::uint64_t size = file->size().value_or(0);
@@ -136,7 +146,8 @@ std::optional<SessionInfo> CodexProvider::read(const std::string& path, Instant 
     tail_.clear();
     const std::uint64_t offset = size > tailBytes ? size - tailBytes : 0;
     // Bounded even when the file keeps growing while it is read.
-    if (!readToEnd(*file, offset, tailBytes + Tuning::maxCatchupBytes, tail_, static_cast<std::size_t>(size - offset)))
+    if (!readToEnd(*file, offset, tailBytes + Tuning::maxCatchupBytes, tail_,
+                   static_cast<std::size_t>(size - offset)))
         tail_.clear();
 
     std::optional<std::string> cwd = readCwd(*file, size);
@@ -200,7 +211,8 @@ std::optional<SessionInfo> CodexProvider::read(const std::string& path, Instant 
     const double idle = secondsBetween(mtime, now);
     SessionStatus status;
     switch (last) {
-    case LastEvent::none: return std::nullopt;
+    case LastEvent::none:
+        return std::nullopt;
     case LastEvent::toolPending:
         status = idle > delay ? SessionStatus::needsAction : SessionStatus::working;
         break;
@@ -224,8 +236,8 @@ std::optional<SessionInfo> CodexProvider::read(const std::string& path, Instant 
     if (!promptTimes.empty()) lastPrompt = promptTimes.back();
     const double stamina = staminaValue(promptTimes, now);
     std::string project = lastComponentName(cwd).value_or("codex");
-    return SessionInfo::make(path, std::move(project), std::nullopt, std::move(cwd), status, combo, mtime, mtime,
-                             lastPrompt, std::nullopt, stamina, Agent::codex);
+    return SessionInfo::make(path, std::move(project), std::nullopt, std::move(cwd), status, combo, mtime,
+                             mtime, lastPrompt, std::nullopt, stamina, Agent::codex);
 }
 
 } // namespace fray

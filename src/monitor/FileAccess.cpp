@@ -23,7 +23,7 @@ EntryKind kindOf(mode_t mode) {
 }
 
 class PosixFile final : public OpenFile {
-public:
+  public:
     explicit PosixFile(int fd) : fd_(fd) {}
     ~PosixFile() override { ::close(fd_); }
     PosixFile(const PosixFile&) = delete;
@@ -43,12 +43,12 @@ public:
         }
     }
 
-private:
+  private:
     int fd_;
 };
 
 class PosixFileAccess final : public FileAccess {
-public:
+  public:
     std::optional<std::vector<DirEntry>> list(const std::string& dir, bool withAttributes) override {
         DIR* d = ::opendir(dir.c_str());
         if (!d) return std::nullopt;
@@ -68,9 +68,15 @@ public:
             DirEntry entry;
             entry.name = e->d_name;
             switch (e->d_type) {
-            case DT_REG: entry.kind = EntryKind::file; break;
-            case DT_DIR: entry.kind = EntryKind::directory; break;
-            case DT_LNK: entry.isSymlink = true; break;
+            case DT_REG:
+                entry.kind = EntryKind::file;
+                break;
+            case DT_DIR:
+                entry.kind = EntryKind::directory;
+                break;
+            case DT_LNK:
+                entry.isSymlink = true;
+                break;
             case DT_UNKNOWN: {
                 struct stat lst;
                 if (::fstatat(dfd, e->d_name, &lst, AT_SYMLINK_NOFOLLOW) == 0) {
@@ -79,7 +85,9 @@ public:
                 }
                 break;
             }
-            default: entry.kind = EntryKind::other; break;
+            default:
+                entry.kind = EntryKind::other;
+                break;
             }
             const bool mayBeFile = entry.kind == EntryKind::file || entry.isSymlink;
             if (entry.isSymlink || (withAttributes && mayBeFile)) {
@@ -94,7 +102,9 @@ public:
         return out;
     }
 
-    std::optional<FileAttributes> attributes(const std::string& path) override { return statAt(AT_FDCWD, path.c_str()); }
+    std::optional<FileAttributes> attributes(const std::string& path) override {
+        return statAt(AT_FDCWD, path.c_str());
+    }
 
     static std::optional<FileAttributes> statAt(int dirfd, const char* path) {
         struct statx sx;
@@ -128,14 +138,15 @@ std::shared_ptr<FileAccess> posixFileAccess() {
     return instance;
 }
 
-std::optional<std::size_t> readToEnd(OpenFile& file, std::uint64_t offset, std::uint64_t maxBytes, ReadBuffer& out,
-                                     std::size_t expected) {
+std::optional<std::size_t> readToEnd(OpenFile& file, std::uint64_t offset, std::uint64_t maxBytes,
+                                     ReadBuffer& out, std::size_t expected) {
     constexpr std::size_t chunk = 64 * 1024;
     const std::size_t start = out.size();
     std::uint64_t total = 0;
     // Room for a little growth, so that reading the expected bytes comes back short and
     // ends the loop without one more call just to learn that the end was reached.
-    std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(maxBytes, std::max<std::size_t>(expected + 4096, chunk)));
+    std::size_t want = static_cast<std::size_t>(
+        std::min<std::uint64_t>(maxBytes, std::max<std::size_t>(expected + 4096, chunk)));
     while (total < maxBytes) {
         const std::size_t room = static_cast<std::size_t>(std::min<std::uint64_t>(want, maxBytes - total));
         char* dst = out.reserveTail(room);
@@ -148,7 +159,7 @@ std::optional<std::size_t> readToEnd(OpenFile& file, std::uint64_t offset, std::
         out.commit(*got);
         total += *got;
         if (*got < room) break; // a short read of a regular file: its end, as of now
-        want = chunk; // the file grew past what was expected: continue in modest steps
+        want = chunk;           // the file grew past what was expected: continue in modest steps
     }
     return static_cast<std::size_t>(total);
 }

@@ -29,7 +29,7 @@ struct DirEntry {
 
 // An open file, read at explicit offsets.
 class OpenFile {
-public:
+  public:
     virtual ~OpenFile() = default;
     virtual std::optional<std::uint64_t> size() = 0;
     // Up to n bytes at offset into dst; 0 at the end of the file, absent on a read error.
@@ -39,7 +39,7 @@ public:
 // The file-system operations the sources need, behind one seam so that tests can count
 // opens and make files vanish, shrink or fail at the worst moment. Paths are absolute.
 class FileAccess {
-public:
+  public:
     virtual ~FileAccess() = default;
     // Entries of a directory without the hidden ones (names starting with "."); absent
     // when the directory cannot be listed. `withAttributes` fills DirEntry::attributes
@@ -58,7 +58,7 @@ std::shared_ptr<FileAccess> posixFileAccess();
 
 // Appends the bytes of `file` from `offset` to its end, at most `maxBytes`, to `out`.
 // Returns how many were appended, or absent on a read error (out is then unchanged).
-std::optional<std::size_t> readToEnd(OpenFile& file, std::uint64_t offset, std::uint64_t maxBytes, ReadBuffer& out,
-                                     std::size_t expected = 0);
+std::optional<std::size_t> readToEnd(OpenFile& file, std::uint64_t offset, std::uint64_t maxBytes,
+                                     ReadBuffer& out, std::size_t expected = 0);
 
 } // namespace fray

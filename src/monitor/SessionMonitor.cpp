@@ -36,10 +36,8 @@ constexpr std::size_t keepBuffer = 512 * 1024;
 } // namespace
 
 SessionMonitor::SessionMonitor(Config config)
-    : config_(std::move(config)),
-      projectsRoot_(PathText::join(config_.home, ".claude/projects")),
-      classifier_(std::make_unique<LineClassifier>()),
-      buffer_(LineClassifier::padding()) {
+    : config_(std::move(config)), projectsRoot_(PathText::join(config_.home, ".claude/projects")),
+      classifier_(std::make_unique<LineClassifier>()), buffer_(LineClassifier::padding()) {
     if (!config_.clock) config_.clock = wallNow;
     if (!config_.files) config_.files = posixFileAccess();
     if (config_.providers) otherAgents_ = *config_.providers;
@@ -51,14 +49,16 @@ SessionMonitor::~SessionMonitor() {
 
 void SessionMonitor::start() {
     if (!worker_)
-        worker_ = std::make_unique<RepeatingWorker>(
-            "fray.monitor",
-            std::chrono::duration_cast<RepeatingWorker::Duration>(std::chrono::duration<double>(Tuning::tick)),
-            [this] { tick(); });
+        worker_ = std::make_unique<RepeatingWorker>("fray.monitor",
+                                                    std::chrono::duration_cast<RepeatingWorker::Duration>(
+                                                        std::chrono::duration<double>(Tuning::tick)),
+                                                    [this] { tick(); });
     worker_->start();
 }
 
-SessionList SessionMonitor::tickNow() { return tick(); }
+SessionList SessionMonitor::tickNow() {
+    return tick();
+}
 
 double SessionMonitor::currentDelay() {
     std::optional<double> stored;
@@ -94,7 +94,8 @@ SessionList SessionMonitor::tick() {
             try {
                 // Taken by this tick's rescan a moment ago, or read now.
                 auto listed = listed_.find(path);
-                auto attrs = listed != listed_.end() ? std::optional(listed->second) : config_.files->attributes(path);
+                auto attrs =
+                    listed != listed_.end() ? std::optional(listed->second) : config_.files->attributes(path);
                 if (!attrs || attrs->kind != EntryKind::file ||
                     secondsBetween(attrs->mtime, now) > Tuning::candidateWindow) {
                     drop.push_back(path);
@@ -107,12 +108,14 @@ SessionList SessionMonitor::tick() {
                 }
                 FileState& st = it->second.state;
                 st.mtime = attrs->mtime;
-                if (!st.initialized || attrs->size != st.size) readNewBytes(path, it->second, attrs->size, now);
+                if (!st.initialized || attrs->size != st.size)
+                    readNewBytes(path, it->second, attrs->size, now);
 
                 auto status = st.derive(now, delay);
                 if (!status) continue;
-                sessions.push_back(SessionInfo::make(path, labelFor(path, it->second), st.branch, st.cwd, *status, st.combo,
-                                                     st.stateSince, attrs->mtime, st.lastPromptAt(), st.powerUpAt,
+                sessions.push_back(SessionInfo::make(path, labelFor(path, it->second), st.branch, st.cwd,
+                                                     *status, st.combo, st.stateSince, attrs->mtime,
+                                                     st.lastPromptAt(), st.powerUpAt,
                                                      staminaValue(st.promptTimes, now), Agent::claude));
             } catch (...) {
                 // This file contributes nothing this tick; its state is tried again next time.
@@ -164,7 +167,8 @@ void SessionMonitor::pollOtherAgents(Instant now, double delay) {
             if (!provider) continue;
             try {
                 auto found = provider->poll(now, delay);
-                fresh.insert(fresh.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
+                fresh.insert(fresh.end(), std::make_move_iterator(found.begin()),
+                             std::make_move_iterator(found.end()));
             } catch (...) {
                 // A provider that fails yields nothing this time.
             }
@@ -237,7 +241,8 @@ void SessionMonitor::readNewBytes(const std::string& path, Watched& w, std::uint
     const std::uint64_t reread = st.size > readFrom ? st.size - readFrom : 0;
     const std::uint64_t expected = size > readFrom ? size - readFrom : 0;
     // Bounded even when the file grows faster than it is read; the rest waits for the next tick.
-    auto got = readToEnd(*file, readFrom, reread + Tuning::maxCatchupBytes, buffer_, static_cast<std::size_t>(expected));
+    auto got = readToEnd(*file, readFrom, reread + Tuning::maxCatchupBytes, buffer_,
+                         static_cast<std::size_t>(expected));
     file.reset();
     // A read error, or a file that shrank below what was already consumed: leave the state
     // as it was; the next tick sees the new size and starts over.

@@ -25,7 +25,7 @@ class RepeatingWorker;
 // adds the other agents' sessions and hands the ordered list to onUpdate every 2 s, on
 // its own thread ("fray.monitor").
 class SessionMonitor : public SessionMonitoring {
-public:
+  public:
     struct Config {
         std::string home;
         Clock clock = wallNow; // read once per tick
@@ -40,9 +40,9 @@ public:
     struct Stats {
         std::size_t candidates = 0;
         std::size_t states = 0;
-        std::size_t leftoverBytes = 0;   // partial lines kept in memory
-        std::size_t spilledLines = 0;    // long partial lines left on disk until complete
-        std::size_t bufferCapacity = 0;  // the reusable read buffer
+        std::size_t leftoverBytes = 0;  // partial lines kept in memory
+        std::size_t spilledLines = 0;   // long partial lines left on disk until complete
+        std::size_t bufferCapacity = 0; // the reusable read buffer
     };
 
     explicit SessionMonitor(Config config);
@@ -67,7 +67,7 @@ public:
     // a line longer than this it is replaced, so one huge tool result is not held for good.
     static constexpr std::size_t maxRetainedLine = 256 * 1024;
 
-private:
+  private:
     struct Watched {
         explicit Watched(Instant now) : state(now) {}
         FileState state;

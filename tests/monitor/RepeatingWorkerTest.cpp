@@ -9,8 +9,7 @@ using namespace fray;
 using namespace std::chrono_literals;
 
 namespace {
-template <class Pred>
-bool eventually(Pred p, std::chrono::milliseconds limit = 2000ms) {
+template <class Pred> bool eventually(Pred p, std::chrono::milliseconds limit = 2000ms) {
     const auto end = std::chrono::steady_clock::now() + limit;
     while (!p()) {
         if (std::chrono::steady_clock::now() > end) return false;
