@@ -89,7 +89,7 @@ void CodexProvider::walk(Instant now, double needsActionDelay, std::vector<Sessi
         const Instant mtime = e.attributes->mtime;
         if (secondsBetween(mtime, now) > Tuning::candidateWindow) continue;
         try {
-            if (auto s = read(path, mtime, now, needsActionDelay)) out.push_back(std::move(*s));
+            if (auto s = read(path, *e.attributes, now, needsActionDelay)) out.push_back(std::move(*s));
         } catch (...) {
             // One unreadable file costs only its own session.
         }
@@ -136,11 +136,13 @@ std::optional<std::string> CodexProvider::readCwd(OpenFile& file, std::uint64_t 
     return std::string(cwd);
 }
 
-std::optional<SessionInfo> CodexProvider::read(const std::string& path, Instant mtime, Instant now,
-                                               double delay) {
+std::optional<SessionInfo> CodexProvider::read(const std::string& path, const FileAttributes& attrs,
+                                               Instant now, double delay) {
     auto file = files_->open(path);
     if (!file) return std::nullopt;
-    const std::uint64_t size = file->size().value_or(0);
+    const Instant mtime = attrs.mtime;
+    // The size the listing read a moment ago; the tail read still runs to the current end.
+    const std::uint64_t size = attrs.size;
 
     // The tail first: for a small file it holds the head too, saving a second read.
     tail_.clear();

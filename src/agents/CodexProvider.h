@@ -28,7 +28,8 @@ class CodexProvider final : public AgentProvider {
 
   private:
     void walk(Instant now, double needsActionDelay, std::vector<SessionInfo>& out);
-    std::optional<SessionInfo> read(const std::string& path, Instant mtime, Instant now, double delay);
+    std::optional<SessionInfo> read(const std::string& path, const FileAttributes& attrs, Instant now,
+                                    double delay);
     std::optional<std::string> readCwd(OpenFile& file, std::uint64_t size);
 
     std::shared_ptr<FileAccess> files_;
