@@ -187,7 +187,7 @@ void BM_MonitorMemory(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_ColdTick)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_ColdTick)->Unit(benchmark::kMillisecond)->MinTime(2.0)->MeasureProcessCPUTime();
 BENCHMARK(BM_ColdTickFloor)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_ColdTickReadFloor)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_SteadyTick)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
@@ -200,14 +200,15 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
     bool ok = true;
     std::printf("\n");
-    // Ratios on this process's CPU time: other work on a shared machine inflates wall
-    // time unevenly between the two runs. Wall-clock ratios are printed beside them.
+    // The cold tick is a latency: the first list after start-up. It may use both cores for
+    // a large backlog, so its target is checked on wall time, with the CPU time of the
+    // whole process beside it. Elsewhere ratios use CPU time: other work on a shared
+    // machine inflates wall time unevenly between two runs.
     if (rec.has("BM_ColdTick") && rec.has("BM_ColdTickFloor")) {
-        ok &=
-            fray::bench::check("cold tick / simdjson floor (CPU)",
-                               rec.cpuSeconds["BM_ColdTick"] / rec.cpuSeconds["BM_ColdTickFloor"], "x", 1.5);
-        std::printf("%-44s %10.3f x  (wall clock, for reference)\n", "cold tick / simdjson floor (wall)",
-                    rec.seconds["BM_ColdTick"] / rec.seconds["BM_ColdTickFloor"]);
+        ok &= fray::bench::check("cold tick / simdjson floor (wall)",
+                                 rec.seconds["BM_ColdTick"] / rec.seconds["BM_ColdTickFloor"], "x", 1.5);
+        std::printf("%-44s %10.3f x  (CPU of all threads, for reference)\n", "cold tick / simdjson floor (CPU)",
+                    rec.cpuSeconds["BM_ColdTick"] / rec.cpuSeconds["BM_ColdTickFloor"]);
         if (rec.has("BM_ColdTickReadFloor"))
             std::printf("%-44s %10.3f x  (context: reading the tails alone costs %.2f ms)\n",
                         "cold tick / (parse floor + read floor) (CPU)",

@@ -18,7 +18,7 @@ bool startsWith(std::string_view s, std::string_view prefix) { return s.substr(0
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
 // Parsers keep their largest allocation; drop one that a huge line inflated.
-constexpr std::size_t keepCapacity = 8u << 20;
+constexpr std::size_t keepCapacity = 1u << 20;
 
 } // namespace
 

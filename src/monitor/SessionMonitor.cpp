@@ -6,6 +6,10 @@
 #include "agents/AgentRegistry.h"
 
 #include <algorithm>
+#include <atomic>
+#include <pthread.h>
+#include <thread>
+#include <unordered_set>
 #include <cstring>
 
 namespace fray {
@@ -37,11 +41,14 @@ constexpr std::size_t keepBuffer = 512 * 1024;
 
 SessionMonitor::SessionMonitor(Config config)
     : config_(std::move(config)), projectsRoot_(PathText::join(config_.home, ".claude/projects")),
-      classifier_(std::make_unique<LineClassifier>()), buffer_(LineClassifier::padding()) {
+      reader_() {
     if (!config_.clock) config_.clock = wallNow;
     if (!config_.files) config_.files = posixFileAccess();
     if (config_.providers) otherAgents_ = *config_.providers;
 }
+
+SessionMonitor::Reader::Reader()
+    : classifier(std::make_unique<LineClassifier>()), buffer(LineClassifier::padding()) {}
 
 SessionMonitor::~SessionMonitor() {
     if (worker_) worker_->stop();
@@ -90,6 +97,8 @@ SessionList SessionMonitor::tick() {
         const double delay = currentDelay();
 
         std::vector<std::string> drop;
+        std::vector<std::pair<const std::string*, Watched*>> live;
+        std::vector<ReadJob> jobs;
         for (const std::string& path : candidates_) {
             try {
                 // Taken by this tick's rescan a moment ago, or read now.
@@ -108,25 +117,40 @@ SessionList SessionMonitor::tick() {
                 }
                 FileState& st = it->second.state;
                 st.mtime = attrs->mtime;
-                if (!st.initialized || attrs->size != st.size)
-                    readNewBytes(path, it->second, attrs->size, now);
-
-                auto status = st.derive(now, delay);
-                if (!status) continue;
-                sessions.push_back(SessionInfo::make(path, labelFor(path, it->second), st.branch, st.cwd,
-                                                     *status, st.combo, st.stateSince, attrs->mtime,
-                                                     st.lastPromptAt(), st.powerUpAt,
-                                                     staminaValue(st.promptTimes, now), Agent::claude));
+                if (!st.initialized || attrs->size != st.size) jobs.push_back({&path, &it->second, attrs->size});
+                live.emplace_back(&path, &it->second);
             } catch (...) {
                 // This file contributes nothing this tick; its state is tried again next time.
+            }
+        }
+        readAll(jobs, now);
+        std::unordered_set<const Watched*> failed;
+        for (const ReadJob& job : jobs)
+            if (job.failed) failed.insert(job.watched);
+
+        for (auto [path, w] : live) {
+            try {
+                if (failed.count(w)) continue;
+                FileState& st = w->state;
+                auto status = st.derive(now, delay);
+                if (!status) continue;
+                sessions.push_back(SessionInfo::make(*path, labelFor(*path, *w), st.branch, st.cwd, *status,
+                                                     st.combo, st.stateSince, st.mtime, st.lastPromptAt(),
+                                                     st.powerUpAt, staminaValue(st.promptTimes, now),
+                                                     Agent::claude));
+            } catch (...) {
+                // As above: nothing from this file this tick.
             }
         }
         for (const auto& path : drop) {
             candidates_.erase(path);
             states_.erase(path);
         }
-        buffer_.clear();
-        buffer_.shrinkTo(keepBuffer);
+        for (Reader* r : {&reader_, helperReader_.get()}) {
+            if (!r) continue;
+            r->buffer.clear();
+            r->buffer.shrinkTo(keepBuffer);
+        }
         labelsThisTick_.clear();
         listed_.clear();
 
@@ -203,7 +227,44 @@ void SessionMonitor::rescan(Instant now) {
     std::erase_if(states_, [&](const auto& entry) { return !candidates_.contains(entry.first); });
 }
 
-void SessionMonitor::readNewBytes(const std::string& path, Watched& w, std::uint64_t size, Instant now) {
+void SessionMonitor::readAll(std::vector<ReadJob>& jobs, Instant now) {
+    std::uint64_t backlog = 0;
+    for (const ReadJob& j : jobs) {
+        const FileState& st = j.watched->state;
+        backlog += !st.initialized ? std::min<std::uint64_t>(j.size, Tuning::initialTailBytes)
+                   : j.size > st.size ? std::min<std::uint64_t>(j.size - st.size, Tuning::maxCatchupBytes)
+                                      : Tuning::initialTailBytes;
+    }
+    // Files are independent: each job touches only its own state, so two threads may share
+    // the list. The tick as a whole still ends before the next one begins.
+    std::atomic<std::size_t> next{0};
+    auto work = [&](Reader& r) {
+        for (std::size_t i; (i = next.fetch_add(1)) < jobs.size();) {
+            try {
+                readNewBytes(*jobs[i].path, *jobs[i].watched, jobs[i].size, now, r);
+            } catch (...) {
+                jobs[i].failed = true;
+            }
+        }
+    };
+    std::optional<std::thread> helper;
+    if (backlog >= parallelReadBytes && jobs.size() >= 2) {
+        try {
+            if (!helperReader_) helperReader_ = std::make_unique<Reader>();
+            helper.emplace([&] {
+                pthread_setname_np(pthread_self(), "fray.read");
+                work(*helperReader_);
+            });
+        } catch (...) {
+            helper.reset(); // no second thread: this one does it all
+        }
+    }
+    work(reader_);
+    if (helper) helper->join();
+}
+
+void SessionMonitor::readNewBytes(const std::string& path, Watched& w, std::uint64_t size, Instant now,
+                                  Reader& r) {
     FileState& st = w.state;
     if (st.size > size) { // truncated or replaced
         st.softReset();
@@ -236,12 +297,13 @@ void SessionMonitor::readNewBytes(const std::string& path, Watched& w, std::uint
         front = Front::dropPartial;
     }
 
-    buffer_.clear();
-    if (carry) buffer_.append(st.leftover.data(), st.leftover.size());
+    ReadBuffer& buffer = r.buffer;
+    buffer.clear();
+    if (carry) buffer.append(st.leftover.data(), st.leftover.size());
     const std::uint64_t reread = st.size > readFrom ? st.size - readFrom : 0;
     const std::uint64_t expected = size > readFrom ? size - readFrom : 0;
     // Bounded even when the file grows faster than it is read; the rest waits for the next tick.
-    auto got = readToEnd(*file, readFrom, reread + Tuning::maxCatchupBytes, buffer_,
+    auto got = readToEnd(*file, readFrom, reread + Tuning::maxCatchupBytes, buffer,
                          static_cast<std::size_t>(expected));
     file.reset();
     // A read error, or a file that shrank below what was already consumed: leave the state
@@ -258,8 +320,8 @@ void SessionMonitor::readNewBytes(const std::string& path, Watched& w, std::uint
     st.leftover.clear();
     w.spillFrom.reset();
 
-    const char* begin = buffer_.data();
-    const char* end = begin + buffer_.size();
+    const char* begin = buffer.data();
+    const char* end = begin + buffer.size();
     const char* from = begin;
     if (front != Front::whole) {
         const char* lf = findLineFeed(from, end);
@@ -272,19 +334,19 @@ void SessionMonitor::readNewBytes(const std::string& path, Watched& w, std::uint
         from = end - leftoverKeep;
         if (const char* lf = findLineFeed(from, end)) from = lf + 1;
     }
-    process(static_cast<std::size_t>(from - begin), w, now);
+    process(static_cast<std::size_t>(from - begin), w, now, r);
 }
 
-void SessionMonitor::process(std::size_t from, Watched& w, Instant now) {
+void SessionMonitor::process(std::size_t from, Watched& w, Instant now, Reader& r) {
     FileState& st = w.state;
-    const char* p = buffer_.data() + from;
-    const char* end = buffer_.data() + buffer_.size();
+    const char* p = r.buffer.data() + from;
+    const char* end = r.buffer.data() + r.buffer.size();
     while (const char* lf = findLineFeed(p, end)) {
         const std::size_t len = static_cast<std::size_t>(lf - p);
         // The buffer's own padding lies past every line, so the parser reads in place.
         if (len >= 2) {
-            classifier_->parsePadded(std::string_view(p, len), st, now);
-            if (len > maxRetainedLine) classifier_ = std::make_unique<LineClassifier>();
+            r.classifier->parsePadded(std::string_view(p, len), st, now);
+            if (len > maxRetainedLine) r.classifier = std::make_unique<LineClassifier>();
         }
         p = lf + 1;
     }
@@ -304,7 +366,7 @@ SessionMonitor::Stats SessionMonitor::stats() {
         s.leftoverBytes += w.state.leftover.size();
         if (w.spillFrom) ++s.spilledLines;
     }
-    s.bufferCapacity = buffer_.capacity();
+    s.bufferCapacity = reader_.buffer.capacity() + (helperReader_ ? helperReader_->buffer.capacity() : 0);
     return s;
 }
 

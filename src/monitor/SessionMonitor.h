@@ -66,6 +66,9 @@ class SessionMonitor : public SessionMonitoring {
     // The JSON parser keeps about 14 bytes per byte of the longest line it has parsed; after
     // a line longer than this it is replaced, so one huge tool result is not held for good.
     static constexpr std::size_t maxRetainedLine = 256 * 1024;
+    // A backlog at least this large (the first tick, or waking from sleep) is read and
+    // classified on two threads; ordinary ticks read a few bytes on one.
+    static constexpr std::uint64_t parallelReadBytes = 1u << 20;
 
   private:
     struct Watched {
@@ -79,10 +82,24 @@ class SessionMonitor : public SessionMonitoring {
         std::int64_t labelGeneration = -1;
     };
 
+    // What one thread needs to read and classify files: its buffer and its parser.
+    struct Reader {
+        Reader();
+        std::unique_ptr<LineClassifier> classifier;
+        ReadBuffer buffer;
+    };
+    struct ReadJob {
+        const std::string* path;
+        Watched* watched;
+        std::uint64_t size;
+        bool failed = false;
+    };
+
     SessionList tick();
     void rescan(Instant now);
-    void readNewBytes(const std::string& path, Watched& w, std::uint64_t size, Instant now);
-    void process(std::size_t from, Watched& w, Instant now);
+    void readAll(std::vector<ReadJob>& jobs, Instant now);
+    void readNewBytes(const std::string& path, Watched& w, std::uint64_t size, Instant now, Reader& r);
+    void process(std::size_t from, Watched& w, Instant now, Reader& r);
     void pollOtherAgents(Instant now, double delay);
     double currentDelay();
     const std::string& labelFor(const std::string& path, Watched& w);
@@ -101,8 +118,8 @@ class SessionMonitor : public SessionMonitoring {
     std::unordered_map<std::string, Watched> states_;
     std::optional<ProviderList> otherAgents_;
     SessionList otherSessions_;
-    std::unique_ptr<LineClassifier> classifier_;
-    ReadBuffer buffer_;
+    Reader reader_;
+    std::unique_ptr<Reader> helperReader_; // only once a backlog was worth a second thread
     std::unique_ptr<RepeatingWorker> worker_;
 };
 

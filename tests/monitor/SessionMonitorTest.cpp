@@ -417,3 +417,36 @@ TEST(SessionMonitor, RunsOnItsOwnThreadAndStopsWhenDestroyed) {
     const int after = calls;
     EXPECT_EQ(after, 1) << "no second tick within the 2 s period";
 }
+
+// A large first backlog is read on two threads; every file must still end up with the
+// state it gets when read alone.
+TEST(SessionMonitor, BacklogReadInParallelMatchesFilesReadAlone) {
+    MonitorFixture many;
+    std::vector<std::string> contents;
+    for (int i = 0; i < 24; ++i) {
+        TranscriptGenerator gen(static_cast<std::uint64_t>(40 + i), "/srv/p" + std::to_string(i), "b" + std::to_string(i));
+        std::string content = gen.session(2 + i % 3, many.now - 600.0, 2000, 60000);
+        if (i % 4 == 0) content += gen.toolUse(1 + i % 3) + "\n"; // some end waiting on a tool
+        contents.push_back(content);
+        many.write("-srv-p" + std::to_string(i) + "/s.jsonl", content, i % 4 == 0 ? 30 : 1);
+    }
+    const SessionList together = many.tick();
+    ASSERT_EQ(together.size(), contents.size());
+
+    for (std::size_t i = 0; i < contents.size(); ++i) {
+        MonitorFixture alone;
+        alone.now = many.now;
+        alone.write("-srv-p" + std::to_string(i) + "/s.jsonl", contents[i], i % 4 == 0 ? 30 : 1);
+        auto solo = alone.tick();
+        ASSERT_EQ(solo.size(), 1u);
+        const SessionInfo* s = MonitorFixture::find(together, many.path("-srv-p" + std::to_string(i) + "/s.jsonl"));
+        ASSERT_TRUE(s);
+        SCOPED_TRACE(i);
+        EXPECT_EQ(s->project, solo[0].project);
+        EXPECT_EQ(s->branch, solo[0].branch);
+        EXPECT_EQ(s->status, solo[0].status);
+        EXPECT_EQ(s->combo, solo[0].combo);
+        EXPECT_EQ(s->lastPromptAt, solo[0].lastPromptAt);
+        EXPECT_EQ(s->stamina, solo[0].stamina);
+    }
+}
