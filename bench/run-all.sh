@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs every benchmark executable of a build directory.
+# Runs every benchmark of a build directory, then the resident-cost measurement.
 set -euo pipefail
 build=${1:-build}
 for b in "$build"/bench/bench_*; do
@@ -7,3 +7,7 @@ for b in "$build"/bench/bench_*; do
   echo "== $(basename "$b")"
   "$b"
 done
+if [ -x "$build/fraymark" ]; then
+  echo "== resident_usage"
+  "$(dirname "$0")/resident_usage.py" "$build"
+fi

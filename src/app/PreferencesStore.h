@@ -44,6 +44,7 @@ private:
     void persistLocked();
 
     std::string path_;
+    bool writable_ = true; // false when the user's file could not be set aside safely
     mutable std::mutex mutex_;
     std::map<std::string, Value> values_;
     std::optional<std::string> lastError_;

@@ -1,0 +1,223 @@
+#include "CodexProvider.h"
+
+#include "monitor/FileState.h"
+#include "monitor/PathText.h"
+#include "monitor/Timestamp.h"
+#include "monitor/Tuning.h"
+
+#include <simdjson.h>
+
+#include <cstring>
+
+namespace fray {
+
+namespace {
+
+enum class LastEvent { none, prompt, toolPending, toolsDone, agentMessage, taskComplete };
+
+bool isRollout(std::string_view name) {
+    constexpr std::string_view prefix = "rollout-", ext = ".jsonl";
+    return name.size() > ext.size() && name.substr(0, prefix.size()) == prefix &&
+           name.substr(name.size() - ext.size()) == ext;
+}
+
+// Buffers that grew for an unusual file are not kept between polls.
+constexpr std::size_t keepBuffer = 2u << 20;
+
+} // namespace
+
+struct CodexProvider::Parser {
+    simdjson::dom::parser dom;
+};
+
+CodexProvider::CodexProvider(const std::string& home, std::shared_ptr<FileAccess> files)
+    : files_(files ? std::move(files) : posixFileAccess()),
+      root_(PathText::join(home, ".codex/sessions")),
+      parser_(std::make_unique<Parser>()),
+      head_(simdjson::SIMDJSON_PADDING),
+      tail_(simdjson::SIMDJSON_PADDING) {}
+
+CodexProvider::~CodexProvider() = default;
+
+bool CodexProvider::isAvailable() const { return files_->attributes(root_).has_value(); }
+
+std::vector<SessionInfo> CodexProvider::poll(Instant now, double needsActionDelay) {
+    std::vector<SessionInfo> out;
+    auto top = files_->list(root_, false);
+    if (!top) return out;
+
+    // Depth first, in listing order, directories entered where they are met. Links to
+    // directories are never followed, so a loop of links cannot trap the walk.
+    struct Level {
+        std::string dir;
+        std::vector<DirEntry> entries;
+        std::size_t next = 0;
+    };
+    std::vector<Level> stack;
+    stack.push_back({root_, std::move(*top), 0});
+    while (!stack.empty()) {
+        Level& level = stack.back();
+        if (level.next == level.entries.size()) {
+            stack.pop_back();
+            continue;
+        }
+        const DirEntry& e = level.entries[level.next++];
+        std::string path = PathText::join(level.dir, e.name);
+        if (e.kind == EntryKind::directory) {
+            if (e.isSymlink) continue;
+            if (auto sub = files_->list(path, false)) stack.push_back({std::move(path), std::move(*sub), 0});
+            continue; // `level` may be dangling after the push
+        }
+        if (e.kind != EntryKind::file || !isRollout(e.name)) continue;
+        auto attrs = files_->attributes(path);
+        if (!attrs || attrs->kind != EntryKind::file) continue;
+        if (secondsBetween(attrs->mtime, now) > Tuning::candidateWindow) continue;
+        try {
+            if (auto s = read(path, attrs->mtime, now, needsActionDelay)) out.push_back(std::move(*s));
+        } catch (...) {
+            // One unreadable file costs only its own session.
+        }
+    }
+    head_.clear();
+    tail_.clear();
+    head_.shrinkTo(keepBuffer);
+    tail_.shrinkTo(keepBuffer);
+    return out;
+}
+
+std::optional<std::string> CodexProvider::readCwd(OpenFile& file, std::uint64_t size) {
+    const char* data;
+    std::size_t len;
+    const char* lf = nullptr;
+    if (tail_.size() > 0 && size <= tailBytes) {
+        // The tail read started at offset 0: the head is already in memory.
+        data = tail_.data();
+        len = tail_.size();
+        lf = static_cast<const char*>(std::memchr(data, '\n', len));
+    } else {
+        head_.clear();
+        while (head_.size() < headLimit) {
+            char* dst = head_.reserveTail(headChunk);
+            auto got = file.readAt(head_.size(), dst, headChunk);
+            if (!got || *got == 0) break;
+            head_.commit(*got);
+            lf = static_cast<const char*>(std::memchr(head_.data() + head_.size() - *got, '\n', *got));
+            if (lf) break;
+        }
+        data = head_.data();
+        len = head_.size();
+    }
+    if (!lf) return std::nullopt;
+
+    simdjson::dom::element doc;
+    if (parser_->dom.parse(reinterpret_cast<const uint8_t*>(data), static_cast<std::size_t>(lf - data), false).get(doc))
+        return std::nullopt;
+    std::string_view type, cwd;
+    simdjson::dom::object payload;
+    if (doc["type"].get_string().get(type) || type != "session_meta") return std::nullopt;
+    if (doc["payload"].get_object().get(payload) || payload["cwd"].get_string().get(cwd)) return std::nullopt;
+    return std::string(cwd);
+}
+
+std::optional<SessionInfo> CodexProvider::read(const std::string& path, Instant mtime, Instant now, double delay) {
+    auto file = files_->open(path);
+    if (!file) return std::nullopt;
+    const std::uint64_t size = file->size().value_or(0);
+
+    // The tail first: for a small file it holds the head too, saving a second read.
+    tail_.clear();
+    const std::uint64_t offset = size > tailBytes ? size - tailBytes : 0;
+    // Bounded even when the file keeps growing while it is read.
+    if (!readToEnd(*file, offset, tailBytes + Tuning::maxCatchupBytes, tail_, static_cast<std::size_t>(size - offset)))
+        tail_.clear();
+
+    std::optional<std::string> cwd = readCwd(*file, size);
+
+    std::int64_t combo = 0, pending = 0;
+    std::vector<Instant> promptTimes;
+    LastEvent last = LastEvent::none;
+
+    const char* p = tail_.data();
+    const char* end = p + tail_.size();
+    while (p < end) {
+        const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+        const char* pieceEnd = lf ? lf : end;
+        const std::size_t len = static_cast<std::size_t>(pieceEnd - p);
+        const char* piece = p;
+        p = lf ? lf + 1 : end;
+        if (len <= 2) continue; // also the empty pieces between two line feeds
+
+        simdjson::dom::element doc;
+        if (parser_->dom.parse(reinterpret_cast<const uint8_t*>(piece), len, false).get(doc)) continue;
+        simdjson::dom::object obj, payload;
+        std::string_view lineType, payloadType;
+        if (doc.get_object().get(obj) || obj["type"].get_string().get(lineType) ||
+            obj["payload"].get_object().get(payload) || payload["type"].get_string().get(payloadType))
+            continue;
+
+        if (payloadType == "user_message") {
+            std::string_view stamp;
+            if (!obj["timestamp"].get_string().get(stamp))
+                if (auto t = parseTimestamp(stamp)) promptTimes.push_back(*t);
+        }
+        if (lineType == "event_msg") {
+            if (payloadType == "user_message") {
+                combo = 0;
+                pending = 0;
+                last = LastEvent::prompt;
+            } else if (payloadType == "task_complete") {
+                last = LastEvent::taskComplete;
+            } else if (payloadType == "agent_message") {
+                last = LastEvent::agentMessage;
+            }
+        } else if (lineType == "response_item") {
+            if (payloadType == "function_call" || payloadType == "custom_tool_call" ||
+                payloadType == "tool_search_call") {
+                ++combo;
+                ++pending;
+                last = LastEvent::toolPending;
+            } else if (payloadType == "function_call_output" || payloadType == "custom_tool_call_output" ||
+                       payloadType == "tool_search_output") {
+                pending = pending > 0 ? pending - 1 : 0;
+                last = pending > 0 ? LastEvent::toolPending : LastEvent::toolsDone;
+            } else if (payloadType == "message") {
+                std::string_view role;
+                if (!payload["role"].get_string().get(role) && role == "user") {
+                    combo = 0;
+                    last = LastEvent::prompt;
+                }
+            }
+        }
+    }
+    const double idle = secondsBetween(mtime, now);
+    SessionStatus status;
+    switch (last) {
+    case LastEvent::none: return std::nullopt;
+    case LastEvent::toolPending:
+        status = idle > delay ? SessionStatus::needsAction : SessionStatus::working;
+        break;
+    case LastEvent::prompt:
+    case LastEvent::toolsDone:
+    case LastEvent::agentMessage:
+        if (idle <= Tuning::workingStaleOut)
+            status = SessionStatus::working;
+        else if (idle <= Tuning::completedLinger)
+            status = SessionStatus::completed;
+        else
+            return std::nullopt;
+        break;
+    case LastEvent::taskComplete:
+        if (idle > Tuning::completedLinger) return std::nullopt;
+        status = SessionStatus::completed;
+        break;
+    }
+
+    std::optional<Instant> lastPrompt;
+    if (!promptTimes.empty()) lastPrompt = promptTimes.back();
+    const double stamina = staminaValue(promptTimes, now);
+    std::string project = lastComponentName(cwd).value_or("codex");
+    return SessionInfo::make(path, std::move(project), std::nullopt, std::move(cwd), status, combo, mtime, mtime,
+                             lastPrompt, std::nullopt, stamina, Agent::codex);
+}
+
+} // namespace fray

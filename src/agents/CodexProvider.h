@@ -1,0 +1,41 @@
+#pragma once
+
+#include "AgentProvider.h"
+#include "monitor/FileAccess.h"
+#include "monitor/ReadBuffer.h"
+
+#include <memory>
+#include <string>
+
+namespace fray {
+
+// Sessions of Codex, read from its rollout files under ~/.codex/sessions: the first line
+// for the working directory, the last 128 KiB for what happened lately.
+class CodexProvider final : public AgentProvider {
+public:
+    explicit CodexProvider(const std::string& home, std::shared_ptr<FileAccess> files = nullptr);
+    ~CodexProvider() override;
+
+    Agent agent() const override { return Agent::codex; }
+    bool isAvailable() const override;
+    std::vector<SessionInfo> poll(Instant now, double needsActionDelay) override;
+
+    const std::string& root() const { return root_; }
+
+    static constexpr std::size_t headLimit = 1 << 20;
+    static constexpr std::size_t headChunk = 64 * 1024;
+    static constexpr std::uint64_t tailBytes = 128 * 1024;
+
+private:
+    std::optional<SessionInfo> read(const std::string& path, Instant mtime, Instant now, double delay);
+    std::optional<std::string> readCwd(OpenFile& file, std::uint64_t size);
+
+    std::shared_ptr<FileAccess> files_;
+    std::string root_;
+    struct Parser;
+    std::unique_ptr<Parser> parser_;
+    ReadBuffer head_;
+    ReadBuffer tail_;
+};
+
+} // namespace fray

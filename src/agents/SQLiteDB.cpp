@@ -1,0 +1,161 @@
+#include "SQLiteDB.h"
+
+#include <sqlite3.h>
+
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fray {
+
+namespace {
+
+bool exists(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+bool holdsData(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && st.st_size > 0;
+}
+
+// Whether the database header says WAL journaling (file format numbers 2 and 2).
+bool isWalDatabase(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return false;
+    unsigned char header[20];
+    ssize_t got = ::pread(fd, header, sizeof header, 0);
+    ::close(fd);
+    return got == static_cast<ssize_t>(sizeof header) && std::memcmp(header, "SQLite format 3", 16) == 0 &&
+           header[18] == 2 && header[19] == 2;
+}
+
+// How to open a database without writing a byte. A read-only connection to a WAL
+// database would otherwise create the -wal and -shm files when they are missing, or run
+// recovery into a stale -shm left by a crashed writer.
+std::string parametersFor(const std::string& path) {
+    if (!isWalDatabase(path)) return "immutable=0&mode=ro";
+    // No writer has the database open in WAL mode: its content is all in the main file.
+    if (!exists(path + "-shm") && !holdsData(path + "-wal")) return "immutable=1&mode=ro";
+    // Use the writer's index without touching it; when that is impossible (a writer in
+    // exclusive locking mode) the query fails as busy, like any other lock.
+    return "immutable=0&mode=ro&readonly_shm=1";
+}
+
+std::size_t validSequenceLength(const unsigned char* s, std::size_t n) {
+    const unsigned char c = s[0];
+    std::size_t len;
+    unsigned char lo = 0x80, hi = 0xBF;
+    if (c < 0x80) return 1;
+    if (c >= 0xC2 && c <= 0xDF) len = 2;
+    else if (c == 0xE0) len = 3, lo = 0xA0;
+    else if (c >= 0xE1 && c <= 0xEC) len = 3;
+    else if (c == 0xED) len = 3, hi = 0x9F; // no surrogates
+    else if (c >= 0xEE && c <= 0xEF) len = 3;
+    else if (c == 0xF0) len = 4, lo = 0x90;
+    else if (c >= 0xF1 && c <= 0xF3) len = 4;
+    else if (c == 0xF4) len = 4, hi = 0x8F;
+    else return 0;
+    if (n < 2 || s[1] < lo || s[1] > hi) return 0;
+    for (std::size_t i = 2; i < len; ++i)
+        if (i >= n || (s[i] & 0xC0) != 0x80) return 0;
+    return len;
+}
+
+} // namespace
+
+std::string repairUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        std::size_t len = validSequenceLength(s + i, bytes.size() - i);
+        if (len == 0) {
+            out += "\xEF\xBF\xBD";
+            // Skip the maximal prefix of a sequence as one error, like other decoders do.
+            std::size_t skip = 1;
+            while (i + skip < bytes.size() && skip < 4 && (s[i + skip] & 0xC0) == 0x80 && s[i] >= 0xC0) ++skip;
+            i += skip;
+        } else {
+            out.append(bytes.data() + i, len);
+            i += len;
+        }
+    }
+    return out;
+}
+
+std::string SQLiteDB::uriFor(std::string_view path, std::string_view parameters) {
+    std::string uri = "file:";
+    for (char c : path) {
+        switch (c) {
+        case '?': uri += "%3F"; break;
+        case '#': uri += "%23"; break;
+        case '%': uri += "%25"; break;
+        default: uri += c;
+        }
+    }
+    uri += '?';
+    uri += parameters;
+    return uri;
+}
+
+std::unique_ptr<SQLiteDB> SQLiteDB::open(const std::string& path) {
+    sqlite3* handle = nullptr;
+    const std::string uri = uriFor(path, parametersFor(path));
+    const int rc = sqlite3_open_v2(uri.c_str(), &handle, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+    if (rc != SQLITE_OK) {
+        if (handle) sqlite3_close(handle);
+        return nullptr;
+    }
+    sqlite3_busy_timeout(handle, busyTimeoutMs);
+    return std::unique_ptr<SQLiteDB>(new SQLiteDB(handle));
+}
+
+SQLiteDB::~SQLiteDB() {
+    if (handle_) sqlite3_close(handle_);
+}
+
+void SQLiteDB::query(const std::string& sql, const std::function<void(const Row&)>& onRow) {
+    if (!handle_) return;
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(handle_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK || !st) {
+        if (st) sqlite3_finalize(st);
+        return;
+    }
+    try {
+        const Row row(st);
+        while (sqlite3_step(st) == SQLITE_ROW) onRow(row);
+    } catch (...) {
+        // The rows so far stand; the statement is finalized below either way.
+    }
+    sqlite3_finalize(st);
+}
+
+bool SQLiteDB::Row::isNull(int column) const { return sqlite3_column_type(st_, column) == SQLITE_NULL; }
+
+std::optional<std::string> SQLiteDB::Row::text(int column) const {
+    if (isNull(column)) return std::nullopt;
+    const auto* p = sqlite3_column_text(st_, column);
+    if (!p) return std::nullopt;
+    // Up to the first NUL, as a C string would read.
+    return repairUtf8(std::string_view(reinterpret_cast<const char*>(p)));
+}
+
+std::optional<double> SQLiteDB::Row::real(int column) const {
+    if (isNull(column)) return std::nullopt;
+    return sqlite3_column_double(st_, column);
+}
+
+std::int64_t SQLiteDB::Row::integer(int column) const { return sqlite3_column_int64(st_, column); }
+
+std::optional<Instant> SQLiteDB::Row::date(int column) const {
+    auto v = real(column);
+    if (!v || !std::isfinite(*v)) return std::nullopt;
+    return fromUnixSeconds(*v > millisecondsAbove ? *v / 1000.0 : *v);
+}
+
+} // namespace fray

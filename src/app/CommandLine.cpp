@@ -1,0 +1,139 @@
+#include "CommandLine.h"
+
+#include "AppDelegate.h"
+#include "Displays.h"
+#include "Settings.h"
+#include "platform/InstanceLock.h"
+#include "platform/Platform.h"
+#include "platform/Session.h"
+
+#include <QApplication>
+#include <QLoggingCategory>
+
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+
+namespace fray {
+
+namespace {
+
+std::size_t codePoints(const std::string& s) {
+    return static_cast<std::size_t>(std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+}
+
+// Pads to at least `width` characters, never shortening.
+std::string padded(const std::string& s, std::size_t width) {
+    std::size_t n = codePoints(s);
+    return n >= width ? s : s + std::string(width - n, ' ');
+}
+
+// Qt Multimedia reports a missing audio server on every start; a missing sound is not news.
+QtMessageHandler previousHandler = nullptr;
+
+void quietMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.startsWith("PulseAudioService:") || message.startsWith("No audio device detected")) return;
+    if (previousHandler)
+        previousHandler(type, context, message);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+
+std::unique_ptr<QApplication> makeApplication(int& argc, char** argv) {
+    std::string notice = chooseWindowSystem();
+    if (!notice.empty()) std::fprintf(stderr, "%s\n", notice.c_str());
+    QLoggingCategory::setFilterRules("qt.multimedia*.warning=false");
+    previousHandler = qInstallMessageHandler(quietMessages);
+    auto app = std::make_unique<QApplication>(argc, argv);
+    QApplication::setApplicationName("Fraymark");
+    QApplication::setQuitOnLastWindowClosed(false);
+    return app;
+}
+
+int notAvailable(const std::string& option) {
+    std::fprintf(stderr, "fraymark: %s is not available in this build\n", option.c_str());
+    return 2;
+}
+
+} // namespace
+
+CommandLine::CommandLine(std::vector<std::string> args) : args_(std::move(args)) {}
+
+bool CommandLine::has(const std::string& option) const {
+    return std::find(args_.begin(), args_.end(), option) != args_.end();
+}
+
+const std::string* CommandLine::valueAfter(const std::string& option) const {
+    auto it = std::find(args_.begin(), args_.end(), option);
+    if (it == args_.end() || it + 1 == args_.end()) return nullptr;
+    return &*(it + 1);
+}
+
+std::string CommandLine::usage() {
+    static const std::pair<const char*, const char*> rows[] = {
+        {"(no args)", "run the island"},
+        {"--demo", "cycle fake statuses to preview the theme"},
+        {"--log", "print detected sessions to stdout every tick"},
+        {"--displays", "list attached monitors and the pinned one, then exit"},
+        {"--ax-status", "report the Accessibility grant (and prompt if missing)"},
+        {"--ax-click \"<title>\"", "precise-focus test: press Claude's sidebar row by title"},
+        {"--render-previews <dir>", "write PNG previews of every state and exit"},
+        {"--render-shots <dir>", "write marketing stills (fake desktop, placeholder data)"},
+        {"--render-film <dir>", "write the demo film's frames + ffconcat list"},
+    };
+    std::string out = "Fraymark — Vortan-style Claude Code session HUD";
+    for (const auto& [option, description] : rows) out += "\n  " + padded(option, 26) + description;
+    return out;
+}
+
+int CommandLine::run(int& argc, char** argv) {
+    if (has("--help") || has("-h")) {
+        std::printf("%s\n", usage().c_str());
+        return 0;
+    }
+    if (has("--ax-status")) return notAvailable("--ax-status");
+    if (has("--ax-click")) return notAvailable("--ax-click");
+    if (has("--displays")) {
+        auto app = makeApplication(argc, argv);
+        return displays();
+    }
+    for (const char* render : {"--render-shots", "--render-film", "--render-previews"})
+        if (has(render)) return notAvailable(render);
+    if (has("--log")) std::setvbuf(stdout, nullptr, _IONBF, 0);
+    return resident(argc, argv);
+}
+
+int CommandLine::displays() {
+    auto pinned = Settings::shared().displayKey();
+    auto screens = platform().displays->screens();
+    auto list = Displays::attached(screens);
+    std::printf("pinned: %s\n", pinned ? pinned->c_str() : "auto — primary");
+    for (const auto& c : list) {
+        const bool primary = !screens.empty() && c.screen.id == screens.front().id;
+        const GRect& f = c.screen.frame;
+        std::printf("%s %s %s %.0fx%.0f at (%.0f,%.0f)%s\n", pinned && *pinned == c.key ? "▸" : " ",
+                    padded(c.name, 26).c_str(), padded(c.key, 20).c_str(), f.width, f.height, f.left(), f.bottom(),
+                    primary ? "  (primary)" : "");
+    }
+    if (pinned && std::none_of(list.begin(), list.end(), [&](const auto& c) { return c.key == *pinned; }))
+        std::printf("  pinned display is not attached — island falls back to primary\n");
+    return 0;
+}
+
+int CommandLine::resident(int& argc, char** argv) {
+    InstanceLock lock(InstanceLock::defaultPath(platform().paths.runtimeDir));
+    if (!lock.acquire()) {
+        if (lock.otherPid()) {
+            std::fprintf(stderr, "Fraymark is already running (pid %lld).\n", *lock.otherPid());
+            return 0;
+        }
+        std::fprintf(stderr, "fraymark: cannot create the single-instance lock; starting anyway\n");
+    }
+    auto app = makeApplication(argc, argv);
+    AppDelegate delegate(has("--demo"), has("--log"), Settings::shared(), platform());
+    onTerminationSignal([] { QCoreApplication::quit(); });
+    delegate.applicationDidFinishLaunching();
+    return app->exec();
+}
+
+} // namespace fray

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace fray {
+
+// The program's entry: diagnostic and render modes end after their work; otherwise the
+// resident application runs until quit.
+class CommandLine {
+public:
+    explicit CommandLine(std::vector<std::string> args);
+
+    int run(int& argc, char** argv);
+
+    static std::string usage();
+
+    bool has(const std::string& option) const;
+    // The element after the first occurrence of `option`, if any.
+    const std::string* valueAfter(const std::string& option) const;
+
+private:
+    int displays();
+    int resident(int& argc, char** argv);
+
+    std::vector<std::string> args_;
+};
+
+} // namespace fray

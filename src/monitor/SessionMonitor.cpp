@@ -1,0 +1,278 @@
+#include "SessionMonitor.h"
+
+#include "PathText.h"
+#include "RepeatingWorker.h"
+#include "Tuning.h"
+#include "agents/AgentRegistry.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace fray {
+
+namespace {
+
+bool isTranscriptName(std::string_view name) {
+    constexpr std::string_view ext = ".jsonl", subAgent = "agent-";
+    return name.size() > ext.size() && name.substr(name.size() - ext.size()) == ext &&
+           name.substr(0, subAgent.size()) != subAgent;
+}
+
+// Urgency first; among sessions waiting for the user the one waiting longest leads,
+// otherwise the most recently active.
+bool before(const SessionInfo& a, const SessionInfo& b) {
+    if (a.status != b.status) return a.status > b.status;
+    if (a.status == SessionStatus::needsAction) return a.stateSince < b.stateSince;
+    return a.lastActivity > b.lastActivity;
+}
+
+const char* findLineFeed(const char* from, const char* end) {
+    return static_cast<const char*>(std::memchr(from, '\n', static_cast<std::size_t>(end - from)));
+}
+
+// The read buffer may grow for a big catch-up; this much is kept between ticks.
+constexpr std::size_t keepBuffer = 512 * 1024;
+
+} // namespace
+
+SessionMonitor::SessionMonitor(Config config)
+    : config_(std::move(config)),
+      projectsRoot_(PathText::join(config_.home, ".claude/projects")),
+      buffer_(LineClassifier::padding()) {
+    if (!config_.clock) config_.clock = wallNow;
+    if (!config_.files) config_.files = posixFileAccess();
+    if (config_.providers) otherAgents_ = *config_.providers;
+}
+
+SessionMonitor::~SessionMonitor() {
+    if (worker_) worker_->stop();
+}
+
+void SessionMonitor::start() {
+    if (!worker_)
+        worker_ = std::make_unique<RepeatingWorker>(
+            "fray.monitor",
+            std::chrono::duration_cast<RepeatingWorker::Duration>(std::chrono::duration<double>(Tuning::tick)),
+            [this] { tick(); });
+    worker_->start();
+}
+
+SessionList SessionMonitor::tickNow() { return tick(); }
+
+double SessionMonitor::currentDelay() {
+    std::optional<double> stored;
+    if (config_.needsActionDelay) {
+        try {
+            stored = config_.needsActionDelay();
+        } catch (...) {
+            stored.reset();
+        }
+    }
+    return Tuning::needsActionDelayFrom(stored);
+}
+
+SessionList SessionMonitor::tick() {
+    SessionList sessions;
+    {
+        std::lock_guard lock(tickMutex_);
+        const Instant now = config_.clock();
+        if (tickCount_ % Tuning::rescanEvery == 0) {
+            try {
+                rescan(now);
+            } catch (...) {
+                // Out of memory while listing: keep the previous candidates.
+            }
+        }
+        ++tickCount_;
+        const double delay = currentDelay();
+
+        std::vector<std::string> drop;
+        for (const std::string& path : candidates_) {
+            try {
+                auto attrs = config_.files->attributes(path);
+                if (!attrs || attrs->kind != EntryKind::file ||
+                    secondsBetween(attrs->mtime, now) > Tuning::candidateWindow) {
+                    drop.push_back(path);
+                    continue;
+                }
+                auto it = states_.find(path);
+                if (it == states_.end()) {
+                    it = states_.try_emplace(path, now).first;
+                    it->second.state.created = attrs->created.value_or(now);
+                }
+                FileState& st = it->second.state;
+                st.mtime = attrs->mtime;
+                if (!st.initialized || attrs->size != st.size) readNewBytes(path, it->second, attrs->size, now);
+
+                auto status = st.derive(now, delay);
+                if (!status) continue;
+                sessions.push_back(SessionInfo::make(path, st.projectLabel(path), st.branch, st.cwd, *status, st.combo,
+                                                     st.stateSince, attrs->mtime, st.lastPromptAt(), st.powerUpAt,
+                                                     staminaValue(st.promptTimes, now), Agent::claude));
+            } catch (...) {
+                // This file contributes nothing this tick; its state is tried again next time.
+            }
+        }
+        for (const auto& path : drop) {
+            candidates_.erase(path);
+            states_.erase(path);
+        }
+        buffer_.clear();
+        buffer_.shrinkTo(keepBuffer);
+
+        if (tickCount_ % 3 == 1 || otherSessions_.empty()) pollOtherAgents(now, delay);
+        sessions.insert(sessions.end(), otherSessions_.begin(), otherSessions_.end());
+        std::stable_sort(sessions.begin(), sessions.end(), before);
+    }
+    if (onUpdate) onUpdate(sessions);
+    return sessions;
+}
+
+void SessionMonitor::pollOtherAgents(Instant now, double delay) {
+    if (!otherAgents_) {
+        try {
+            otherAgents_ = AgentRegistry::available(config_.home);
+        } catch (...) {
+            otherAgents_.reset(); // asked again at the next poll
+        }
+    }
+    SessionList fresh;
+    if (otherAgents_) {
+        for (const auto& provider : *otherAgents_) {
+            if (!provider) continue;
+            try {
+                auto found = provider->poll(now, delay);
+                fresh.insert(fresh.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
+            } catch (...) {
+                // A provider that fails yields nothing this time.
+            }
+        }
+    }
+    otherSessions_ = std::move(fresh);
+}
+
+void SessionMonitor::rescan(Instant now) {
+    auto projects = config_.files->list(projectsRoot_, false);
+    if (!projects) {
+        candidates_.clear();
+        states_.clear();
+        return;
+    }
+    std::set<std::string> fresh;
+    for (const auto& project : *projects) {
+        if (project.kind != EntryKind::directory) continue;
+        const std::string dir = PathText::join(projectsRoot_, project.name);
+        auto files = config_.files->list(dir, true);
+        if (!files) continue;
+        for (const auto& f : *files) {
+            if (f.kind != EntryKind::file || !isTranscriptName(f.name) || !f.mtime) continue;
+            if (secondsBetween(*f.mtime, now) > Tuning::candidateWindow) continue;
+            fresh.insert(PathText::join(dir, f.name));
+        }
+    }
+    candidates_ = std::move(fresh);
+    std::erase_if(states_, [&](const auto& entry) { return !candidates_.contains(entry.first); });
+}
+
+void SessionMonitor::readNewBytes(const std::string& path, Watched& w, std::uint64_t size, Instant now) {
+    FileState& st = w.state;
+    if (st.size > size) { // truncated or replaced
+        st.softReset();
+        w.spillFrom.reset();
+    }
+    auto file = config_.files->open(path);
+    if (!file) return; // derivation still runs on what is known
+
+    enum class Front { whole, dropPartial, cutPartial };
+    const bool first = !st.initialized;
+    const std::uint64_t tail = Tuning::initialTailBytes;
+    std::uint64_t readFrom;
+    Front front = Front::whole;
+    bool carry = false;
+    if (first) {
+        readFrom = size >= tail ? size - tail : 0;
+        if (size > tail) front = Front::dropPartial;
+    } else if (size - st.size <= Tuning::maxCatchupBytes) {
+        if (!w.spillFrom) {
+            readFrom = st.size;
+            carry = true;
+        } else if (size - *w.spillFrom > leftoverCap) {
+            readFrom = size - leftoverKeep; // the partial line outgrew the cap: keep its end only
+            front = Front::cutPartial;
+        } else {
+            readFrom = *w.spillFrom; // the long partial line is read again with its continuation
+        }
+    } else {
+        readFrom = size - tail; // too far behind: jump to the tail
+        front = Front::dropPartial;
+    }
+
+    buffer_.clear();
+    if (carry) buffer_.append(st.leftover.data(), st.leftover.size());
+    const std::uint64_t reread = st.size > readFrom ? st.size - readFrom : 0;
+    const std::uint64_t expected = size > readFrom ? size - readFrom : 0;
+    // Bounded even when the file grows faster than it is read; the rest waits for the next tick.
+    auto got = readToEnd(*file, readFrom, reread + Tuning::maxCatchupBytes, buffer_, static_cast<std::size_t>(expected));
+    file.reset();
+    // A read error, or a file that shrank below what was already consumed: leave the state
+    // as it was; the next tick sees the new size and starts over.
+    if (!got || readFrom + *got < st.size) return;
+
+    struct BootstrapScope {
+        FileState& st;
+        ~BootstrapScope() { st.bootstrapping = false; }
+    } scope{st};
+    st.bootstrapping = first;
+    st.initialized = true;
+    st.size = readFrom + *got;
+    st.leftover.clear();
+    w.spillFrom.reset();
+
+    const char* begin = buffer_.data();
+    const char* end = begin + buffer_.size();
+    const char* from = begin;
+    if (front != Front::whole) {
+        const char* lf = findLineFeed(from, end);
+        if (lf)
+            from = lf + 1;
+        else if (front == Front::dropPartial)
+            from = end;
+    }
+    if (static_cast<std::size_t>(end - from) > leftoverCap) {
+        from = end - leftoverKeep;
+        if (const char* lf = findLineFeed(from, end)) from = lf + 1;
+    }
+    process(static_cast<std::size_t>(from - begin), w, now);
+}
+
+void SessionMonitor::process(std::size_t from, Watched& w, Instant now) {
+    FileState& st = w.state;
+    const char* p = buffer_.data() + from;
+    const char* end = buffer_.data() + buffer_.size();
+    while (const char* lf = findLineFeed(p, end)) {
+        const std::size_t len = static_cast<std::size_t>(lf - p);
+        // The buffer's own padding lies past every line, so the parser reads in place.
+        if (len >= 2) classifier_.parsePadded(std::string_view(p, len), st, now);
+        p = lf + 1;
+    }
+    const std::size_t rest = static_cast<std::size_t>(end - p);
+    if (rest <= maxLeftoverInMemory)
+        st.leftover.assign(p, rest);
+    else
+        w.spillFrom = st.size - rest;
+}
+
+SessionMonitor::Stats SessionMonitor::stats() {
+    std::lock_guard lock(tickMutex_);
+    Stats s;
+    s.candidates = candidates_.size();
+    s.states = states_.size();
+    for (const auto& [path, w] : states_) {
+        s.leftoverBytes += w.state.leftover.size();
+        if (w.spillFrom) ++s.spilledLines;
+    }
+    s.bufferCapacity = buffer_.capacity();
+    return s;
+}
+
+} // namespace fray

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "FileAccess.h"
+#include "FileState.h"
+#include "Instant.h"
+#include "LineClassifier.h"
+#include "ReadBuffer.h"
+#include "SessionMonitoring.h"
+#include "agents/AgentProvider.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <unordered_map>
+
+namespace fray {
+
+class RepeatingWorker;
+
+// The live session source: tails the Claude Code transcripts under ~/.claude/projects,
+// adds the other agents' sessions and hands the ordered list to onUpdate every 2 s, on
+// its own thread ("fray.monitor").
+class SessionMonitor : public SessionMonitoring {
+public:
+    struct Config {
+        std::string home;
+        Clock clock = wallNow; // read once per tick
+        // The stored "needsActionDelay" setting, raw; missing or unusable means 20 s.
+        std::function<std::optional<double>()> needsActionDelay;
+        std::shared_ptr<FileAccess> files; // default: the real file system
+        // Default: AgentRegistry::available(home), asked once, on the first poll.
+        std::optional<ProviderList> providers;
+    };
+
+    // What the monitor holds between ticks, for diagnostics and the memory budget.
+    struct Stats {
+        std::size_t candidates = 0;
+        std::size_t states = 0;
+        std::size_t leftoverBytes = 0;   // partial lines kept in memory
+        std::size_t spilledLines = 0;    // long partial lines left on disk until complete
+        std::size_t bufferCapacity = 0;  // the reusable read buffer
+    };
+
+    explicit SessionMonitor(Config config);
+    ~SessionMonitor() override; // stops the timer and joins the thread; no tick runs afterwards
+    SessionMonitor(const SessionMonitor&) = delete;
+    SessionMonitor& operator=(const SessionMonitor&) = delete;
+
+    // Ticks at once and then every 2 s on the monitor's thread; onUpdate is called there.
+    void start() override;
+    // One tick, synchronously (tests, benchmarks); also calls onUpdate.
+    SessionList tickNow();
+
+    Stats stats();
+
+    // Partial lines longer than this are not kept in memory between ticks: the monitor
+    // remembers where they begin and reads them again once their line feed has arrived.
+    static constexpr std::size_t maxLeftoverInMemory = 32 * 1024;
+    // The cap on a carried-over partial line, and what is kept of one beyond it.
+    static constexpr std::size_t leftoverCap = 8'000'000;
+    static constexpr std::size_t leftoverKeep = 1'000'000;
+
+private:
+    struct Watched {
+        explicit Watched(Instant now) : state(now) {}
+        FileState state;
+        // File offset where a partial line too long for memory begins.
+        std::optional<std::uint64_t> spillFrom;
+    };
+
+    SessionList tick();
+    void rescan(Instant now);
+    void readNewBytes(const std::string& path, Watched& w, std::uint64_t size, Instant now);
+    void process(std::size_t from, Watched& w, Instant now);
+    void pollOtherAgents(Instant now, double delay);
+    double currentDelay();
+
+    Config config_;
+    std::string projectsRoot_;
+    std::mutex tickMutex_; // ticks never overlap, also when tickNow meets the timer
+    std::int64_t tickCount_ = 0;
+    std::set<std::string> candidates_;
+    std::unordered_map<std::string, Watched> states_;
+    std::optional<ProviderList> otherAgents_;
+    SessionList otherSessions_;
+    LineClassifier classifier_;
+    ReadBuffer buffer_;
+    std::unique_ptr<RepeatingWorker> worker_;
+};
+
+} // namespace fray

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace fray {
+
+// Picks the Qt platform plugin before the application object exists: the X11 one
+// whenever an X display is reachable (Wayland sessions go through XWayland), the
+// offscreen one when there is no display at all. Returns a one-line notice for the
+// user when it had to fall back to offscreen, else an empty string.
+std::string chooseWindowSystem();
+
+// Calls `onSignal` on the main thread when SIGINT or SIGTERM arrives. Call once,
+// after the application object exists.
+void onTerminationSignal(std::function<void()> onSignal);
+
+} // namespace fray

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <string>
+#include <vector>
+
+// Small in-memory stand-ins for the OS facilities, for tests and offline renderers.
+namespace fray::fake {
+
+class Displays : public DisplayProvider {
+public:
+    std::vector<ScreenInfo> list;
+    std::vector<ScreenInfo> screens() const override { return list; }
+};
+
+class Sounds : public SoundOutput {
+public:
+    std::vector<std::string> cuesAvailable{"your-move", "ko"};
+    std::vector<std::string> systemAvailable;
+    std::vector<std::string> played; // "cue:<name>" or "system:<name>"
+    bool hasCue(const std::string& name) override {
+        for (auto& c : cuesAvailable)
+            if (c == name) return true;
+        return false;
+    }
+    void playCue(const std::string& name) override {
+        if (hasCue(name)) played.push_back("cue:" + name);
+    }
+    bool playSystemSound(const std::string& name) override {
+        for (auto& s : systemAvailable)
+            if (s == name) {
+                played.push_back("system:" + name);
+                return true;
+            }
+        return false;
+    }
+};
+
+class User : public UserInfo {
+public:
+    std::string full, login;
+    User(std::string f = {}, std::string l = {}) : full(std::move(f)), login(std::move(l)) {}
+    std::string fullName() const override { return full; }
+    std::string loginName() const override { return login; }
+};
+
+class Access : public Accessibility {
+public:
+    bool trusted = false;
+    int requests = 0;
+    bool isTrusted() const override { return trusted; }
+    void requestAccess() override { ++requests; }
+};
+
+class Work : public Workspace {
+public:
+    std::vector<std::string> opened;
+    bool openFolder(const std::string& path) override {
+        opened.push_back(path);
+        return true;
+    }
+    bool openUrl(const std::string& url) override {
+        opened.push_back(url);
+        return true;
+    }
+};
+
+// A whole fake platform rooted at `home`.
+inline Platform makePlatform(const std::string& home) {
+    Platform p;
+    p.displays = std::make_shared<Displays>();
+    p.sounds = std::make_shared<Sounds>();
+    p.user = std::make_shared<User>("Test User", "tester");
+    p.accessibility = std::make_shared<Access>();
+    p.workspace = std::make_shared<Work>();
+    p.paths.home = home;
+    p.paths.configHome = home + "/.config";
+    p.paths.cacheHome = home + "/.cache";
+    p.paths.runtimeDir = home + "/run";
+    p.paths.executable = "/usr/local/bin/fraymark";
+    return p;
+}
+
+} // namespace fray::fake

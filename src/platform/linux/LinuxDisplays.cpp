@@ -1,0 +1,53 @@
+#include "LinuxDisplays.h"
+
+#include "Edid.h"
+
+#include <QGuiApplication>
+#include <QRect>
+#include <QScreen>
+
+namespace fray {
+
+GRect LinuxDisplays::toGlobal(const QRect& r, const QRect& primary) {
+    const double primaryBottom = primary.y() + primary.height();
+    return {double(r.x() - primary.x()), primaryBottom - (r.y() + r.height()), double(r.width()),
+            double(r.height())};
+}
+
+bool LinuxDisplays::isBuiltInConnector(const std::string& name) {
+    for (const char* prefix : {"eDP", "LVDS", "DSI"})
+        if (name.rfind(prefix, 0) == 0) return true;
+    return false;
+}
+
+std::vector<ScreenInfo> LinuxDisplays::screens() const {
+    std::vector<ScreenInfo> out;
+    if (!qGuiApp) return out;
+    QScreen* primary = QGuiApplication::primaryScreen();
+    if (!primary) return out;
+    QList<QScreen*> list = QGuiApplication::screens();
+    list.removeOne(primary);
+    list.prepend(primary); // the system's first display is the primary one
+    const QRect p = primary->geometry();
+    int index = 0;
+    for (QScreen* s : list) {
+        ++index;
+        ScreenInfo info;
+        info.name = s->name().toStdString();
+        // Some platforms (offscreen, a few virtual ones) leave screens unnamed.
+        if (info.name.empty()) info.name = "Screen " + std::to_string(index);
+        info.id = info.name;
+        info.frame = toGlobal(s->geometry(), p);
+        info.visibleFrame = toGlobal(s->availableGeometry(), p);
+        info.builtIn = isBuiltInConnector(info.name);
+        if (auto ids = edidForConnector(info.name)) {
+            info.vendor = ids->vendor;
+            info.model = ids->model;
+            info.serial = ids->serial;
+        }
+        out.push_back(std::move(info));
+    }
+    return out;
+}
+
+} // namespace fray

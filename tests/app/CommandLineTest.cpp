@@ -1,0 +1,113 @@
+// Runs the real binary: option precedence, usage text, --displays, single instance.
+#include "support/Process.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+using namespace fray::test;
+
+namespace {
+
+const std::string kBinary = FRAYMARK_BINARY;
+
+struct Invocation {
+    TempDir home;
+    std::map<std::string, std::string> env = isolatedEnv(home.str());
+    ProcessResult operator()(std::vector<std::string> args) { return runProcess(kBinary, args, env); }
+};
+
+const std::string kUsage = "Fraymark — Vortan-style Claude Code session HUD\n"
+                           "  (no args)                 run the island\n"
+                           "  --demo                    cycle fake statuses to preview the theme\n"
+                           "  --log                     print detected sessions to stdout every tick\n"
+                           "  --displays                list attached monitors and the pinned one, then exit\n"
+                           "  --ax-status               report the Accessibility grant (and prompt if missing)\n"
+                           "  --ax-click \"<title>\"      precise-focus test: press Claude's sidebar row by title\n"
+                           "  --render-previews <dir>   write PNG previews of every state and exit\n"
+                           "  --render-shots <dir>      write marketing stills (fake desktop, placeholder data)\n"
+                           "  --render-film <dir>       write the demo film's frames + ffconcat list\n";
+
+std::string unavailable(const std::string& option) {
+    return "fraymark: " + option + " is not available in this build\n";
+}
+
+} // namespace
+
+TEST(CommandLine, PrecedenceAndUsage) {
+    struct Row {
+        std::vector<std::string> args;
+        int exit;
+        std::string out, err;
+    } rows[] = {
+        {{"--help"}, 0, kUsage, ""},
+        {{"--log", "--demo", "-h"}, 0, kUsage, ""},
+        {{"--render-shots", "--ax-status", "--help"}, 0, kUsage, ""},
+        {{"--HELP", "--displays", "--ax-status"}, 2, "", unavailable("--ax-status")},
+        {{"--displays", "--ax-click", "x"}, 2, "", unavailable("--ax-click")},
+        {{"--render-previews", "out", "--render-film", "out"}, 2, "", unavailable("--render-film")},
+        {{"--render-film", "--render-previews", "--render-shots"}, 2, "", unavailable("--render-shots")},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(testing::PrintToString(r.args));
+        Invocation run;
+        auto got = run(r.args);
+        EXPECT_EQ(got.exitCode, r.exit);
+        EXPECT_EQ(got.out, r.out);
+        EXPECT_EQ(got.err, r.err);
+    }
+}
+
+TEST(CommandLine, DisplaysReport) {
+    {
+        SCOPED_TRACE("nothing pinned");
+        Invocation run;
+        auto got = run({"--displays", "--render-previews"});
+        EXPECT_EQ(got.exitCode, 0);
+        EXPECT_EQ(got.out.rfind("pinned: auto — primary\n", 0), 0u) << got.out;
+        EXPECT_EQ(got.out.find("▸"), std::string::npos);
+        EXPECT_EQ(got.out.find("not attached"), std::string::npos);
+        EXPECT_NE(got.out.find("  (primary)\n"), std::string::npos) << got.out;
+    }
+    {
+        SCOPED_TRACE("pinned display unplugged");
+        Invocation run;
+        run.home.write(".config/fraymark/preferences.json", R"({"displayKey": "ext:1-2-3"})");
+        auto got = run({"--displays"});
+        EXPECT_EQ(got.exitCode, 0);
+        EXPECT_EQ(got.out.rfind("pinned: ext:1-2-3\n", 0), 0u) << got.out;
+        EXPECT_NE(got.out.find("\n  pinned display is not attached — island falls back to primary\n"),
+                  std::string::npos)
+            << got.out;
+    }
+}
+
+TEST(CommandLine, SingleInstanceAndCleanExit) {
+    TempDir home;
+    auto env = isolatedEnv(home.str());
+    BackgroundProcess first(kBinary, {"--demo", "--log"}, env);
+    auto line = first.readLine(std::chrono::seconds(10));
+    ASSERT_TRUE(line) << first.stderrText();
+    EXPECT_NE(line->find("] CLD:Quillfeather[feat/fraymark]=started combo=0 stamina=0.50 idle=-1s"),
+              std::string::npos)
+        << *line;
+
+    auto second = runProcess(kBinary, {"--log"}, env);
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_EQ(second.err, "Fraymark is already running (pid " + std::to_string(first.pid()) + ").\n");
+    EXPECT_TRUE(second.out.empty());
+
+    auto diag = runProcess(kBinary, {"--displays"}, env);
+    EXPECT_EQ(diag.exitCode, 0) << "diagnostic modes never take the lock";
+
+    EXPECT_EQ(first.stop(SIGTERM), 0) << first.stderrText();
+
+    // A copy killed outright leaves its lock behind; the next one takes it over.
+    BackgroundProcess killed(kBinary, {"--demo", "--log"}, env);
+    ASSERT_TRUE(killed.readLine(std::chrono::seconds(10)));
+    killed.stop(SIGKILL);
+    BackgroundProcess again(kBinary, {"--demo", "--log"}, env);
+    EXPECT_TRUE(again.readLine(std::chrono::seconds(10))) << again.stderrText();
+    EXPECT_EQ(again.stop(SIGINT), 0);
+}

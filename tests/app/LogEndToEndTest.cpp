@@ -1,0 +1,79 @@
+// `fraymark --log` over a fixture home holding every kind of source.
+#include "support/Process.h"
+#include "support/SqliteFixture.h"
+#include "support/TempDir.h"
+#include "support/TranscriptGenerator.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <ctime>
+#include <regex>
+
+using namespace fray;
+using namespace fray::test;
+
+TEST(LogEndToEnd, EveryAgentInOneLine) {
+    TempDir home;
+    const double now = static_cast<double>(std::time(nullptr));
+    const Instant nowI = fromUnixSeconds(now);
+
+    // Claude Code: a prompt and a tool call written just now: working.
+    TranscriptGenerator gen(5, "/home/dev/api", "main");
+    auto transcript = home.write(".claude/projects/-home-dev-api/0b1c.jsonl",
+                                 gen.userPrompt(nowI - 5.0) + "\n" + gen.toolUse(2) + "\n");
+    setMtime(transcript, now - 1);
+
+    // Codex: an outstanding function call for a minute: needs action.
+    auto rollout = home.write(
+        ".codex/sessions/2026/12/06/rollout-2026-12-06T09-00-00-abc.jsonl",
+        R"({"type":"session_meta","payload":{"cwd":"/home/dev/web"}})"
+        "\n"
+        R"({"type":"event_msg","timestamp":")" + isoTimestamp(nowI - 120.0) +
+            R"(","payload":{"type":"user_message"}})"
+            "\n"
+        R"({"type":"response_item","payload":{"type":"function_call","name":"shell"}})"
+        "\n");
+    setMtime(rollout, now - 60);
+
+    // Hermes: an assistant message without tool calls, ten seconds ago: working.
+    home.mkdir(".hermes");
+    {
+        WritableDb db((home / ".hermes/state.db").string());
+        db.exec(hermesSchema);
+        db.exec("INSERT INTO sessions (id, cwd, git_branch, started_at, tool_call_count) VALUES ('h1', "
+                "'/home/dev/docs', 'draft', " + std::to_string(now - 100) + ", 4)");
+        db.exec("INSERT INTO messages (session_id, role, content, timestamp) VALUES ('h1', 'assistant', 'ok', " +
+                std::to_string(now - 10) + ")");
+    }
+
+    // Osaurus: a user turn ten minutes ago: completed (stale).
+    home.mkdir(".osaurus/chat-history");
+    {
+        WritableDb db((home / ".osaurus/chat-history/history.sqlite").string());
+        db.exec(osaurusSchema);
+        db.exec("INSERT INTO sessions (id, title, updated_at, turn_count) VALUES ('o1', 'Recipe ideas', " +
+                std::to_string((now - 600) * 1000) + ", 3)");
+        db.exec("INSERT INTO turns (session_id, seq, role) VALUES ('o1', 1, 'user')");
+    }
+
+    BackgroundProcess fray(FRAYMARK_BINARY, {"--log"}, isolatedEnv(home.str()));
+    auto line = fray.readLine(std::chrono::seconds(15));
+    ASSERT_TRUE(line) << fray.stderrText();
+    EXPECT_EQ(fray.stop(SIGTERM), 0);
+
+    const std::string& l = *line;
+    // Idle seconds depend on when the first tick lands; allow the start-up second or two.
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(l, m, std::regex(R"(CDX:web\[-\]=NEEDS-ACTION combo=1 stamina=0.52 idle=(12[0-2])s)"))) << l;
+    auto cdx = static_cast<std::size_t>(m.position(0));
+    ASSERT_TRUE(std::regex_search(l, m, std::regex(R"(CLD:api\[main\]=working combo=2 stamina=0.70 idle=[5-7]s)"))) << l;
+    auto cld = static_cast<std::size_t>(m.position(0));
+    auto hrm = l.find("HRM:docs[draft]=working combo=4 stamina=0.50 idle=-1s");
+    auto osa = l.find("OSA:Recipe ideas[-]=completed combo=3 stamina=0.50 idle=-1s");
+    ASSERT_NE(hrm, std::string::npos) << l;
+    ASSERT_NE(osa, std::string::npos) << l;
+    EXPECT_LT(cdx, cld) << "waiting sessions lead";
+    EXPECT_LT(cld, hrm) << "then the most recently active of the working ones";
+    EXPECT_LT(hrm, osa);
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <chrono>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fray::test {
+
+// Runs a program to completion (or kills it after `timeout`), capturing its output.
+struct ProcessResult {
+    int exitCode = -1; // -1 when killed or not started
+    std::string out, err;
+    bool timedOut = false;
+};
+
+ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
+                         const std::map<std::string, std::string>& env,
+                         std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
+// A program left running in the background; stdout is read line by line.
+class BackgroundProcess {
+public:
+    BackgroundProcess(const std::string& program, const std::vector<std::string>& args,
+                      const std::map<std::string, std::string>& env);
+    ~BackgroundProcess(); // kills it if still running
+
+    int pid() const { return pid_; }
+    // The next complete stdout line, or nothing within the timeout.
+    std::optional<std::string> readLine(std::chrono::milliseconds timeout);
+    // Sends `sig` and waits for the exit status (-1 when it had to be killed).
+    int stop(int sig, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    std::string stderrText();
+
+private:
+    int pid_ = -1;
+    int outFd_ = -1, errFd_ = -1;
+    std::string outBuf_, errBuf_;
+    bool reaped_ = false;
+};
+
+// The environment a test run gets: a fresh home and XDG dirs, no display.
+std::map<std::string, std::string> isolatedEnv(const std::string& home);
+
+} // namespace fray::test
