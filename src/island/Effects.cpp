@@ -166,7 +166,7 @@ double deviceScale(const QPainter& p) {
     return std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21()));
 }
 
-double sigmaFor(const QPainter& p, double radius) { return std::max(0.0, radius) / 2 * deviceScale(p); }
+double sigmaFor(const QPainter& p, double radius) { return std::max(0.0, radius) * deviceScale(p); }
 
 Layer::Layer(QPainter& target, const QRectF& bounds, double padPoints) {
     scale_ = deviceScale(target);

@@ -18,8 +18,9 @@ namespace fray::Effects {
 
 using Content = std::function<void(QPainter&)>;
 
-// A shadow as the island's design states them: `radius` in points (the blur's standard
-// deviation is half of it), `offset` in points; a glow is a shadow without offset.
+// A shadow as the island's design states them: `radius` in points, taken as the standard
+// deviation of the blur (how the design tool's shadow radius renders), `offset` in
+// points; a glow is a shadow without offset.
 struct Shadow {
     QColor color;
     double radius = 0;

@@ -50,8 +50,18 @@ struct Body {
     const Effects::Mask& glow(double radius) const {
         int key = int(std::lround(radius * 4));
         auto it = glowByRadius.find(key);
-        if (it == glowByRadius.end())
-            it = glowByRadius.emplace(key, Effects::blurred(glowMask, key / 4.0 / 2 * scale)).first;
+        if (it == glowByRadius.end()) {
+            Effects::Mask m = Effects::blurred(glowMask, key / 4.0 * scale);
+            // Nothing beyond the panel's margin is ever on screen: keep only that much.
+            const double reachPx = IslandView::reach * scale;
+            QRectF keep(QPointF(-reachPx, -reachPx) - m.origin, QSizeF(size.width() * scale + 2 * reachPx,
+                                                                       size.height() * scale + 2 * reachPx));
+            QRect cells = QRectF(keep.topLeft() / m.step, keep.size() / m.step).toAlignedRect() &
+                          QRect(QPoint(0, 0), m.alpha.size());
+            m.alpha = m.alpha.copy(cells);
+            m.origin += QPointF(cells.topLeft()) * m.step;
+            it = glowByRadius.emplace(key, std::move(m)).first;
+        }
         return it->second;
     }
 };
@@ -99,7 +109,7 @@ Body buildBody(QSizeF size, const std::optional<QRectF>& notch, double scale) {
         QPainter p(&whole);
         p.drawImage(0, 0, b.over);
     }
-    b.glowMask = Effects::maskOf(whole, b.origin, maxGlowRadius / 2 * scale);
+    b.glowMask = Effects::maskOf(whole, b.origin, maxGlowRadius * scale);
     return b;
 }
 

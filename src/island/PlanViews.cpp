@@ -1,5 +1,6 @@
 #include "PlanViews.h"
 
+#include "Effects.h"
 #include "Text.h"
 #include "Vortan.h"
 
@@ -71,15 +72,16 @@ void PlanBadge::paint(QPainter& p, const QRectF& box, const PlanUsage& plan, Ins
     QSizeF sz = size(plan, now);
     double top = box.center().y() - sz.height() / 2;
     double rowH = rowHeight(b.row);
-    p.save();
-    p.setOpacity(p.opacity() * b.opacity);
-    Text::drawRow(p, b.row, box.right() - Text::rowWidth(b.row), top + rowH / 2);
-    if (b.meter) {
-        QRectF track(box.right() - meterW, top + rowH + meterGap, meterW, meterH);
-        p.fillRect(track, Vortan::barBack());
-        p.fillRect(QRectF(track.topLeft(), QSizeF(b.meterFill, meterH)), b.tint);
-    }
-    p.restore();
+    // Faded as one group: the meter's fill must not show its track through it.
+    const QRectF bounds(box.right() - sz.width() - 4, top - 2, sz.width() + 8, sz.height() + 4);
+    Effects::drawGroup(p, bounds, b.opacity, 1, [&](QPainter& q) {
+        Text::drawRow(q, b.row, box.right() - Text::rowWidth(b.row), top + rowH / 2);
+        if (b.meter) {
+            QRectF track(box.right() - meterW, top + rowH + meterGap, meterW, meterH);
+            q.fillRect(track, Vortan::barBack());
+            q.fillRect(QRectF(track.topLeft(), QSizeF(b.meterFill, meterH)), b.tint);
+        }
+    });
 }
 
 QString PlanBadge::tooltip(const PlanUsage& plan, Instant now) {
