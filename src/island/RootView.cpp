@@ -81,6 +81,8 @@ std::optional<Instant> RootView::nextRedraw(Instant now) const {
 
 void RootView::changed() {
     const Instant now = clock_();
+    // The collapsed bar has no health bars: they start afresh when the island opens again.
+    if (mode() == IslandMode::collapsed) state_.ramp = StaminaRamp{};
     state_.ramp.update(islandModel(now).p1Stamina, now);
     if (mode() != IslandMode::expanded) state_.hoveredRow.reset();
     update();
