@@ -7,6 +7,7 @@
 
 #include <simdjson.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace fray {
@@ -23,6 +24,7 @@ bool isRollout(std::string_view name) {
 
 // Buffers that grew for an unusual file are not kept between polls.
 constexpr std::size_t keepBuffer = 2u << 20;
+constexpr std::size_t keepParserCapacity = 256 * 1024;
 
 } // namespace
 
@@ -31,20 +33,35 @@ struct CodexProvider::Parser {
 };
 
 CodexProvider::CodexProvider(const std::string& home, std::shared_ptr<FileAccess> files)
-    : files_(files ? std::move(files) : posixFileAccess()),
-      root_(PathText::join(home, ".codex/sessions")),
-      parser_(std::make_unique<Parser>()),
-      head_(simdjson::SIMDJSON_PADDING),
+    : files_(files ? std::move(files) : posixFileAccess()), root_(PathText::join(home, ".codex/sessions")),
+      parser_(std::make_unique<Parser>()), head_(simdjson::SIMDJSON_PADDING),
       tail_(simdjson::SIMDJSON_PADDING) {}
 
 CodexProvider::~CodexProvider() = default;
 
-bool CodexProvider::isAvailable() const { return files_->attributes(root_).has_value(); }
+bool CodexProvider::isAvailable() const {
+    return files_->attributes(root_).has_value();
+}
 
 std::vector<SessionInfo> CodexProvider::poll(Instant now, double needsActionDelay) {
     std::vector<SessionInfo> out;
-    auto top = files_->list(root_, false);
-    if (!top) return out;
+    try {
+        walk(now, needsActionDelay, out);
+    } catch (...) {
+        // Out of memory at worst: what was found stands, the rest waits for the next poll.
+    }
+    head_.clear();
+    tail_.clear();
+    head_.shrinkTo(keepBuffer);
+    tail_.shrinkTo(keepBuffer);
+    // The parser keeps about 14 bytes per byte of the longest line it met.
+    if (parser_->dom.capacity() > keepParserCapacity) parser_ = std::make_unique<Parser>();
+    return out;
+}
+
+void CodexProvider::walk(Instant now, double needsActionDelay, std::vector<SessionInfo>& out) {
+    auto top = files_->list(root_, true);
+    if (!top) return;
 
     // Depth first, in listing order, directories entered where they are met. Links to
     // directories are never followed, so a loop of links cannot trap the walk.
@@ -65,24 +82,18 @@ std::vector<SessionInfo> CodexProvider::poll(Instant now, double needsActionDela
         std::string path = PathText::join(level.dir, e.name);
         if (e.kind == EntryKind::directory) {
             if (e.isSymlink) continue;
-            if (auto sub = files_->list(path, false)) stack.push_back({std::move(path), std::move(*sub), 0});
+            if (auto sub = files_->list(path, true)) stack.push_back({std::move(path), std::move(*sub), 0});
             continue; // `level` may be dangling after the push
         }
-        if (e.kind != EntryKind::file || !isRollout(e.name)) continue;
-        auto attrs = files_->attributes(path);
-        if (!attrs || attrs->kind != EntryKind::file) continue;
-        if (secondsBetween(attrs->mtime, now) > Tuning::candidateWindow) continue;
+        if (e.kind != EntryKind::file || !e.attributes || !isRollout(e.name)) continue;
+        const Instant mtime = e.attributes->mtime;
+        if (secondsBetween(mtime, now) > Tuning::candidateWindow) continue;
         try {
-            if (auto s = read(path, attrs->mtime, now, needsActionDelay)) out.push_back(std::move(*s));
+            if (auto s = read(path, *e.attributes, now, needsActionDelay)) out.push_back(std::move(*s));
         } catch (...) {
             // One unreadable file costs only its own session.
         }
     }
-    head_.clear();
-    tail_.clear();
-    head_.shrinkTo(keepBuffer);
-    tail_.shrinkTo(keepBuffer);
-    return out;
 }
 
 std::optional<std::string> CodexProvider::readCwd(OpenFile& file, std::uint64_t size) {
@@ -96,9 +107,14 @@ std::optional<std::string> CodexProvider::readCwd(OpenFile& file, std::uint64_t 
         lf = static_cast<const char*>(std::memchr(data, '\n', len));
     } else {
         head_.clear();
+        // Most first lines are a few KiB: start small and double up to the full chunk size,
+        // rather than copying 64 KiB to find one line feed.
+        std::size_t chunk = 8 * 1024;
         while (head_.size() < headLimit) {
-            char* dst = head_.reserveTail(headChunk);
-            auto got = file.readAt(head_.size(), dst, headChunk);
+            const std::size_t want = std::min(chunk, headLimit - head_.size()); // never past the first MiB
+            char* dst = head_.reserveTail(want);
+            auto got = file.readAt(head_.size(), dst, want);
+            chunk = std::min(chunk * 2, headChunk);
             if (!got || *got == 0) break;
             head_.commit(*got);
             lf = static_cast<const char*>(std::memchr(head_.data() + head_.size() - *got, '\n', *got));
@@ -110,7 +126,8 @@ std::optional<std::string> CodexProvider::readCwd(OpenFile& file, std::uint64_t 
     if (!lf) return std::nullopt;
 
     simdjson::dom::element doc;
-    if (parser_->dom.parse(reinterpret_cast<const uint8_t*>(data), static_cast<std::size_t>(lf - data), false).get(doc))
+    if (parser_->dom.parse(reinterpret_cast<const uint8_t*>(data), static_cast<std::size_t>(lf - data), false)
+            .get(doc))
         return std::nullopt;
     std::string_view type, cwd;
     simdjson::dom::object payload;
@@ -119,16 +136,20 @@ std::optional<std::string> CodexProvider::readCwd(OpenFile& file, std::uint64_t 
     return std::string(cwd);
 }
 
-std::optional<SessionInfo> CodexProvider::read(const std::string& path, Instant mtime, Instant now, double delay) {
+std::optional<SessionInfo> CodexProvider::read(const std::string& path, const FileAttributes& attrs,
+                                               Instant now, double delay) {
     auto file = files_->open(path);
     if (!file) return std::nullopt;
-    const std::uint64_t size = file->size().value_or(0);
+    const Instant mtime = attrs.mtime;
+    // The size the listing read a moment ago; the tail read still runs to the current end.
+    const std::uint64_t size = attrs.size;
 
     // The tail first: for a small file it holds the head too, saving a second read.
     tail_.clear();
     const std::uint64_t offset = size > tailBytes ? size - tailBytes : 0;
     // Bounded even when the file keeps growing while it is read.
-    if (!readToEnd(*file, offset, tailBytes + Tuning::maxCatchupBytes, tail_, static_cast<std::size_t>(size - offset)))
+    if (!readToEnd(*file, offset, tailBytes + Tuning::maxCatchupBytes, tail_,
+                   static_cast<std::size_t>(size - offset)))
         tail_.clear();
 
     std::optional<std::string> cwd = readCwd(*file, size);
@@ -192,7 +213,8 @@ std::optional<SessionInfo> CodexProvider::read(const std::string& path, Instant 
     const double idle = secondsBetween(mtime, now);
     SessionStatus status;
     switch (last) {
-    case LastEvent::none: return std::nullopt;
+    case LastEvent::none:
+        return std::nullopt;
     case LastEvent::toolPending:
         status = idle > delay ? SessionStatus::needsAction : SessionStatus::working;
         break;
@@ -216,8 +238,8 @@ std::optional<SessionInfo> CodexProvider::read(const std::string& path, Instant 
     if (!promptTimes.empty()) lastPrompt = promptTimes.back();
     const double stamina = staminaValue(promptTimes, now);
     std::string project = lastComponentName(cwd).value_or("codex");
-    return SessionInfo::make(path, std::move(project), std::nullopt, std::move(cwd), status, combo, mtime, mtime,
-                             lastPrompt, std::nullopt, stamina, Agent::codex);
+    return SessionInfo::make(path, std::move(project), std::nullopt, std::move(cwd), status, combo, mtime,
+                             mtime, lastPrompt, std::nullopt, stamina, Agent::codex);
 }
 
 } // namespace fray

@@ -12,7 +12,7 @@ namespace fray {
 // Sessions of Codex, read from its rollout files under ~/.codex/sessions: the first line
 // for the working directory, the last 128 KiB for what happened lately.
 class CodexProvider final : public AgentProvider {
-public:
+  public:
     explicit CodexProvider(const std::string& home, std::shared_ptr<FileAccess> files = nullptr);
     ~CodexProvider() override;
 
@@ -26,8 +26,10 @@ public:
     static constexpr std::size_t headChunk = 64 * 1024;
     static constexpr std::uint64_t tailBytes = 128 * 1024;
 
-private:
-    std::optional<SessionInfo> read(const std::string& path, Instant mtime, Instant now, double delay);
+  private:
+    void walk(Instant now, double needsActionDelay, std::vector<SessionInfo>& out);
+    std::optional<SessionInfo> read(const std::string& path, const FileAttributes& attrs, Instant now,
+                                    double delay);
     std::optional<std::string> readCwd(OpenFile& file, std::uint64_t size);
 
     std::shared_ptr<FileAccess> files_;

@@ -28,42 +28,48 @@ bool HermesProvider::isAvailable() const {
 
 std::vector<SessionInfo> HermesProvider::poll(Instant now, double needsActionDelay) {
     std::vector<SessionInfo> out;
-    auto db = SQLiteDB::open(path_);
-    if (!db) return out;
-    db->query(query, [&](const SQLiteDB::Row& row) {
-        auto id = row.text(0);
-        if (!id) return;
-        auto last = row.date(7);
-        if (!last) last = row.date(3);
-        if (!last) return;
-        const double age = secondsBetween(*last, now);
-        if (age > Tuning::candidateWindow) return;
-
-        const bool ended = !row.isNull(3);
-        const auto role = row.text(8);
-        const auto tools = row.text(9);
-        SessionStatus status;
-        if (!ended && tools && !tools->empty() && role == "assistant") {
-            status = age > needsActionDelay ? SessionStatus::needsAction : SessionStatus::working;
-        } else if (!ended) {
-            if (age <= Tuning::workingStaleOut)
-                status = SessionStatus::working;
-            else if (age <= Tuning::completedLinger)
-                status = SessionStatus::completed;
-            else
-                return;
-        } else {
-            if (age > Tuning::completedLinger) return;
-            status = SessionStatus::completed;
-        }
-
-        auto cwd = row.text(1);
-        std::string project = lastComponentName(cwd).value_or(row.text(6).value_or("hermes"));
-        out.push_back(SessionInfo::make("hermes:" + *id, std::move(project), row.text(2), std::move(cwd), status,
-                                        row.integer(5), *last, *last, std::nullopt, std::nullopt, 0.5,
-                                        Agent::hermes));
-    });
+    try {
+        auto db = SQLiteDB::open(path_);
+        if (db) db->query(query, [&](const SQLiteDB::Row& row) { addRow(row, now, needsActionDelay, out); });
+    } catch (...) {
+        // Out of memory at worst: the rows so far stand, the rest waits for the next poll.
+    }
     return out;
+}
+
+void HermesProvider::addRow(const SQLiteDB::Row& row, Instant now, double needsActionDelay,
+                            std::vector<SessionInfo>& out) {
+    auto id = row.text(0);
+    if (!id) return;
+    auto last = row.date(7);
+    if (!last) last = row.date(3);
+    if (!last) return;
+    const double age = secondsBetween(*last, now);
+    if (age > Tuning::candidateWindow) return;
+
+    const bool ended = !row.isNull(3);
+    const auto role = row.text(8);
+    const auto tools = row.text(9);
+    SessionStatus status;
+    if (!ended && tools && !tools->empty() && role == "assistant") {
+        status = age > needsActionDelay ? SessionStatus::needsAction : SessionStatus::working;
+    } else if (!ended) {
+        if (age <= Tuning::workingStaleOut)
+            status = SessionStatus::working;
+        else if (age <= Tuning::completedLinger)
+            status = SessionStatus::completed;
+        else
+            return;
+    } else {
+        if (age > Tuning::completedLinger) return;
+        status = SessionStatus::completed;
+    }
+
+    auto cwd = row.text(1);
+    std::string project = lastComponentName(cwd).value_or(row.text(6).value_or("hermes"));
+    out.push_back(SessionInfo::make("hermes:" + *id, std::move(project), row.text(2), std::move(cwd), status,
+                                    row.integer(5), *last, *last, std::nullopt, std::nullopt, 0.5,
+                                    Agent::hermes));
 }
 
 } // namespace fray

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AgentProvider.h"
+#include "SQLiteDB.h"
 
 #include <string>
 
@@ -8,7 +9,7 @@ namespace fray {
 
 // Sessions of the Hermes agent, read from its SQLite store ~/.hermes/state.db.
 class HermesProvider final : public AgentProvider {
-public:
+  public:
     explicit HermesProvider(const std::string& home);
 
     Agent agent() const override { return Agent::hermes; }
@@ -19,7 +20,10 @@ public:
 
     static const char* const query;
 
-private:
+  private:
+    static void addRow(const SQLiteDB::Row& row, Instant now, double needsActionDelay,
+                       std::vector<SessionInfo>& out);
+
     std::string path_;
 };
 

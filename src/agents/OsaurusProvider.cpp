@@ -28,40 +28,46 @@ bool OsaurusProvider::isAvailable() const {
 
 std::vector<SessionInfo> OsaurusProvider::poll(Instant now, double needsActionDelay) {
     std::vector<SessionInfo> out;
-    auto db = SQLiteDB::open(path_);
-    if (!db) return out;
-    db->query(query, [&](const SQLiteDB::Row& row) {
-        auto id = row.text(0);
-        if (!id) return;
-        auto updated = row.date(2);
-        if (!updated) return;
-        const double age = secondsBetween(*updated, now);
-        if (age > Tuning::candidateWindow) return;
-
-        const auto role = row.text(5);
-        const bool completed = !row.isNull(6);
-        const bool assistant = role == "assistant";
-        SessionStatus status;
-        if (assistant && completed) {
-            if (age > Tuning::completedLinger) return;
-            status = SessionStatus::completed;
-        } else if (age <= Tuning::workingStaleOut) {
-            status = age > needsActionDelay && assistant ? SessionStatus::needsAction : SessionStatus::working;
-        } else if (age <= Tuning::completedLinger) {
-            status = SessionStatus::completed;
-        } else {
-            return;
-        }
-
-        const std::string title = row.text(1).value_or("osaurus");
-        auto folder = row.text(4);
-        std::string project =
-            lastComponentName(folder).value_or(std::string(firstCharacters(title, titleCharacters)));
-        out.push_back(SessionInfo::make("osaurus:" + *id, std::move(project), std::nullopt, std::move(folder), status,
-                                        row.integer(3), *updated, *updated, std::nullopt, std::nullopt, 0.5,
-                                        Agent::osaurus));
-    });
+    try {
+        auto db = SQLiteDB::open(path_);
+        if (db) db->query(query, [&](const SQLiteDB::Row& row) { addRow(row, now, needsActionDelay, out); });
+    } catch (...) {
+        // Out of memory at worst: the rows so far stand, the rest waits for the next poll.
+    }
     return out;
+}
+
+void OsaurusProvider::addRow(const SQLiteDB::Row& row, Instant now, double needsActionDelay,
+                             std::vector<SessionInfo>& out) {
+    auto id = row.text(0);
+    if (!id) return;
+    auto updated = row.date(2);
+    if (!updated) return;
+    const double age = secondsBetween(*updated, now);
+    if (age > Tuning::candidateWindow) return;
+
+    const auto role = row.text(5);
+    const bool completed = !row.isNull(6);
+    const bool assistant = role == "assistant";
+    SessionStatus status;
+    if (assistant && completed) {
+        if (age > Tuning::completedLinger) return;
+        status = SessionStatus::completed;
+    } else if (age <= Tuning::workingStaleOut) {
+        status = age > needsActionDelay && assistant ? SessionStatus::needsAction : SessionStatus::working;
+    } else if (age <= Tuning::completedLinger) {
+        status = SessionStatus::completed;
+    } else {
+        return;
+    }
+
+    const std::string title = row.text(1).value_or("osaurus");
+    auto folder = row.text(4);
+    std::string project =
+        lastComponentName(folder).value_or(std::string(firstCharacters(title, titleCharacters)));
+    out.push_back(SessionInfo::make("osaurus:" + *id, std::move(project), std::nullopt, std::move(folder),
+                                    status, row.integer(3), *updated, *updated, std::nullopt, std::nullopt,
+                                    0.5, Agent::osaurus));
 }
 
 } // namespace fray

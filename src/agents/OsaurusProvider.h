@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AgentProvider.h"
+#include "SQLiteDB.h"
 
 #include <string>
 
@@ -8,7 +9,7 @@ namespace fray {
 
 // Chat sessions of Osaurus, read from ~/.osaurus/chat-history/history.sqlite.
 class OsaurusProvider final : public AgentProvider {
-public:
+  public:
     explicit OsaurusProvider(const std::string& home);
 
     Agent agent() const override { return Agent::osaurus; }
@@ -20,7 +21,10 @@ public:
     static const char* const query;
     static constexpr std::size_t titleCharacters = 22;
 
-private:
+  private:
+    static void addRow(const SQLiteDB::Row& row, Instant now, double needsActionDelay,
+                       std::vector<SessionInfo>& out);
+
     std::string path_;
 };
 

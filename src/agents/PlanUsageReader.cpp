@@ -22,7 +22,8 @@ std::optional<PlanUsage> parsePadded(const char* data, std::size_t len) {
 
     PlanUsage usage;
     double fetchedMs;
-    if (!cached["fetchedAtMs"].get_double().get(fetchedMs)) usage.fetchedAt = fromUnixSeconds(fetchedMs / 1000.0);
+    if (!cached["fetchedAtMs"].get_double().get(fetchedMs))
+        usage.fetchedAt = fromUnixSeconds(fetchedMs / 1000.0);
 
     simdjson::dom::object utilization;
     const bool haveUtilization = !cached["utilization"].get_object().get(utilization);
@@ -50,8 +51,7 @@ std::optional<PlanUsage> parseCachedUsage(std::string_view json) {
 }
 
 PlanUsageReader::PlanUsageReader(std::string home, Clock clock, std::shared_ptr<FileAccess> files)
-    : path_(PathText::join(home, ".claude.json")),
-      clock_(clock ? std::move(clock) : Clock(wallNow)),
+    : path_(PathText::join(home, ".claude.json")), clock_(clock ? std::move(clock) : Clock(wallNow)),
       files_(files ? std::move(files) : posixFileAccess()) {}
 
 PlanUsageReader::~PlanUsageReader() {
@@ -61,12 +61,15 @@ PlanUsageReader::~PlanUsageReader() {
 void PlanUsageReader::start() {
     if (!worker_)
         worker_ = std::make_unique<RepeatingWorker>(
-            "fray.plan", std::chrono::duration_cast<RepeatingWorker::Duration>(std::chrono::duration<double>(period)),
+            "fray.plan",
+            std::chrono::duration_cast<RepeatingWorker::Duration>(std::chrono::duration<double>(period)),
             [this] { tick(); });
     worker_->start();
 }
 
-void PlanUsageReader::tickNow() { tick(); }
+void PlanUsageReader::tickNow() {
+    tick();
+}
 
 void PlanUsageReader::tick() {
     std::optional<PlanUsage> deliver;
@@ -74,7 +77,7 @@ void PlanUsageReader::tick() {
         std::lock_guard lock(tickMutex_);
         try {
             auto attrs = files_->attributes(path_);
-            if (!attrs) return;
+            if (!attrs || attrs->kind != EntryKind::file) return;
             if (lastMtime_ && *lastMtime_ == attrs->mtime && lastSize_ == attrs->size) {
                 deliver = lastValue_;
             } else {

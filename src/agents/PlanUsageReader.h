@@ -22,8 +22,9 @@ std::optional<PlanUsage> parseCachedUsage(std::string_view json);
 // Checks ~/.claude.json once a minute on its own thread ("fray.plan") and delivers the
 // cached plan figures; an unchanged file is re-delivered without being read again.
 class PlanUsageReader {
-public:
-    explicit PlanUsageReader(std::string home, Clock clock = wallNow, std::shared_ptr<FileAccess> files = nullptr);
+  public:
+    explicit PlanUsageReader(std::string home, Clock clock = wallNow,
+                             std::shared_ptr<FileAccess> files = nullptr);
     ~PlanUsageReader(); // stops and joins the thread; no check runs afterwards
     PlanUsageReader(const PlanUsageReader&) = delete;
     PlanUsageReader& operator=(const PlanUsageReader&) = delete;
@@ -31,7 +32,7 @@ public:
     // Set before start(); called on the reader's thread.
     std::function<void(const PlanUsage&)> onUpdate;
 
-    void start(); // at once, then every 60 s
+    void start();   // at once, then every 60 s
     void tickNow(); // one check, synchronously
 
     const std::string& path() const { return path_; }
@@ -42,7 +43,7 @@ public:
     static constexpr double settleTime = 2.0;
     static constexpr std::uint64_t maxFileBytes = 256u << 20;
 
-private:
+  private:
     void tick();
 
     std::string path_;

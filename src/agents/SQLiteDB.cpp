@@ -50,15 +50,24 @@ std::size_t validSequenceLength(const unsigned char* s, std::size_t n) {
     std::size_t len;
     unsigned char lo = 0x80, hi = 0xBF;
     if (c < 0x80) return 1;
-    if (c >= 0xC2 && c <= 0xDF) len = 2;
-    else if (c == 0xE0) len = 3, lo = 0xA0;
-    else if (c >= 0xE1 && c <= 0xEC) len = 3;
-    else if (c == 0xED) len = 3, hi = 0x9F; // no surrogates
-    else if (c >= 0xEE && c <= 0xEF) len = 3;
-    else if (c == 0xF0) len = 4, lo = 0x90;
-    else if (c >= 0xF1 && c <= 0xF3) len = 4;
-    else if (c == 0xF4) len = 4, hi = 0x8F;
-    else return 0;
+    if (c >= 0xC2 && c <= 0xDF)
+        len = 2;
+    else if (c == 0xE0)
+        len = 3, lo = 0xA0;
+    else if (c >= 0xE1 && c <= 0xEC)
+        len = 3;
+    else if (c == 0xED)
+        len = 3, hi = 0x9F; // no surrogates
+    else if (c >= 0xEE && c <= 0xEF)
+        len = 3;
+    else if (c == 0xF0)
+        len = 4, lo = 0x90;
+    else if (c >= 0xF1 && c <= 0xF3)
+        len = 4;
+    else if (c == 0xF4)
+        len = 4, hi = 0x8F;
+    else
+        return 0;
     if (n < 2 || s[1] < lo || s[1] > hi) return 0;
     for (std::size_t i = 2; i < len; ++i)
         if (i >= n || (s[i] & 0xC0) != 0x80) return 0;
@@ -78,7 +87,8 @@ std::string repairUtf8(std::string_view bytes) {
             out += "\xEF\xBF\xBD";
             // Skip the maximal prefix of a sequence as one error, like other decoders do.
             std::size_t skip = 1;
-            while (i + skip < bytes.size() && skip < 4 && (s[i + skip] & 0xC0) == 0x80 && s[i] >= 0xC0) ++skip;
+            while (i + skip < bytes.size() && skip < 4 && (s[i + skip] & 0xC0) == 0x80 && s[i] >= 0xC0)
+                ++skip;
             i += skip;
         } else {
             out.append(bytes.data() + i, len);
@@ -92,10 +102,17 @@ std::string SQLiteDB::uriFor(std::string_view path, std::string_view parameters)
     std::string uri = "file:";
     for (char c : path) {
         switch (c) {
-        case '?': uri += "%3F"; break;
-        case '#': uri += "%23"; break;
-        case '%': uri += "%25"; break;
-        default: uri += c;
+        case '?':
+            uri += "%3F";
+            break;
+        case '#':
+            uri += "%23";
+            break;
+        case '%':
+            uri += "%25";
+            break;
+        default:
+            uri += c;
         }
     }
     uri += '?';
@@ -128,14 +145,17 @@ void SQLiteDB::query(const std::string& sql, const std::function<void(const Row&
     }
     try {
         const Row row(st);
-        while (sqlite3_step(st) == SQLITE_ROW) onRow(row);
+        while (sqlite3_step(st) == SQLITE_ROW)
+            onRow(row);
     } catch (...) {
         // The rows so far stand; the statement is finalized below either way.
     }
     sqlite3_finalize(st);
 }
 
-bool SQLiteDB::Row::isNull(int column) const { return sqlite3_column_type(st_, column) == SQLITE_NULL; }
+bool SQLiteDB::Row::isNull(int column) const {
+    return sqlite3_column_type(st_, column) == SQLITE_NULL;
+}
 
 std::optional<std::string> SQLiteDB::Row::text(int column) const {
     if (isNull(column)) return std::nullopt;
@@ -150,7 +170,9 @@ std::optional<double> SQLiteDB::Row::real(int column) const {
     return sqlite3_column_double(st_, column);
 }
 
-std::int64_t SQLiteDB::Row::integer(int column) const { return sqlite3_column_int64(st_, column); }
+std::int64_t SQLiteDB::Row::integer(int column) const {
+    return sqlite3_column_int64(st_, column);
+}
 
 std::optional<Instant> SQLiteDB::Row::date(int column) const {
     auto v = real(column);

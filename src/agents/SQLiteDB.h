@@ -18,10 +18,10 @@ namespace fray {
 // database that cannot be opened or queried yields no rows, and the caller tries again
 // at its next poll. It never creates or changes a file, side files included.
 class SQLiteDB {
-public:
+  public:
     // A result row; valid only inside the query callback that receives it.
     class Row {
-    public:
+      public:
         explicit Row(sqlite3_stmt* st) : st_(st) {}
         // Absent for NULL; invalid UTF-8 is repaired with U+FFFD, never rejected.
         std::optional<std::string> text(int column) const;
@@ -33,7 +33,7 @@ public:
         std::optional<Instant> date(int column) const;
         bool isNull(int column) const;
 
-    private:
+      private:
         sqlite3_stmt* st_;
     };
 
@@ -54,7 +54,7 @@ public:
     static constexpr int busyTimeoutMs = 200;
     static constexpr double millisecondsAbove = 3'000'000'000.0;
 
-private:
+  private:
     explicit SQLiteDB(sqlite3* handle) : handle_(handle) {}
     sqlite3* handle_;
 };

@@ -12,10 +12,6 @@ namespace fray {
 
 namespace {
 
-Instant toInstant(const struct timespec& ts) {
-    return fromUnixSeconds(static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9);
-}
-
 Instant toInstant(const struct statx_timestamp& ts) {
     return fromUnixSeconds(static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9);
 }
@@ -27,7 +23,7 @@ EntryKind kindOf(mode_t mode) {
 }
 
 class PosixFile final : public OpenFile {
-public:
+  public:
     explicit PosixFile(int fd) : fd_(fd) {}
     ~PosixFile() override { ::close(fd_); }
     PosixFile(const PosixFile&) = delete;
@@ -47,13 +43,13 @@ public:
         }
     }
 
-private:
+  private:
     int fd_;
 };
 
 class PosixFileAccess final : public FileAccess {
-public:
-    std::optional<std::vector<DirEntry>> list(const std::string& dir, bool withMtimes) override {
+  public:
+    std::optional<std::vector<DirEntry>> list(const std::string& dir, bool withAttributes) override {
         DIR* d = ::opendir(dir.c_str());
         if (!d) return std::nullopt;
         const int dfd = ::dirfd(d);
@@ -71,30 +67,34 @@ public:
             if (e->d_name[0] == '.') continue; // hidden, and "." and ".."
             DirEntry entry;
             entry.name = e->d_name;
-            bool needStat = withMtimes;
             switch (e->d_type) {
-            case DT_REG: entry.kind = EntryKind::file; break;
-            case DT_DIR: entry.kind = EntryKind::directory; break;
+            case DT_REG:
+                entry.kind = EntryKind::file;
+                break;
+            case DT_DIR:
+                entry.kind = EntryKind::directory;
+                break;
             case DT_LNK:
                 entry.isSymlink = true;
-                needStat = true;
                 break;
-            case DT_UNKNOWN: needStat = true; break;
-            default: entry.kind = EntryKind::other; break;
+            case DT_UNKNOWN: {
+                struct stat lst;
+                if (::fstatat(dfd, e->d_name, &lst, AT_SYMLINK_NOFOLLOW) == 0) {
+                    entry.kind = kindOf(lst.st_mode);
+                    entry.isSymlink = S_ISLNK(lst.st_mode);
+                }
+                break;
             }
-            if (needStat) {
-                if (e->d_type == DT_UNKNOWN) {
-                    struct stat lst;
-                    if (::fstatat(dfd, e->d_name, &lst, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(lst.st_mode))
-                        entry.isSymlink = true;
-                }
-                struct stat st;
-                if (::fstatat(dfd, e->d_name, &st, 0) == 0) {
-                    entry.kind = kindOf(st.st_mode);
-                    if (withMtimes && entry.kind == EntryKind::file) entry.mtime = toInstant(st.st_mtim);
-                } else {
-                    entry.kind = EntryKind::other; // dangling link or vanished
-                }
+            default:
+                entry.kind = EntryKind::other;
+                break;
+            }
+            const bool mayBeFile = entry.kind == EntryKind::file || entry.isSymlink;
+            if (entry.isSymlink || (withAttributes && mayBeFile)) {
+                // Links are followed for their kind; a dangling one is "other".
+                auto attrs = statAt(dfd, e->d_name);
+                entry.kind = attrs ? attrs->kind : EntryKind::other;
+                if (withAttributes && attrs && attrs->kind == EntryKind::file) entry.attributes = attrs;
             }
             out.push_back(std::move(entry));
         }
@@ -103,8 +103,12 @@ public:
     }
 
     std::optional<FileAttributes> attributes(const std::string& path) override {
+        return statAt(AT_FDCWD, path.c_str());
+    }
+
+    static std::optional<FileAttributes> statAt(int dirfd, const char* path) {
         struct statx sx;
-        if (::statx(AT_FDCWD, path.c_str(), AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
+        if (::statx(dirfd, path, AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
             return std::nullopt;
         if (!(sx.stx_mask & STATX_MTIME) || !(sx.stx_mask & STATX_SIZE) || !(sx.stx_mask & STATX_TYPE))
             return std::nullopt;
@@ -123,11 +127,6 @@ public:
         int fd = ::open(path.c_str(), flags | O_NOATIME);
         if (fd < 0 && errno == EPERM) fd = ::open(path.c_str(), flags);
         if (fd < 0) return nullptr;
-        struct stat st;
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-            ::close(fd);
-            return nullptr;
-        }
         return std::make_unique<PosixFile>(fd);
     }
 };
@@ -139,12 +138,15 @@ std::shared_ptr<FileAccess> posixFileAccess() {
     return instance;
 }
 
-std::optional<std::size_t> readToEnd(OpenFile& file, std::uint64_t offset, std::uint64_t maxBytes, ReadBuffer& out,
-                                     std::size_t expected) {
+std::optional<std::size_t> readToEnd(OpenFile& file, std::uint64_t offset, std::uint64_t maxBytes,
+                                     ReadBuffer& out, std::size_t expected) {
     constexpr std::size_t chunk = 64 * 1024;
     const std::size_t start = out.size();
     std::uint64_t total = 0;
-    std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(maxBytes, std::max<std::size_t>(expected, chunk)));
+    // Room for a little growth, so that reading the expected bytes comes back short and
+    // ends the loop without one more call just to learn that the end was reached.
+    std::size_t want = static_cast<std::size_t>(
+        std::min<std::uint64_t>(maxBytes, std::max<std::size_t>(expected + 4096, chunk)));
     while (total < maxBytes) {
         const std::size_t room = static_cast<std::size_t>(std::min<std::uint64_t>(want, maxBytes - total));
         char* dst = out.reserveTail(room);
@@ -156,7 +158,8 @@ std::optional<std::size_t> readToEnd(OpenFile& file, std::uint64_t offset, std::
         if (*got == 0) break;
         out.commit(*got);
         total += *got;
-        want = chunk; // the file grew past what was expected: continue in modest steps
+        if (*got < room) break; // a short read of a regular file: its end, as of now
+        want = chunk;           // the file grew past what was expected: continue in modest steps
     }
     return static_cast<std::size_t>(total);
 }

@@ -13,23 +13,23 @@ namespace fray {
 
 enum class EntryKind { file, directory, other };
 
-struct DirEntry {
-    std::string name;
-    EntryKind kind = EntryKind::other; // of the link's target for symbolic links
-    bool isSymlink = false;
-    std::optional<Instant> mtime; // content modification, for files when asked for
-};
-
 struct FileAttributes {
     EntryKind kind = EntryKind::other;
-    Instant mtime;
+    Instant mtime; // content modification
     std::uint64_t size = 0;
     std::optional<Instant> created; // absent when the file system keeps no birth time
 };
 
+struct DirEntry {
+    std::string name;
+    EntryKind kind = EntryKind::other; // of the link's target for symbolic links
+    bool isSymlink = false;
+    std::optional<FileAttributes> attributes; // for files, when asked for
+};
+
 // An open file, read at explicit offsets.
 class OpenFile {
-public:
+  public:
     virtual ~OpenFile() = default;
     virtual std::optional<std::uint64_t> size() = 0;
     // Up to n bytes at offset into dst; 0 at the end of the file, absent on a read error.
@@ -39,15 +39,17 @@ public:
 // The file-system operations the sources need, behind one seam so that tests can count
 // opens and make files vanish, shrink or fail at the worst moment. Paths are absolute.
 class FileAccess {
-public:
+  public:
     virtual ~FileAccess() = default;
     // Entries of a directory without the hidden ones (names starting with "."); absent
-    // when the directory cannot be listed. `withMtimes` fills DirEntry::mtime for files.
-    virtual std::optional<std::vector<DirEntry>> list(const std::string& dir, bool withMtimes) = 0;
+    // when the directory cannot be listed. `withAttributes` fills DirEntry::attributes
+    // for files, as attributes() would.
+    virtual std::optional<std::vector<DirEntry>> list(const std::string& dir, bool withAttributes) = 0;
     // Follows symbolic links; absent when the path is gone or cannot be examined.
     virtual std::optional<FileAttributes> attributes(const std::string& path) = 0;
-    // Opens a regular file for reading; absent for anything else or on failure. Never
-    // blocks on a FIFO or a device.
+    // Opens a file for reading; absent on failure. Never blocks on a FIFO or a device.
+    // Callers check the kind with attributes() first; reads of anything else fail or are
+    // bounded by the caller's limit.
     virtual std::unique_ptr<OpenFile> open(const std::string& path) = 0;
 };
 
@@ -56,7 +58,7 @@ std::shared_ptr<FileAccess> posixFileAccess();
 
 // Appends the bytes of `file` from `offset` to its end, at most `maxBytes`, to `out`.
 // Returns how many were appended, or absent on a read error (out is then unchanged).
-std::optional<std::size_t> readToEnd(OpenFile& file, std::uint64_t offset, std::uint64_t maxBytes, ReadBuffer& out,
-                                     std::size_t expected = 0);
+std::optional<std::size_t> readToEnd(OpenFile& file, std::uint64_t offset, std::uint64_t maxBytes,
+                                     ReadBuffer& out, std::size_t expected = 0);
 
 } // namespace fray

@@ -6,7 +6,9 @@
 
 namespace fray {
 
-ReadBuffer::ReadBuffer(std::size_t padding) : padding_(padding) { reallocate(0); }
+ReadBuffer::ReadBuffer(std::size_t padding) : padding_(padding) {
+    reallocate(0);
+}
 
 void ReadBuffer::reallocate(std::size_t capacity) {
     // Default-initialised: filling megabytes that are about to be overwritten is waste.
@@ -18,7 +20,9 @@ void ReadBuffer::reallocate(std::size_t capacity) {
     zeroPadding();
 }
 
-void ReadBuffer::zeroPadding() { std::memset(data_.get() + size_, 0, padding_); }
+void ReadBuffer::zeroPadding() {
+    std::memset(data_.get() + size_, 0, padding_);
+}
 
 void ReadBuffer::resize(std::size_t n) {
     if (n > size_) throw std::logic_error("ReadBuffer::resize cannot grow");

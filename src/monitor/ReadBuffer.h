@@ -8,7 +8,7 @@ namespace fray {
 // A growable byte buffer that always keeps `padding` spare bytes after its contents, so
 // a JSON parser that reads ahead can run on slices of it without copying them.
 class ReadBuffer {
-public:
+  public:
     explicit ReadBuffer(std::size_t padding);
 
     char* data() { return data_.get(); }
@@ -30,7 +30,7 @@ public:
     // Gives memory back when a large read inflated the buffer.
     void shrinkTo(std::size_t maxCapacity);
 
-private:
+  private:
     void reallocate(std::size_t capacity);
     void zeroPadding();
 

@@ -50,7 +50,9 @@ RepeatingWorker::RepeatingWorker(std::string name, Duration period, std::functio
     shared_->job = std::move(job);
 }
 
-RepeatingWorker::~RepeatingWorker() { stop(); }
+RepeatingWorker::~RepeatingWorker() {
+    stop();
+}
 
 void RepeatingWorker::start() {
     std::lock_guard lock(shared_->mutex);

@@ -11,7 +11,7 @@ namespace fray {
 // overlap; a run that overshoots skips the deadlines it missed rather than piling up.
 // Waiting is on a condition variable, so stop() is prompt even mid-period.
 class RepeatingWorker {
-public:
+  public:
     using Duration = std::chrono::steady_clock::duration;
 
     // `name` is the thread's name as the system shows it (at most 15 bytes are kept).
@@ -27,7 +27,7 @@ public:
     void stop();
     bool started() const;
 
-private:
+  private:
     struct Shared;
     std::shared_ptr<Shared> shared_;
 };

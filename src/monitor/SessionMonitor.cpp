@@ -36,9 +36,8 @@ constexpr std::size_t keepBuffer = 512 * 1024;
 } // namespace
 
 SessionMonitor::SessionMonitor(Config config)
-    : config_(std::move(config)),
-      projectsRoot_(PathText::join(config_.home, ".claude/projects")),
-      buffer_(LineClassifier::padding()) {
+    : config_(std::move(config)), projectsRoot_(PathText::join(config_.home, ".claude/projects")),
+      classifier_(std::make_unique<LineClassifier>()), buffer_(LineClassifier::padding()) {
     if (!config_.clock) config_.clock = wallNow;
     if (!config_.files) config_.files = posixFileAccess();
     if (config_.providers) otherAgents_ = *config_.providers;
@@ -50,14 +49,16 @@ SessionMonitor::~SessionMonitor() {
 
 void SessionMonitor::start() {
     if (!worker_)
-        worker_ = std::make_unique<RepeatingWorker>(
-            "fray.monitor",
-            std::chrono::duration_cast<RepeatingWorker::Duration>(std::chrono::duration<double>(Tuning::tick)),
-            [this] { tick(); });
+        worker_ = std::make_unique<RepeatingWorker>("fray.monitor",
+                                                    std::chrono::duration_cast<RepeatingWorker::Duration>(
+                                                        std::chrono::duration<double>(Tuning::tick)),
+                                                    [this] { tick(); });
     worker_->start();
 }
 
-SessionList SessionMonitor::tickNow() { return tick(); }
+SessionList SessionMonitor::tickNow() {
+    return tick();
+}
 
 double SessionMonitor::currentDelay() {
     std::optional<double> stored;
@@ -76,7 +77,9 @@ SessionList SessionMonitor::tick() {
     {
         std::lock_guard lock(tickMutex_);
         const Instant now = config_.clock();
+        labelsThisTick_.clear();
         if (tickCount_ % Tuning::rescanEvery == 0) {
+            ++labelGeneration_;
             try {
                 rescan(now);
             } catch (...) {
@@ -89,7 +92,10 @@ SessionList SessionMonitor::tick() {
         std::vector<std::string> drop;
         for (const std::string& path : candidates_) {
             try {
-                auto attrs = config_.files->attributes(path);
+                // Taken by this tick's rescan a moment ago, or read now.
+                auto listed = listed_.find(path);
+                auto attrs =
+                    listed != listed_.end() ? std::optional(listed->second) : config_.files->attributes(path);
                 if (!attrs || attrs->kind != EntryKind::file ||
                     secondsBetween(attrs->mtime, now) > Tuning::candidateWindow) {
                     drop.push_back(path);
@@ -102,12 +108,14 @@ SessionList SessionMonitor::tick() {
                 }
                 FileState& st = it->second.state;
                 st.mtime = attrs->mtime;
-                if (!st.initialized || attrs->size != st.size) readNewBytes(path, it->second, attrs->size, now);
+                if (!st.initialized || attrs->size != st.size)
+                    readNewBytes(path, it->second, attrs->size, now);
 
                 auto status = st.derive(now, delay);
                 if (!status) continue;
-                sessions.push_back(SessionInfo::make(path, st.projectLabel(path), st.branch, st.cwd, *status, st.combo,
-                                                     st.stateSince, attrs->mtime, st.lastPromptAt(), st.powerUpAt,
+                sessions.push_back(SessionInfo::make(path, labelFor(path, it->second), st.branch, st.cwd,
+                                                     *status, st.combo, st.stateSince, attrs->mtime,
+                                                     st.lastPromptAt(), st.powerUpAt,
                                                      staminaValue(st.promptTimes, now), Agent::claude));
             } catch (...) {
                 // This file contributes nothing this tick; its state is tried again next time.
@@ -119,6 +127,8 @@ SessionList SessionMonitor::tick() {
         }
         buffer_.clear();
         buffer_.shrinkTo(keepBuffer);
+        labelsThisTick_.clear();
+        listed_.clear();
 
         if (tickCount_ % 3 == 1 || otherSessions_.empty()) pollOtherAgents(now, delay);
         sessions.insert(sessions.end(), otherSessions_.begin(), otherSessions_.end());
@@ -126,6 +136,21 @@ SessionList SessionMonitor::tick() {
     }
     if (onUpdate) onUpdate(sessions);
     return sessions;
+}
+
+const std::string& SessionMonitor::labelFor(const std::string& path, Watched& w) {
+    const FileState& st = w.state;
+    if (w.labelGeneration == labelGeneration_ && w.labelCwd == st.cwd) return w.label;
+    if (st.cwd && !st.cwd->empty() && *st.cwd != "/") {
+        auto [it, fresh] = labelsThisTick_.try_emplace(*st.cwd);
+        if (fresh) it->second = st.projectLabel(path); // depends on the working directory alone
+        w.label = it->second;
+    } else {
+        w.label = st.projectLabel(path); // from the path: no disk lookups
+    }
+    w.labelCwd = st.cwd;
+    w.labelGeneration = labelGeneration_;
+    return w.label;
 }
 
 void SessionMonitor::pollOtherAgents(Instant now, double delay) {
@@ -142,7 +167,8 @@ void SessionMonitor::pollOtherAgents(Instant now, double delay) {
             if (!provider) continue;
             try {
                 auto found = provider->poll(now, delay);
-                fresh.insert(fresh.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
+                fresh.insert(fresh.end(), std::make_move_iterator(found.begin()),
+                             std::make_move_iterator(found.end()));
             } catch (...) {
                 // A provider that fails yields nothing this time.
             }
@@ -159,15 +185,18 @@ void SessionMonitor::rescan(Instant now) {
         return;
     }
     std::set<std::string> fresh;
+    listed_.clear();
     for (const auto& project : *projects) {
         if (project.kind != EntryKind::directory) continue;
         const std::string dir = PathText::join(projectsRoot_, project.name);
         auto files = config_.files->list(dir, true);
         if (!files) continue;
         for (const auto& f : *files) {
-            if (f.kind != EntryKind::file || !isTranscriptName(f.name) || !f.mtime) continue;
-            if (secondsBetween(*f.mtime, now) > Tuning::candidateWindow) continue;
-            fresh.insert(PathText::join(dir, f.name));
+            if (f.kind != EntryKind::file || !isTranscriptName(f.name) || !f.attributes) continue;
+            if (secondsBetween(f.attributes->mtime, now) > Tuning::candidateWindow) continue;
+            auto path = PathText::join(dir, f.name);
+            listed_.emplace(path, *f.attributes);
+            fresh.insert(std::move(path));
         }
     }
     candidates_ = std::move(fresh);
@@ -212,7 +241,8 @@ void SessionMonitor::readNewBytes(const std::string& path, Watched& w, std::uint
     const std::uint64_t reread = st.size > readFrom ? st.size - readFrom : 0;
     const std::uint64_t expected = size > readFrom ? size - readFrom : 0;
     // Bounded even when the file grows faster than it is read; the rest waits for the next tick.
-    auto got = readToEnd(*file, readFrom, reread + Tuning::maxCatchupBytes, buffer_, static_cast<std::size_t>(expected));
+    auto got = readToEnd(*file, readFrom, reread + Tuning::maxCatchupBytes, buffer_,
+                         static_cast<std::size_t>(expected));
     file.reset();
     // A read error, or a file that shrank below what was already consumed: leave the state
     // as it was; the next tick sees the new size and starts over.
@@ -252,7 +282,10 @@ void SessionMonitor::process(std::size_t from, Watched& w, Instant now) {
     while (const char* lf = findLineFeed(p, end)) {
         const std::size_t len = static_cast<std::size_t>(lf - p);
         // The buffer's own padding lies past every line, so the parser reads in place.
-        if (len >= 2) classifier_.parsePadded(std::string_view(p, len), st, now);
+        if (len >= 2) {
+            classifier_->parsePadded(std::string_view(p, len), st, now);
+            if (len > maxRetainedLine) classifier_ = std::make_unique<LineClassifier>();
+        }
         p = lf + 1;
     }
     const std::size_t rest = static_cast<std::size_t>(end - p);

@@ -25,7 +25,7 @@ class RepeatingWorker;
 // adds the other agents' sessions and hands the ordered list to onUpdate every 2 s, on
 // its own thread ("fray.monitor").
 class SessionMonitor : public SessionMonitoring {
-public:
+  public:
     struct Config {
         std::string home;
         Clock clock = wallNow; // read once per tick
@@ -40,9 +40,9 @@ public:
     struct Stats {
         std::size_t candidates = 0;
         std::size_t states = 0;
-        std::size_t leftoverBytes = 0;   // partial lines kept in memory
-        std::size_t spilledLines = 0;    // long partial lines left on disk until complete
-        std::size_t bufferCapacity = 0;  // the reusable read buffer
+        std::size_t leftoverBytes = 0;  // partial lines kept in memory
+        std::size_t spilledLines = 0;   // long partial lines left on disk until complete
+        std::size_t bufferCapacity = 0; // the reusable read buffer
     };
 
     explicit SessionMonitor(Config config);
@@ -63,13 +63,20 @@ public:
     // The cap on a carried-over partial line, and what is kept of one beyond it.
     static constexpr std::size_t leftoverCap = 8'000'000;
     static constexpr std::size_t leftoverKeep = 1'000'000;
+    // The JSON parser keeps about 14 bytes per byte of the longest line it has parsed; after
+    // a line longer than this it is replaced, so one huge tool result is not held for good.
+    static constexpr std::size_t maxRetainedLine = 256 * 1024;
 
-private:
+  private:
     struct Watched {
         explicit Watched(Instant now) : state(now) {}
         FileState state;
         // File offset where a partial line too long for memory begins.
         std::optional<std::uint64_t> spillFrom;
+        // The project label, and the working directory and rescan generation it was made for.
+        std::string label;
+        std::optional<std::string> labelCwd;
+        std::int64_t labelGeneration = -1;
     };
 
     SessionList tick();
@@ -78,16 +85,23 @@ private:
     void process(std::size_t from, Watched& w, Instant now);
     void pollOtherAgents(Instant now, double delay);
     double currentDelay();
+    const std::string& labelFor(const std::string& path, Watched& w);
 
     Config config_;
     std::string projectsRoot_;
     std::mutex tickMutex_; // ticks never overlap, also when tickNow meets the timer
     std::int64_t tickCount_ = 0;
+    // Labels look for a repository root on disk, a dozen lookups each: they are worked out
+    // once per working directory and tick, and kept until the next rescan.
+    std::int64_t labelGeneration_ = 0;
+    std::unordered_map<std::string, std::string> labelsThisTick_;
+    // The attributes a rescan read, used by the same tick instead of reading them again.
+    std::unordered_map<std::string, FileAttributes> listed_;
     std::set<std::string> candidates_;
     std::unordered_map<std::string, Watched> states_;
     std::optional<ProviderList> otherAgents_;
     SessionList otherSessions_;
-    LineClassifier classifier_;
+    std::unique_ptr<LineClassifier> classifier_;
     ReadBuffer buffer_;
     std::unique_ptr<RepeatingWorker> worker_;
 };

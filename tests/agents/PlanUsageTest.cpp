@@ -47,8 +47,8 @@ TEST(PlanUsage, DerivedValues) {
     struct Reset {
         std::optional<double> in;
         std::optional<std::string> text;
-    } resets[] = {{absent, absent}, {-1, "due"},     {0, "due"},          {30, "0m"},
-                  {2520, "42m"},    {3600, "1h"},    {26 * 3600, "1d"},   {86399, "23h"}};
+    } resets[] = {{absent, absent}, {-1, "due"},  {0, "due"},        {30, "0m"},
+                  {2520, "42m"},    {3600, "1h"}, {26 * 3600, "1d"}, {86399, "23h"}};
     for (const auto& r : resets) {
         std::optional<Instant> at;
         if (r.in) at = kNow + *r.in;
@@ -77,8 +77,8 @@ TEST(PlanUsage, ParsesClaudeJsonVariants) {
         {"percent too large for an integer",
          R"({"cachedUsageUtilization":{"utilization":{"five_hour":{"utilization":1e300}}}})",
          PlanUsage{absent, absent, absent, absent, absent}},
-        {"mistyped inner keys", R"({"cachedUsageUtilization":{"fetchedAtMs":"1767225000000","utilization":[1,2]}})",
-         PlanUsage{}},
+        {"mistyped inner keys",
+         R"({"cachedUsageUtilization":{"fetchedAtMs":"1767225000000","utilization":[1,2]}})", PlanUsage{}},
         {"empty block", R"({"cachedUsageUtilization":{}})", PlanUsage{}},
         {"no block", R"({"oauthAccount":{}})", absent},
         {"block of another type", R"({"cachedUsageUtilization":[]})", absent},
@@ -86,7 +86,8 @@ TEST(PlanUsage, ParsesClaudeJsonVariants) {
         {"truncated mid-write", R"({"cachedUsageUtilization":{"fetchedAtMs":17672)", absent},
         {"empty file", "", absent},
     };
-    for (const auto& r : rows) EXPECT_EQ(parseCachedUsage(r.json), r.expect) << r.name;
+    for (const auto& r : rows)
+        EXPECT_EQ(parseCachedUsage(r.json), r.expect) << r.name;
 }
 
 namespace {
@@ -101,8 +102,9 @@ struct PlanHome {
         reader.onUpdate = [this](const PlanUsage& u) { delivered.push_back(u); };
     }
     void write(std::int64_t fiveHour, double mtimeAgo) {
-        auto p = home.write(".claude.json", R"({"cachedUsageUtilization":{"utilization":{"five_hour":{"utilization":)" +
-                                                std::to_string(fiveHour) + "}}}}");
+        auto p = home.write(".claude.json",
+                            R"({"cachedUsageUtilization":{"utilization":{"five_hour":{"utilization":)" +
+                                std::to_string(fiveHour) + "}}}}");
         fray::test::setMtime(p, toUnixSeconds(now) - mtimeAgo);
     }
 };
@@ -175,7 +177,8 @@ TEST(PlanUsageReader, RunsOnItsOwnThread) {
             ++calls;
         };
         reader.start();
-        for (int i = 0; i < 200 && calls == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        for (int i = 0; i < 200 && calls == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     EXPECT_EQ(calls.load(), 1);
     std::lock_guard lock(m);

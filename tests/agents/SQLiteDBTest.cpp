@@ -7,10 +7,10 @@
 
 #include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <functional>
 #include <limits>
 #include <map>
-#include <filesystem>
 
 using namespace fray;
 using fray::test::TempDir;
@@ -54,7 +54,10 @@ TEST(SQLiteDB, RowAccessors) {
         {"above", {"3000000001", 3000000001.0, 3000000001, 3000000.001}},
         {"infinite", {"Inf", std::numeric_limits<double>::infinity(), INT64_MAX, std::nullopt}},
         {"text", {"h\xc3\xa9llo", 0.0, 0, 0.0}},
-        {"bad utf8", {"a\xef\xbf\xbd" "b\xef\xbf\xbd", 0.0, 0, 0.0}},
+        {"bad utf8",
+         {"a\xef\xbf\xbd"
+          "b\xef\xbf\xbd",
+          0.0, 0, 0.0}},
         {"real", {"45.9", 45.9, 45, 45.9}},
     };
     auto db = SQLiteDB::open(path);
@@ -92,7 +95,8 @@ TEST(SQLiteDB, WhatCannotBeReadYieldsNothing) {
         std::string sql;
         int rows; // -1: does not open
     } rows[] = {
-        {"missing file does not open and is not created", (dir / "missing.db").string(), "SELECT x FROM t", -1},
+        {"missing file does not open and is not created", (dir / "missing.db").string(), "SELECT x FROM t",
+         -1},
         {"not a database", (dir / "corrupt.db").string(), "SELECT x FROM t", 0},
         {"empty file", (dir / "empty.db").string(), "SELECT x FROM t", 0},
         {"table that does not exist", good, "SELECT x FROM nope", 0},
@@ -101,7 +105,8 @@ TEST(SQLiteDB, WhatCannotBeReadYieldsNothing) {
         {"readable", good, "SELECT x FROM t", 2},
     };
     const auto before = TreeSnapshot::of(dir.path());
-    for (const auto& r : rows) EXPECT_EQ(countRows(r.path, r.sql), r.rows) << r.name;
+    for (const auto& r : rows)
+        EXPECT_EQ(countRows(r.path, r.sql), r.rows) << r.name;
     EXPECT_EQ(before.diff(TreeSnapshot::of(dir.path())), "");
     EXPECT_EQ(countRows(good), 2) << "the delete did not happen";
 }
@@ -117,7 +122,8 @@ TEST(SQLiteDB, UriEncodesWhatWouldCutThePath) {
         {"/home/100%41/db", "file:/home/100%2541/db?mode=ro"},
         {"/home/\xc3\xa9 x/db", "file:/home/\xc3\xa9 x/db?mode=ro"},
     };
-    for (const auto& r : rows) EXPECT_EQ(SQLiteDB::uriFor(r.path, "mode=ro"), r.uri) << r.path;
+    for (const auto& r : rows)
+        EXPECT_EQ(SQLiteDB::uriFor(r.path, "mode=ro"), r.uri) << r.path;
 
     TempDir dir;
     const std::string path = (dir.mkdir("odd?name#with%41") / "x.db").string();
@@ -153,14 +159,16 @@ TEST(SQLiteDB, ReadsEveryJournalModeWithoutWriting) {
         {"WAL, live writer with rows only in the -wal file",
          [](const std::string& p, auto& keep) {
              keep = std::make_unique<WriterProcess>(
-                 p, "wal", "PRAGMA wal_autocheckpoint=0; CREATE TABLE t(x); INSERT INTO t VALUES (1), (2), (3), (4)");
+                 p, "wal",
+                 "PRAGMA wal_autocheckpoint=0; CREATE TABLE t(x); INSERT INTO t VALUES (1), (2), (3), (4)");
          },
          4},
         {"WAL, side files left by a writer that crashed",
          [](const std::string& p, auto&) {
              const std::string live = p + ".live";
              WritableDb w(live, "wal");
-             w.exec("PRAGMA wal_autocheckpoint=0; CREATE TABLE t(x); INSERT INTO t VALUES (1), (2), (3), (4), (5)");
+             w.exec("PRAGMA wal_autocheckpoint=0; CREATE TABLE t(x); INSERT INTO t VALUES (1), (2), (3), "
+                    "(4), (5)");
              for (const char* suffix : {"", "-wal", "-shm"})
                  std::filesystem::copy_file(live + suffix, p + suffix);
              w.close();
@@ -191,7 +199,8 @@ TEST(SQLiteDB, WriteLockEndsTheQueryAfterTheBusyTimeout) {
     TempDir dir;
     const std::string path = (dir / "locked.db").string();
     auto writer = std::make_unique<WriterProcess>(
-        path, "delete", "CREATE TABLE t(x); INSERT INTO t VALUES (1); BEGIN EXCLUSIVE; INSERT INTO t VALUES (2)");
+        path, "delete",
+        "CREATE TABLE t(x); INSERT INTO t VALUES (1); BEGIN EXCLUSIVE; INSERT INTO t VALUES (2)");
     const auto t0 = std::chrono::steady_clock::now();
     EXPECT_EQ(countRows(path), 0);
     const auto took = std::chrono::steady_clock::now() - t0;
@@ -217,11 +226,12 @@ TEST(SQLiteDB, RepairUtf8) {
     } rows[] = {
         {"plain", "plain"},
         {"caf\xc3\xa9 \xf0\x9f\x9a\x80", "caf\xc3\xa9 \xf0\x9f\x9a\x80"},
-        {"a\x80z", "a\xef\xbf\xbdz"},             // stray continuation byte
-        {"a\xe2\x82z", "a\xef\xbf\xbdz"},          // truncated sequence, one replacement
-        {"\xed\xa0\x80", "\xef\xbf\xbd"},          // encoded surrogate
-        {"\xc0\xaf", "\xef\xbf\xbd"},              // overlong slash
-        {"end\xf0\x9f", "end\xef\xbf\xbd"},        // cut at the end
+        {"a\x80z", "a\xef\xbf\xbdz"},       // stray continuation byte
+        {"a\xe2\x82z", "a\xef\xbf\xbdz"},   // truncated sequence, one replacement
+        {"\xed\xa0\x80", "\xef\xbf\xbd"},   // encoded surrogate
+        {"\xc0\xaf", "\xef\xbf\xbd"},       // overlong slash
+        {"end\xf0\x9f", "end\xef\xbf\xbd"}, // cut at the end
     };
-    for (const auto& r : rows) EXPECT_EQ(repairUtf8(r.in), r.out) << r.in;
+    for (const auto& r : rows)
+        EXPECT_EQ(repairUtf8(r.in), r.out) << r.in;
 }

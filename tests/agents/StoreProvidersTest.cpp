@@ -27,7 +27,9 @@ std::string num(double v) {
     std::snprintf(buf, sizeof buf, "%.3f", v);
     return buf;
 }
-std::string opt(const std::optional<std::string>& s) { return s ? sqlQuote(*s) : "NULL"; }
+std::string opt(const std::optional<std::string>& s) {
+    return s ? sqlQuote(*s) : "NULL";
+}
 
 const SessionInfo* find(const std::vector<SessionInfo>& list, const std::string& id) {
     for (const auto& s : list)
@@ -45,14 +47,18 @@ struct HermesHome {
         db->exec(fray::test::hermesSchema);
     }
     // A session whose last message (if any) was `age` seconds ago.
-    void session(const std::string& id, std::optional<double> age, std::optional<std::string> role = "assistant",
-                 std::optional<std::string> tools = R"([{"name":"shell"}])", std::optional<double> endedAge = absent,
-                 std::optional<std::string> cwd = "/work/api", std::optional<std::string> title = "Fix the tests",
-                 bool millis = false, int archived = 0) {
+    void session(const std::string& id, std::optional<double> age,
+                 std::optional<std::string> role = "assistant",
+                 std::optional<std::string> tools = R"([{"name":"shell"}])",
+                 std::optional<double> endedAge = absent, std::optional<std::string> cwd = "/work/api",
+                 std::optional<std::string> title = "Fix the tests", bool millis = false, int archived = 0) {
         auto when = [&](double a) { return num((toUnixSeconds(kNow) - a) * (millis ? 1000.0 : 1.0)); };
-        db->exec("INSERT INTO sessions (id, cwd, git_branch, started_at, ended_at, tool_call_count, title, archived) "
-                 "VALUES (" + sqlQuote(id) + ", " + opt(cwd) + ", 'main', " + std::to_string(++started) + ", " +
-                 (endedAge ? when(*endedAge) : "NULL") + ", 7, " + opt(title) + ", " + std::to_string(archived) + ")");
+        db->exec("INSERT INTO sessions (id, cwd, git_branch, started_at, ended_at, tool_call_count, title, "
+                 "archived) "
+                 "VALUES (" +
+                 sqlQuote(id) + ", " + opt(cwd) + ", 'main', " + std::to_string(++started) + ", " +
+                 (endedAge ? when(*endedAge) : "NULL") + ", 7, " + opt(title) + ", " +
+                 std::to_string(archived) + ")");
         if (age)
             db->exec("INSERT INTO messages (session_id, role, content, tool_calls, timestamp) VALUES (" +
                      sqlQuote(id) + ", 'user', 'go', NULL, " + when(*age + 5) + "), (" + sqlQuote(id) + ", " +
@@ -85,8 +91,10 @@ TEST(HermesProvider, StatusFromTheLastMessage) {
         {"ended, 721 s", 721, "assistant", "", 721, absent},
     };
     HermesHome h;
-    for (const auto& r : rows) h.session(r.id, r.age, r.role, r.tools, r.ended);
-    for (const auto& r : rows) h.session(std::string(r.id) + " (ms)", r.age, r.role, r.tools, r.ended, "/w", "t", true);
+    for (const auto& r : rows)
+        h.session(r.id, r.age, r.role, r.tools, r.ended);
+    for (const auto& r : rows)
+        h.session(std::string(r.id) + " (ms)", r.age, r.role, r.tools, r.ended, "/w", "t", true);
     auto list = h.poll();
     for (const auto& r : rows) {
         for (std::string id : {std::string(r.id), std::string(r.id) + " (ms)"}) {
@@ -111,8 +119,8 @@ TEST(HermesProvider, RecordFieldsAndFallbacks) {
     auto list = h.poll();
     ASSERT_EQ(list.size(), 4u);
     auto full = *find(list, "hermes:full");
-    EXPECT_EQ(full, SessionInfo::make("hermes:full", "api", "main", "/work/api/", S::working, 7, kNow - 30, kNow - 30,
-                                      absent, absent, 0.5, Agent::hermes));
+    EXPECT_EQ(full, SessionInfo::make("hermes:full", "api", "main", "/work/api/", S::working, 7, kNow - 30,
+                                      kNow - 30, absent, absent, 0.5, Agent::hermes));
     EXPECT_EQ(find(list, "hermes:no-cwd")->project, "Refactor queue");
     EXPECT_EQ(find(list, "hermes:nothing")->project, "hermes");
     auto ended = find(list, "hermes:ended-no-messages");
@@ -123,7 +131,8 @@ TEST(HermesProvider, RecordFieldsAndFallbacks) {
 TEST(HermesProvider, ArchivedAndOnlyThe30LatestStarted) {
     HermesHome h;
     h.session("first-started, active now", 1); // started first: the 31st by start time
-    for (int i = 0; i < 30; ++i) h.session("s" + std::to_string(i), 100);
+    for (int i = 0; i < 30; ++i)
+        h.session("s" + std::to_string(i), 100);
     h.session("archived", 1, "assistant", "", absent, "/w", "t", false, 1);
     auto list = h.poll();
     EXPECT_EQ(list.size(), 30u);
@@ -149,10 +158,11 @@ struct OsaurusHome {
         db->exec("INSERT INTO sessions (id, title, updated_at, turn_count, folder_path, archived) VALUES (" +
                  sqlQuote(id) + ", " + opt(title) + ", " + updated + ", 4, " + opt(folder) + ", " +
                  std::to_string(archived) + ")");
-        db->exec("INSERT INTO turns (session_id, seq, role, completed_at) VALUES (" + sqlQuote(id) + ", 1, 'user', 1)");
+        db->exec("INSERT INTO turns (session_id, seq, role, completed_at) VALUES (" + sqlQuote(id) +
+                 ", 1, 'user', 1)");
         if (role)
-            db->exec("INSERT INTO turns (session_id, seq, role, completed_at) VALUES (" + sqlQuote(id) + ", 2, " +
-                     opt(role) + ", " + (completed ? updated : "NULL") + ")");
+            db->exec("INSERT INTO turns (session_id, seq, role, completed_at) VALUES (" + sqlQuote(id) +
+                     ", 2, " + opt(role) + ", " + (completed ? updated : "NULL") + ")");
     }
     std::vector<SessionInfo> poll(double delay = 20) { return OsaurusProvider(home.str()).poll(kNow, delay); }
 };
@@ -181,7 +191,8 @@ TEST(OsaurusProvider, StatusFromTheLastTurn) {
         {"last turn, only the user's, 30 s", 30, absent, false, S::working},
     };
     OsaurusHome o;
-    for (const auto& r : rows) o.session(r.id, r.age, r.role, r.completed);
+    for (const auto& r : rows)
+        o.session(r.id, r.age, r.role, r.completed);
     for (const auto& r : rows)
         o.session(std::string(r.id) + " (ms)", r.age, r.role, r.completed, "/w", "t", true);
     auto list = o.poll();
@@ -201,23 +212,26 @@ TEST(OsaurusProvider, RecordFieldsAndFallbacks) {
     OsaurusHome o;
     o.session("folder", 10, "user", false, "/work/site/");
     o.session("long title", 10, "user", false, absent, "Plan the migration of the billing service");
-    o.session("emoji title", 10, "user", false, absent, "\xf0\x9f\x87\xab\xf0\x9f\x87\xb7 e\xcc\x81t\xc3\xa9 22 chars and more");
+    o.session("emoji title", 10, "user", false, absent,
+              "\xf0\x9f\x87\xab\xf0\x9f\x87\xb7 e\xcc\x81t\xc3\xa9 22 chars and more");
     o.session("no title", 10, "user", false, absent, absent);
     o.session("archived", 10, "user", false, "/w", "t", false, 1);
     auto list = o.poll();
     ASSERT_EQ(list.size(), 4u);
-    EXPECT_EQ(*find(list, "osaurus:folder"), SessionInfo::make("osaurus:folder", "site", absent, "/work/site/",
-                                                               S::working, 4, kNow - 10, kNow - 10, absent, absent,
-                                                               0.5, Agent::osaurus));
+    EXPECT_EQ(*find(list, "osaurus:folder"),
+              SessionInfo::make("osaurus:folder", "site", absent, "/work/site/", S::working, 4, kNow - 10,
+                                kNow - 10, absent, absent, 0.5, Agent::osaurus));
     EXPECT_EQ(find(list, "osaurus:long title")->project, "Plan the migration of ");
-    EXPECT_EQ(find(list, "osaurus:emoji title")->project, "\xf0\x9f\x87\xab\xf0\x9f\x87\xb7 e\xcc\x81t\xc3\xa9 22 chars and mor")
+    EXPECT_EQ(find(list, "osaurus:emoji title")->project,
+              "\xf0\x9f\x87\xab\xf0\x9f\x87\xb7 e\xcc\x81t\xc3\xa9 22 chars and mor")
         << "a flag and a combined accent are one character each";
     EXPECT_EQ(find(list, "osaurus:no title")->project, "osaurus");
 }
 
 TEST(OsaurusProvider, OnlyThe30LatestUpdated) {
     OsaurusHome o;
-    for (int i = 0; i < 35; ++i) o.session("s" + std::to_string(i), 100 + i);
+    for (int i = 0; i < 35; ++i)
+        o.session("s" + std::to_string(i), 100 + i);
     auto list = o.poll();
     ASSERT_EQ(list.size(), 30u);
     EXPECT_EQ(list.front().id, "osaurus:s0");
@@ -235,7 +249,8 @@ TEST(StoreProviders, BrokenOrBusyStoresYieldNothing) {
     } stores[] = {
         {"hermes", ".hermes/state.db", fray::test::hermesSchema,
          "INSERT INTO sessions (id, started_at) VALUES ('a', 1);"
-         "INSERT INTO messages (session_id, role, timestamp) VALUES ('a', 'user', " + num(toUnixSeconds(kNow)) + ")",
+         "INSERT INTO messages (session_id, role, timestamp) VALUES ('a', 'user', " +
+             num(toUnixSeconds(kNow)) + ")",
          [](const std::string& h) { return std::make_unique<HermesProvider>(h); }},
         {"osaurus", ".osaurus/chat-history/history.sqlite", fray::test::osaurusSchema,
          "INSERT INTO sessions (id, updated_at) VALUES ('a', " + num(toUnixSeconds(kNow)) + ")",
@@ -261,8 +276,11 @@ TEST(StoreProviders, BrokenOrBusyStoresYieldNothing) {
             std::unique_ptr<WritableDb> writer;
             std::unique_ptr<fray::test::WriterProcess> locker;
             switch (r.fault) {
-            case Fault::missing: break;
-            case Fault::corrupt: home.write(store.rel, std::string("SQLite format 3\0", 16) + std::string(4096, 'Z')); break;
+            case Fault::missing:
+                break;
+            case Fault::corrupt:
+                home.write(store.rel, std::string("SQLite format 3\0", 16) + std::string(4096, 'Z'));
+                break;
             case Fault::wrongSchema:
                 writer = std::make_unique<WritableDb>(path.string());
                 writer->exec("CREATE TABLE session(id TEXT); INSERT INTO session VALUES ('a')");
@@ -274,8 +292,8 @@ TEST(StoreProviders, BrokenOrBusyStoresYieldNothing) {
                 writer->exec(store.liveSession);
                 writer.reset();
                 if (r.fault == Fault::writeLocked)
-                    locker = std::make_unique<fray::test::WriterProcess>(path.string(), "delete",
-                                                                         "BEGIN EXCLUSIVE; UPDATE sessions SET id = id");
+                    locker = std::make_unique<fray::test::WriterProcess>(
+                        path.string(), "delete", "BEGIN EXCLUSIVE; UPDATE sessions SET id = id");
                 break;
             }
             auto provider = store.provider(home.str());

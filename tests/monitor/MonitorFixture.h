@@ -23,8 +23,8 @@ struct MonitorFixture {
 
     SessionMonitor& mon() {
         if (!monitor)
-            monitor = std::make_unique<SessionMonitor>(SessionMonitor::Config{
-                home.str(), [this] { return now; }, delay, files, providers});
+            monitor = std::make_unique<SessionMonitor>(
+                SessionMonitor::Config{home.str(), [this] { return now; }, delay, files, providers});
         return *monitor;
     }
     SessionList tick(double advance = 0) {

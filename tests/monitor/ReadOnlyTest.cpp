@@ -25,34 +25,44 @@ TEST(ReadOnly, NothingUnderTheHomeChanges) {
 
     const std::string stamp = isoTimestamp(f.now - 10);
     auto rollout = f.home.write(".codex/sessions/2026/01/01/rollout-1.jsonl",
-                                R"({"type":"session_meta","payload":{"cwd":"/home/dev/cli"}})" "\n"
-                                R"({"timestamp":")" + stamp + R"(","type":"event_msg","payload":{"type":"user_message"}})" "\n");
+                                R"({"type":"session_meta","payload":{"cwd":"/home/dev/cli"}})"
+                                "\n"
+                                R"({"timestamp":")" +
+                                    stamp +
+                                    R"(","type":"event_msg","payload":{"type":"user_message"}})"
+                                    "\n");
     setMtime(rollout, toUnixSeconds(f.now) - 10);
     std::filesystem::create_directory_symlink("..", f.home / ".codex/sessions/2026/loop");
 
     const std::string now = std::to_string(toUnixSeconds(f.now));
     f.home.mkdir(".hermes");
     WriterProcess hermes((f.home / ".hermes/state.db").string(), "wal",
-                         std::string(hermesSchema) + "INSERT INTO sessions (id, cwd, started_at) VALUES ('h', '/x/y', 1);"
-                         "INSERT INTO messages (session_id, role, timestamp) VALUES ('h', 'user', " + now + ");");
+                         std::string(hermesSchema) +
+                             "INSERT INTO sessions (id, cwd, started_at) VALUES ('h', '/x/y', 1);"
+                             "INSERT INTO messages (session_id, role, timestamp) VALUES ('h', 'user', " +
+                             now + ");");
     f.home.mkdir(".osaurus/chat-history");
     {
         WritableDb osaurus((f.home / ".osaurus/chat-history/history.sqlite").string(), "wal");
-        osaurus.exec(std::string(osaurusSchema) + "INSERT INTO sessions (id, updated_at) VALUES ('o', " + now + ")");
+        osaurus.exec(std::string(osaurusSchema) + "INSERT INTO sessions (id, updated_at) VALUES ('o', " +
+                     now + ")");
     }
     f.home.write(".claude.json", R"({"cachedUsageUtilization":{"fetchedAtMs":1,"utilization":{}}})");
 
     const auto before = TreeSnapshot::of(f.home.path());
-    ASSERT_TRUE(before.entries.contains(".hermes/state.db-shm")) << "a live WAL writer's side files are part of the check";
+    ASSERT_TRUE(before.entries.contains(".hermes/state.db-shm"))
+        << "a live WAL writer's side files are part of the check";
 
     std::set<Agent> seen;
     for (int i = 0; i < 16; ++i)
-        for (const auto& s : f.tick(2)) seen.insert(s.agent);
+        for (const auto& s : f.tick(2))
+            seen.insert(s.agent);
     EXPECT_EQ(seen, (std::set<Agent>{Agent::claude, Agent::codex, Agent::hermes, Agent::osaurus}));
     int plans = 0;
     PlanUsageReader plan(f.home.str());
     plan.onUpdate = [&](const PlanUsage&) { ++plans; };
-    for (int i = 0; i < 3; ++i) plan.tickNow();
+    for (int i = 0; i < 3; ++i)
+        plan.tickNow();
     EXPECT_EQ(plans, 3);
 
     EXPECT_EQ(before.diff(TreeSnapshot::of(f.home.path())), "");

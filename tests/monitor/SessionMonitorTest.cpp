@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <condition_variable>
+#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <pthread.h>
@@ -18,7 +18,8 @@ namespace {
 
 std::string lines(std::initializer_list<std::string> ls) {
     std::string out;
-    for (const auto& l : ls) out += l + "\n";
+    for (const auto& l : ls)
+        out += l + "\n";
     return out;
 }
 
@@ -62,7 +63,8 @@ TEST(SessionMonitor, Tailing) {
          }},
         {"a transcript rewritten shorter is read again from its start, as a first read",
          [](MonitorFixture& f, TranscriptGenerator& g) {
-             const auto p = f.write("proj/s.jsonl", lines({g.userPrompt(f.now - 60), g.toolUse(3), g.toolUse(1)}));
+             const auto p =
+                 f.write("proj/s.jsonl", lines({g.userPrompt(f.now - 60), g.toolUse(3), g.toolUse(1)}));
              EXPECT_EQ(f.find(f.tick(), p)->combo, 4);
              f.write("proj/s.jsonl", lines({g.userPrompt(f.now - 1, "short")}));
              auto s = f.find(f.tick(1), p);
@@ -72,10 +74,12 @@ TEST(SessionMonitor, Tailing) {
          }},
         {"growth beyond 4 MiB jumps to the last 128 KiB and drops the old partial line",
          [](MonitorFixture& f, TranscriptGenerator& g) {
-             const auto p = f.write("proj/s.jsonl", g.userPrompt(f.now - 9) + "\n" + R"({"type":"assistant")");
+             const auto p =
+                 f.write("proj/s.jsonl", g.userPrompt(f.now - 9) + "\n" + R"({"type":"assistant")");
              f.tick();
              std::string growth;
-             while (growth.size() < (5u << 20)) growth += lines({g.toolUse(1), g.toolResult(40000)});
+             while (growth.size() < (5u << 20))
+                 growth += lines({g.toolUse(1), g.toolResult(40000)});
              growth += lines({g.userPrompt(f.now, "live"), g.toolUse(1)});
              const std::uint64_t before = f.files->bytesRead;
              f.append("proj/s.jsonl", growth);
@@ -93,7 +97,8 @@ TEST(SessionMonitor, Tailing) {
              std::string rest = lines({g.userPrompt(f.now - 20), g.toolUse(1), g.toolUse(2)});
              rest += neutralLine(Tuning::initialTailBytes - boundary.size() - 1 - rest.size() - 1) + "\n";
              std::string history;
-             while (history.size() < 900000) history += lines({g.userPrompt(f.now - 3000), g.toolResult(20000)});
+             while (history.size() < 900000)
+                 history += lines({g.userPrompt(f.now - 3000), g.toolResult(20000)});
              const auto p = f.write("proj/s.jsonl", history + std::string(500, 'x') + boundary + "\n" + rest);
              auto s = f.find(f.tick(), p);
              EXPECT_EQ(f.files->bytesRead, Tuning::initialTailBytes);
@@ -104,7 +109,8 @@ TEST(SessionMonitor, Tailing) {
         {"a 100 KB transcript seen first is read whole, prompts without power-up",
          [](MonitorFixture& f, TranscriptGenerator& g) {
              std::string content = lines({g.userPrompt(f.now - 50)});
-             while (content.size() < 100000) content += lines({g.toolUse(1), g.toolResult(3000)});
+             while (content.size() < 100000)
+                 content += lines({g.toolUse(1), g.toolResult(3000)});
              const auto p = f.write("proj/s.jsonl", content);
              auto s = f.find(f.tick(), p);
              EXPECT_EQ(s->lastPromptAt, f.now - 50);
@@ -114,8 +120,9 @@ TEST(SessionMonitor, Tailing) {
          [](MonitorFixture& f, TranscriptGenerator& g) {
              const auto p = f.write("proj/s.jsonl", lines({g.userPrompt(f.now - 5)}));
              f.tick();
-             f.append("proj/s.jsonl", R"({"type":"assistant","message":{"content":[{"type":"tool_use","input":")" +
-                                          std::string(300000, 'a'));
+             f.append("proj/s.jsonl",
+                      R"({"type":"assistant","message":{"content":[{"type":"tool_use","input":")" +
+                          std::string(300000, 'a'));
              f.tick(1);
              auto st = f.mon().stats();
              EXPECT_EQ(st.spilledLines, 1u);
@@ -162,10 +169,12 @@ TEST(SessionMonitor, Candidates) {
         {".hidden-project/x.jsonl", 0, false},
         {"q/other.jsonl", 0, true},
     };
-    for (const auto& r : rows) f.write(r.rel, "", r.idle);
+    for (const auto& r : rows)
+        f.write(r.rel, "", r.idle);
     f.home.mkdir(".claude/projects/p/dir.jsonl");
     auto s = f.tick();
-    for (const auto& r : rows) EXPECT_EQ(f.find(s, f.path(r.rel)) != nullptr, r.candidate) << r.rel;
+    for (const auto& r : rows)
+        EXPECT_EQ(f.find(s, f.path(r.rel)) != nullptr, r.candidate) << r.rel;
     EXPECT_EQ(s.size(), 3u);
 
     // 301 s later the forty-minute file has been idle over 45 minutes: dropped with its state.
@@ -231,7 +240,8 @@ TEST(SessionMonitor, FaultsAreSilentAndBounded) {
          [](MonitorFixture& f, TranscriptGenerator& g) {
              std::string junk = "\xff\xfe{\"type\":\"assistant\"}\n";
              junk += std::string("\0\0\x01\x02 binary \x80\x81", 16) + "\n";
-             junk += R"({"type":"user","message":{"content":"bad \xc3\x28 utf8"}})" "\n";
+             junk += R"({"type":"user","message":{"content":"bad \xc3\x28 utf8"}})"
+                     "\n";
              const auto p = f.write("p/s.jsonl", junk + lines({g.toolUse(1)}));
              auto s = f.find(f.tick(), p);
              EXPECT_EQ(s->combo, 1);
@@ -241,7 +251,8 @@ TEST(SessionMonitor, FaultsAreSilentAndBounded) {
          [](MonitorFixture& f, TranscriptGenerator& g) {
              const auto p = f.write("p/s.jsonl", lines({g.userPrompt(f.now)}));
              f.tick();
-             std::string huge = R"({"type":"user","message":{"content":")" + std::string(50u << 20, 'z') + "\"}}\n";
+             std::string huge =
+                 R"({"type":"user","message":{"content":")" + std::string(50u << 20, 'z') + "\"}}\n";
              f.append("p/s.jsonl", huge + lines({g.toolUse(1)}));
              auto s = f.find(f.tick(1), p);
              EXPECT_EQ(s->combo, 1);
@@ -259,7 +270,8 @@ TEST(SessionMonitor, FaultsAreSilentAndBounded) {
                  f.append("p/s.jsonl", chunk);
                  const std::uint64_t before = f.files->bytesRead;
                  f.tick(0.1);
-                 EXPECT_LE(f.files->bytesRead - before, SessionMonitor::leftoverCap + Tuning::maxCatchupBytes);
+                 EXPECT_LE(f.files->bytesRead - before,
+                           SessionMonitor::leftoverCap + Tuning::maxCatchupBytes);
                  EXPECT_LE(f.mon().stats().leftoverBytes, SessionMonitor::maxLeftoverInMemory);
              }
              f.append("p/s.jsonl", "\"}}\n" + lines({g.toolUse(2)}));
@@ -295,7 +307,7 @@ namespace {
 
 // Hands out fixed sessions and counts its polls.
 class FakeProvider : public AgentProvider {
-public:
+  public:
     FakeProvider(Agent a, std::vector<SessionInfo> s, bool throws = false)
         : agent_(a), sessions(std::move(s)), throws_(throws) {}
     Agent agent() const override { return agent_; }
@@ -312,8 +324,8 @@ public:
 };
 
 SessionInfo other(const char* id, Agent a, SessionStatus st, Instant since, Instant active) {
-    return SessionInfo::make(id, id, std::nullopt, std::nullopt, st, 0, since, active, std::nullopt, std::nullopt, 0.5,
-                             a);
+    return SessionInfo::make(id, id, std::nullopt, std::nullopt, st, 0, since, active, std::nullopt,
+                             std::nullopt, 0.5, a);
 }
 
 } // namespace
@@ -333,7 +345,8 @@ TEST(SessionMonitor, PollCadence) {
         auto fake = std::make_shared<FakeProvider>(Agent::codex, r.sessions);
         auto failing = std::make_shared<FakeProvider>(Agent::hermes, r.sessions, true);
         f.providers = ProviderList{failing, fake};
-        for (int i = 0; i < 10; ++i) EXPECT_EQ(f.tick(2).size(), r.sessions.size()) << r.name;
+        for (int i = 0; i < 10; ++i)
+            EXPECT_EQ(f.tick(2).size(), r.sessions.size()) << r.name;
         EXPECT_EQ(fake->polls, r.expectedPolls) << r.name;
     }
 }
@@ -346,18 +359,21 @@ TEST(SessionMonitor, SortsByUrgencyAcrossAgents) {
     const auto claudeWorking = f.write("p/work.jsonl", lines({g.userPrompt(t - 100), g.toolUse(1)}), 10);
     f.providers = ProviderList{
         std::make_shared<FakeProvider>(
-            Agent::codex, std::vector{other("codex-done", Agent::codex, SessionStatus::completed, t - 5, t - 1),
-                                      other("codex-wait", Agent::codex, SessionStatus::needsAction, t - 100, t - 1)}),
+            Agent::codex,
+            std::vector{other("codex-done", Agent::codex, SessionStatus::completed, t - 5, t - 1),
+                        other("codex-wait", Agent::codex, SessionStatus::needsAction, t - 100, t - 1)}),
         std::make_shared<FakeProvider>(
-            Agent::hermes, std::vector{other("hermes-wait", Agent::hermes, SessionStatus::needsAction, t - 300, t - 50),
-                                       other("osa-work", Agent::osaurus, SessionStatus::working, t - 9, t - 5)}),
+            Agent::hermes,
+            std::vector{other("hermes-wait", Agent::hermes, SessionStatus::needsAction, t - 300, t - 50),
+                        other("osa-work", Agent::osaurus, SessionStatus::working, t - 9, t - 5)}),
     };
     std::vector<std::string> order;
-    for (const auto& s : f.tick()) order.push_back(s.id);
+    for (const auto& s : f.tick())
+        order.push_back(s.id);
     // Waiting the longest first; the Claude session began waiting at this tick. Then the
     // working ones by latest activity, then the finished one.
-    EXPECT_EQ(order, (std::vector<std::string>{"hermes-wait", "codex-wait", claudeWaiting, "osa-work", claudeWorking,
-                                               "codex-done"}));
+    EXPECT_EQ(order, (std::vector<std::string>{"hermes-wait", "codex-wait", claudeWaiting, "osa-work",
+                                               claudeWorking, "codex-done"}));
 }
 
 TEST(SessionMonitor, MissingProjectsDirectoryStillDeliversOtherAgents) {
@@ -389,12 +405,14 @@ TEST(SessionMonitor, RunsOnItsOwnThreadAndStopsWhenDestroyed) {
     f.mon().start();
     {
         std::unique_lock lock(m);
-        ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(2), [&] { return calls >= 1; })) << "first tick at once";
+        ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(2), [&] { return calls >= 1; }))
+            << "first tick at once";
         EXPECT_EQ(threadName, "fray.monitor");
     }
     const auto t0 = std::chrono::steady_clock::now();
     f.monitor.reset();
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(500)) << "no wait for the period";
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(500))
+        << "no wait for the period";
     std::lock_guard lock(m);
     const int after = calls;
     EXPECT_EQ(after, 1) << "no second tick within the 2 s period";

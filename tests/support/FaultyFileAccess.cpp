@@ -5,7 +5,7 @@ namespace fray::test {
 namespace {
 
 class CountingFile final : public OpenFile {
-public:
+  public:
     CountingFile(std::unique_ptr<OpenFile> inner, FaultyFileAccess& owner, bool fail)
         : inner_(std::move(inner)), owner_(owner), fail_(fail) {}
     std::optional<std::uint64_t> size() override { return inner_->size(); }
@@ -16,7 +16,7 @@ public:
         return got;
     }
 
-private:
+  private:
     std::unique_ptr<OpenFile> inner_;
     FaultyFileAccess& owner_;
     bool fail_;
@@ -24,9 +24,9 @@ private:
 
 } // namespace
 
-std::optional<std::vector<DirEntry>> FaultyFileAccess::list(const std::string& dir, bool withMtimes) {
+std::optional<std::vector<DirEntry>> FaultyFileAccess::list(const std::string& dir, bool withAttributes) {
     if (denied.contains(dir)) return std::nullopt;
-    return inner_->list(dir, withMtimes);
+    return inner_->list(dir, withAttributes);
 }
 
 std::optional<FileAttributes> FaultyFileAccess::attributes(const std::string& path) {

@@ -13,8 +13,9 @@ namespace fray::test {
 // The real file system with counters and injected faults, for the moments that matter:
 // between the attribute read and the open, and inside a read.
 class FaultyFileAccess : public FileAccess {
-public:
-    explicit FaultyFileAccess(std::shared_ptr<FileAccess> inner = posixFileAccess()) : inner_(std::move(inner)) {}
+  public:
+    explicit FaultyFileAccess(std::shared_ptr<FileAccess> inner = posixFileAccess())
+        : inner_(std::move(inner)) {}
 
     std::atomic<int> opens{0};
     std::atomic<std::uint64_t> bytesRead{0};
@@ -26,11 +27,11 @@ public:
     // Paths that open but whose reads fail.
     std::set<std::string> readErrors;
 
-    std::optional<std::vector<DirEntry>> list(const std::string& dir, bool withMtimes) override;
+    std::optional<std::vector<DirEntry>> list(const std::string& dir, bool withAttributes) override;
     std::optional<FileAttributes> attributes(const std::string& path) override;
     std::unique_ptr<OpenFile> open(const std::string& path) override;
 
-private:
+  private:
     std::shared_ptr<FileAccess> inner_;
 };
 

@@ -28,7 +28,9 @@ WritableDb::WritableDb(const std::string& path, const std::string& journalMode) 
     exec("PRAGMA synchronous=OFF"); // fixtures need no durability, and fsyncs are slow
 }
 
-WritableDb::~WritableDb() { close(); }
+WritableDb::~WritableDb() {
+    close();
+}
 
 void WritableDb::close() {
     if (db_) sqlite3_close(db_);
@@ -60,7 +62,8 @@ std::string sqlQuote(const std::string& s) {
 
 namespace fray::test {
 
-WriterProcess::WriterProcess(const std::string& path, const std::string& journalMode, const std::string& sql) {
+WriterProcess::WriterProcess(const std::string& path, const std::string& journalMode,
+                             const std::string& sql) {
     int ready[2], release[2];
     if (::pipe(ready) != 0 || ::pipe(release) != 0) throw std::runtime_error("pipe failed");
     pid_ = ::fork();
@@ -71,8 +74,8 @@ WriterProcess::WriterProcess(const std::string& path, const std::string& journal
         char status = 'k';
         sqlite3* db = nullptr;
         if (sqlite3_open(path.c_str(), &db) != SQLITE_OK ||
-            sqlite3_exec(db, ("PRAGMA journal_mode=" + journalMode + "; PRAGMA synchronous=OFF").c_str(), nullptr,
-                         nullptr, nullptr) != SQLITE_OK ||
+            sqlite3_exec(db, ("PRAGMA journal_mode=" + journalMode + "; PRAGMA synchronous=OFF").c_str(),
+                         nullptr, nullptr, nullptr) != SQLITE_OK ||
             sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
             status = 'e';
         (void)!::write(ready[1], &status, 1);

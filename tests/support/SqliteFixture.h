@@ -8,7 +8,7 @@ namespace fray::test {
 
 // A writable connection, standing in for the application that owns a database.
 class WritableDb {
-public:
+  public:
     // journalMode: "delete" (rollback) or "wal".
     WritableDb(const std::string& path, const std::string& journalMode = "delete");
     ~WritableDb();
@@ -18,7 +18,7 @@ public:
     void exec(const std::string& sql); // throws with SQLite's message on failure
     void close();
 
-private:
+  private:
     sqlite3* db_ = nullptr;
 };
 
@@ -38,13 +38,13 @@ namespace fray::test {
 // what a reader really does. Runs `sql`, then holds its connection (and any open
 // transaction) until destroyed.
 class WriterProcess {
-public:
+  public:
     WriterProcess(const std::string& path, const std::string& journalMode, const std::string& sql);
     ~WriterProcess();
     WriterProcess(const WriterProcess&) = delete;
     WriterProcess& operator=(const WriterProcess&) = delete;
 
-private:
+  private:
     int pid_ = -1;
     int release_ = -1; // closing it lets the child finish
 };

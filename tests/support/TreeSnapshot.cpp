@@ -12,8 +12,10 @@ TreeSnapshot TreeSnapshot::of(const std::filesystem::path& root) {
     auto add = [&](const fs::path& p) {
         struct stat st;
         if (::lstat(p.c_str(), &st) != 0) return;
-        Entry e{'o', static_cast<std::uintmax_t>(st.st_size),
-                static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec, {}};
+        Entry e{'o',
+                static_cast<std::uintmax_t>(st.st_size),
+                static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
+                {}};
         if (S_ISREG(st.st_mode)) {
             e.kind = 'f';
             e.content = readFile(p);

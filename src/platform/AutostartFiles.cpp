@@ -1,0 +1,130 @@
+#include "AutostartFiles.h"
+
+#include "AppId.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fray::AutostartFiles {
+
+namespace {
+
+AutostartError posixError(int err, const std::string& what) {
+    return {"posix", err, what + ": " + std::strerror(err)};
+}
+
+std::string folderOf(const std::string& path) {
+    auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string nameOf(const std::string& path) {
+    auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
+AutostartError missingExecutable() { return {std::string(appId), 1, "Can't locate the app's executable."}; }
+
+std::optional<AutostartError> checkBaseFolder(const std::string& dir) {
+    if (!dir.empty() && dir.front() == '/') return std::nullopt;
+    return AutostartError{std::string(appId), 2, "Can't locate the user's folders (\"" + dir + "\" is not absolute)."};
+}
+
+std::optional<AutostartError> makeFolder(const std::string& dir) {
+    if (dir.empty()) return posixError(ENOENT, "Can't create folder \"\"");
+    std::string partial;
+    std::size_t pos = 0;
+    while (pos != std::string::npos) {
+        pos = dir.find('/', pos + 1);
+        partial = dir.substr(0, pos);
+        if (partial.empty() || partial == "/") continue;
+        if (::mkdir(partial.c_str(), 0755) == 0) continue;
+        int err = errno;
+        struct stat st {};
+        if (err == EEXIST && ::stat(partial.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) continue;
+        // EEXIST for something that is not a folder reads better as "not a directory".
+        return posixError(err == EEXIST ? ENOTDIR : err, "Can't create folder " + partial);
+    }
+    return std::nullopt;
+}
+
+std::optional<AutostartError> writeAtomically(const std::string& path, std::string_view bytes) {
+    std::string dir = folderOf(path);
+    std::string temp = dir + "/." + nameOf(path) + ".XXXXXX";
+    int fd = ::mkstemp(temp.data());
+    if (fd < 0) return posixError(errno, "Can't write " + path);
+
+    auto fail = [&](int err) {
+        ::close(fd);
+        ::unlink(temp.c_str());
+        return posixError(err, "Can't write " + path);
+    };
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return fail(errno);
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    // mkstemp makes the file private; an autostart entry is ordinarily world-readable.
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    if (::fchmod(fd, 0644 & ~mask) != 0) return fail(errno);
+    if (::fsync(fd) != 0) return fail(errno);
+    if (::close(fd) != 0) {
+        int err = errno;
+        ::unlink(temp.c_str());
+        return posixError(err, "Can't write " + path);
+    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        int err = errno;
+        ::unlink(temp.c_str());
+        return posixError(err, "Can't write " + path);
+    }
+    // Make the rename itself durable; a failure here loses nothing already written.
+    int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+    return std::nullopt;
+}
+
+std::optional<AutostartError> removeIfPresent(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
+        return posixError(errno, "Can't remove " + path);
+    }
+    int rc = S_ISDIR(st.st_mode) ? ::rmdir(path.c_str()) : ::unlink(path.c_str());
+    if (rc != 0) return posixError(errno, "Can't remove " + path);
+    return std::nullopt;
+}
+
+bool exists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+std::optional<std::string> read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream out;
+    out << in.rdbuf();
+    if (in.bad()) return std::nullopt;
+    return std::move(out).str();
+}
+
+} // namespace fray::AutostartFiles

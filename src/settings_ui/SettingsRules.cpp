@@ -1,0 +1,102 @@
+#include "SettingsRules.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+namespace fray::SettingsRules {
+
+std::string delayText(double seconds) {
+    if (!std::isfinite(seconds)) return "—S";
+    return std::to_string(static_cast<long long>(std::trunc(seconds))) + "S";
+}
+
+double sliderValue(double x, double width, double lower, double upper) {
+    double f = width > 0 && std::isfinite(x) ? std::clamp(x / width, 0.0, 1.0) : 0.0;
+    return std::round(lower + (upper - lower) * f);
+}
+
+double sliderFraction(double value, double lower, double upper) {
+    if (!(upper > lower) || !std::isfinite(value)) return 0;
+    return std::clamp((value - lower) / (upper - lower), 0.0, 1.0);
+}
+
+double sliderStep(double value, double step, double lower, double upper) {
+    double shown = std::isfinite(value) ? std::trunc(std::clamp(value, lower, upper)) : lower;
+    return std::clamp(shown + step, lower, upper);
+}
+
+std::string positionLabel(const std::optional<GPoint>& customSpot) {
+    return customSpot ? "POSITION (DRAGGED)" : "POSITION";
+}
+
+std::string positionChipText(IslandPosition p) {
+    std::string s(rawValue(p));
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+    return s;
+}
+
+bool positionChipSelected(IslandPosition chip, IslandPosition current, const std::optional<GPoint>& customSpot) {
+    return !customSpot && chip == current;
+}
+
+std::vector<MonitorChip> monitorChips(const std::vector<Displays::Choice>& monitors,
+                                      const std::optional<std::string>& displayKey,
+                                      const std::optional<std::string>& displayName, bool namesOverridden) {
+    std::vector<MonitorChip> chips;
+    chips.push_back({std::nullopt, autoChipName, !displayKey, false});
+    bool attached = false;
+    for (const auto& m : monitors) {
+        bool sel = displayKey && *displayKey == m.key;
+        attached = attached || sel;
+        chips.push_back({m.key, m.name, sel, false});
+    }
+    if (displayKey && !attached && !namesOverridden)
+        chips.push_back({displayKey, displayName.value_or(rememberedDisplayName), true, true});
+    return chips;
+}
+
+std::optional<std::string> displayNameFor(const std::optional<std::string>& key,
+                                          const std::vector<Displays::Choice>& monitors) {
+    if (!key) return std::nullopt;
+    for (const auto& m : monitors)
+        if (m.key == *key) return m.name;
+    return std::nullopt;
+}
+
+namespace {
+// The same file, also when one path reaches it through a link.
+bool samePath(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty()) return false;
+    if (a == b) return true;
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
+}
+} // namespace
+
+std::string loginStatusText(bool loginItem, const std::optional<std::string>& registeredPath,
+                            const std::string& executable) {
+    if (!loginItem) return "OFF BY DEFAULT. THE APP NEVER ADDS ITSELF — SWITCH THIS ON IF YOU WANT IT.";
+    if (!registeredPath || samePath(*registeredPath, executable))
+        return "ON — TAKES EFFECT AT YOUR NEXT LOGIN. TURN IT OFF HERE TO REMOVE IT.";
+    return "ON, BUT POINTING AT A DIFFERENT COPY: " + *registeredPath + ". TOGGLE OFF AND ON TO RE-AIM IT.";
+}
+
+std::string loginErrorText(const std::string& description) {
+    return "Couldn't update login item: " + description;
+}
+
+StatusText preciseFocusText(bool preciseFocus, bool accessGranted) {
+    if (!preciseFocus)
+        return {"OFF BY DEFAULT. ON, A ROW CLICK OPENS THAT EXACT SESSION BY DRIVING CLAUDE’S OWN WINDOW — NEEDS "
+                "THE ACCESSIBILITY PERMISSION, ASKED FOR ONLY WHEN YOU SWITCH THIS ON.",
+                false};
+    if (accessGranted)
+        return {"ON — ACCESS GRANTED. CLICKING A FIGHTER JUMPS TO ITS SESSION IN CLAUDE.", false};
+    return {"ON, BUT WAITING FOR ACCESS: ENABLE FRAYMARK IN SYSTEM SETTINGS → PRIVACY & SECURITY → ACCESSIBILITY.",
+            true};
+}
+
+std::string sessionsFolder(const std::string& home) { return home + "/.claude/projects"; }
+
+} // namespace fray::SettingsRules

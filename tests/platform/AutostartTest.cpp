@@ -1,0 +1,152 @@
+// Behaviour both login-entry backends share: the freedesktop entry and the launch agent.
+#include "platform/AppId.h"
+#include "platform/AutostartDesktopEntry.h"
+#include "platform/AutostartLaunchAgent.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <sys/stat.h>
+
+using namespace fray;
+using fray::test::TempDir;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Backend {
+    const char* name;
+    // Builds the backend rooted in `base` for an executable path.
+    std::function<std::unique_ptr<Autostart>(const std::string& base, const std::string& exe)> make;
+    const char* expectedRelPath;
+};
+
+const Backend backends[] = {
+    {"DesktopEntry",
+     [](const std::string& base, const std::string& exe) {
+         return std::make_unique<AutostartDesktopEntry>(base + "/config", exe);
+     },
+     "config/autostart/io.fraymark.Fraymark.desktop"},
+    {"LaunchAgent",
+     [](const std::string& base, const std::string& exe) {
+         return std::make_unique<AutostartLaunchAgent>(base + "/home", exe);
+     },
+     "home/Library/LaunchAgents/io.fraymark.Fraymark.plist"},
+};
+
+void PrintTo(const Backend& b, std::ostream* os) { *os << b.name; }
+
+class AutostartBackend : public ::testing::TestWithParam<Backend> {
+protected:
+    TempDir tmp;
+    std::unique_ptr<Autostart> make(const std::string& exe = "/opt/fraymark/bin/fraymark") {
+        return GetParam().make(tmp.str(), exe);
+    }
+    fs::path entry() const { return tmp / GetParam().expectedRelPath; }
+};
+
+std::vector<fs::path> listing(const fs::path& dir) {
+    std::vector<fs::path> out;
+    std::error_code ec;
+    for (auto& e : fs::directory_iterator(dir, ec)) out.push_back(e.path().filename());
+    return out;
+}
+
+} // namespace
+
+TEST_P(AutostartBackend, NoEntryMeansOffAndDisablingChangesNothing) {
+    auto a = make();
+    EXPECT_FALSE(a->isEnabled());
+    EXPECT_EQ(a->registeredPath(), std::nullopt);
+    EXPECT_EQ(a->setEnabled(false), std::nullopt);
+    EXPECT_FALSE(fs::exists(entry().parent_path())) << "disabling must not create folders";
+    EXPECT_FALSE(a->isEnabled());
+}
+
+TEST_P(AutostartBackend, EnablingCreatesMissingFoldersAndRegistersTheExecutable) {
+    auto a = make("/opt/fraymark/bin/fraymark");
+    ASSERT_FALSE(fs::exists(entry().parent_path().parent_path()));
+    EXPECT_EQ(a->setEnabled(true), std::nullopt);
+    EXPECT_TRUE(fs::is_regular_file(entry()));
+    EXPECT_TRUE(a->isEnabled());
+    EXPECT_EQ(a->registeredPath(), "/opt/fraymark/bin/fraymark");
+    // Enabling again is harmless; disabling removes the file and nothing else.
+    EXPECT_EQ(a->setEnabled(true), std::nullopt);
+    EXPECT_EQ(listing(entry().parent_path()).size(), 1u) << "no temporary files left behind";
+    EXPECT_EQ(a->setEnabled(false), std::nullopt);
+    EXPECT_FALSE(fs::exists(entry()));
+    EXPECT_TRUE(fs::is_directory(entry().parent_path()));
+    EXPECT_FALSE(a->isEnabled());
+    EXPECT_EQ(a->registeredPath(), std::nullopt);
+}
+
+TEST_P(AutostartBackend, EnablingReaimsAnEntryForAnotherCopy) {
+    ASSERT_EQ(make("/old/copy/fraymark")->setEnabled(true), std::nullopt);
+    struct stat before {};
+    ASSERT_EQ(::stat(entry().c_str(), &before), 0);
+    auto current = make("/new/copy/fraymark");
+    EXPECT_EQ(current->registeredPath(), "/old/copy/fraymark");
+    EXPECT_EQ(current->setEnabled(true), std::nullopt);
+    EXPECT_EQ(current->registeredPath(), "/new/copy/fraymark");
+    struct stat after {};
+    ASSERT_EQ(::stat(entry().c_str(), &after), 0);
+    // A new inode shows the file was replaced by rename, not rewritten in place.
+    EXPECT_NE(before.st_ino, after.st_ino);
+}
+
+TEST_P(AutostartBackend, UnknownExecutableFailsWithTheApplicationsError) {
+    auto a = make("");
+    auto err = a->setEnabled(true);
+    ASSERT_TRUE(err.has_value());
+    EXPECT_EQ(err->domain, appId);
+    EXPECT_EQ(err->code, 1);
+    EXPECT_EQ(err->description, "Can't locate the app's executable.");
+    EXPECT_FALSE(a->isEnabled());
+    EXPECT_FALSE(fs::exists(entry().parent_path())) << "nothing is created before the check";
+}
+
+TEST_P(AutostartBackend, RelativeBaseFolderIsRefused) {
+    auto a = GetParam().make("relative", "/usr/bin/fraymark");
+    auto err = a->setEnabled(true);
+    ASSERT_TRUE(err.has_value());
+    EXPECT_EQ(err->code, 2);
+    EXPECT_FALSE(fs::exists("relative"));
+}
+
+TEST_P(AutostartBackend, UnreadableContentStillCountsAsPresent) {
+    tmp.write(GetParam().expectedRelPath, "\x01\x02 this is not an entry at all {\n");
+    auto a = make();
+    EXPECT_TRUE(a->isEnabled());
+    EXPECT_EQ(a->registeredPath(), std::nullopt);
+    EXPECT_EQ(a->setEnabled(false), std::nullopt);
+    EXPECT_FALSE(fs::exists(entry()));
+}
+
+TEST_P(AutostartBackend, FolderBlockedByAFileReportsTheReason) {
+    tmp.write(fs::path(GetParam().expectedRelPath).parent_path().string(), "a file, not a folder");
+    auto err = make()->setEnabled(true);
+    ASSERT_TRUE(err.has_value());
+    EXPECT_EQ(err->domain, "posix");
+    EXPECT_EQ(err->code, ENOTDIR);
+    EXPECT_NE(err->description.find(entry().parent_path().string()), std::string::npos) << err->description;
+    EXPECT_NE(err->description.find("Not a directory"), std::string::npos) << err->description;
+}
+
+TEST_P(AutostartBackend, FailedReplaceKeepsWhatWasThereAndLeavesNoTemporary) {
+    // A non-empty folder where the entry goes: the final rename must fail.
+    tmp.write((fs::path(GetParam().expectedRelPath) / "keep").string(), "x");
+    auto err = make()->setEnabled(true);
+    ASSERT_TRUE(err.has_value());
+    EXPECT_NE(err->description.find("Can't write"), std::string::npos) << err->description;
+    EXPECT_EQ(fray::test::readFile(entry() / "keep"), "x");
+    EXPECT_EQ(listing(entry().parent_path()), std::vector<fs::path>{entry().filename()});
+    // Removing it fails too, and says so rather than pretending.
+    auto off = make()->setEnabled(false);
+    ASSERT_TRUE(off.has_value());
+    EXPECT_NE(off->description.find("Can't remove"), std::string::npos) << off->description;
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, AutostartBackend, ::testing::ValuesIn(backends),
+                         [](const auto& info) { return std::string(info.param.name); });
