@@ -1,8 +1,11 @@
 #include "PreviewRenderer.h"
 
 #include "app/IslandLayout.h"
+#include "app/PreferencesStore.h"
+#include "app/Settings.h"
 #include "island/CollapsedViews.h"
 #include "island/IslandView.h"
+#include "settings_ui/SettingsView.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -45,6 +48,21 @@ Entry islandEntry(std::string name, IslandModel model, std::optional<QRectF> not
                 fresh.ramp.update(model.p1Stamina, t);
                 IslandView::paint(p, QPointF(0, 0), model, notch, fresh, t);
                 if (notch) p.fillRect(*notch, Qt::black); // the hardware notch
+            }};
+}
+
+// The settings window's content over a settings store of its own (defaults, kept in
+// memory), without actions. The view is destroyed before its settings.
+struct SettingsPreview {
+    Settings settings{std::make_shared<PreferencesStore>()};
+    std::unique_ptr<SettingsView> view = std::make_unique<SettingsView>(settings, nullptr, nullptr);
+    SettingsPreview() { view->resize(view->sizeHint()); }
+};
+
+Entry settingsEntry() {
+    auto preview = std::make_shared<SettingsPreview>();
+    return {"8-settings", QSizeF(preview->view->size()), [preview](QPainter& p, Instant) {
+                preview->view->render(&p, QPoint(), QRegion(), QWidget::DrawChildren);
             }};
 }
 
@@ -96,6 +114,7 @@ std::vector<Entry> gallery(Instant now) {
                        [bar](QPainter& p, Instant t) { BarMini::paint(p, QRectF(0, 0, 60, 24), bar, t); }});
     }
 
+    out.push_back(settingsEntry());
     add("9-notch-wrap", {pixelWorking, misoWorking}, false, {}, previewNotch);
     add("10-notch-expanded", four, true, {}, previewNotch);
 
