@@ -40,7 +40,7 @@ RootView::RootView(AppModel& model, Settings& settings, std::shared_ptr<UserInfo
 IslandMode RootView::mode() const { return IslandLayout::mode(settings_.collapsed(), model_.hovered()); }
 
 IslandModel RootView::islandModel(Instant now) const {
-    const std::string p1 = user_ ? playerOneName(*user_) : playerOneName(std::string(), std::string());
+    const std::string& p1 = p1Name_;
     const IslandMode m = mode();
     if (m == IslandMode::collapsed) return IslandModel::from(model_.sessions(), false, p1, PlanUsage{}, nullptr, now);
     AppModel* app = &model_;
@@ -81,6 +81,8 @@ std::optional<Instant> RootView::nextRedraw(Instant now) const {
 
 void RootView::changed() {
     const Instant now = clock_();
+    // Read when the view is rebuilt, not on every frame: a passwd lookup can go to the network.
+    p1Name_ = user_ ? playerOneName(*user_) : playerOneName(std::string(), std::string());
     // The collapsed bar has no health bars: they start afresh when the island opens again.
     if (mode() == IslandMode::collapsed) state_.ramp = StaminaRamp{};
     state_.ramp.update(islandModel(now).p1Stamina, now);

@@ -70,6 +70,7 @@ private:
     Settings& settings_;
     std::shared_ptr<UserInfo> user_;
     Clock clock_;
+    std::string p1Name_;
     IslandViewState state_;
     bool pointerInside_ = false;
     std::optional<QPointF> pressGlobal_;
