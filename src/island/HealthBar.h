@@ -54,8 +54,9 @@ public:
     bool animating(Instant t) const;
 
     void paint(QPainter& p, const QRectF& rect, Instant t) const;
-    // How far the power-up glow and swell can reach outside the bar.
-    static double overdraw() { return 16; }
+    // How far the power-up glow (three of its 10-point radii) and swell reach outside the bar:
+    // a partial repaint must cover it, or the fading glow would leave pixels behind.
+    static double overdraw() { return 32; }
     void schedule(RedrawSchedule& s, const QRectF& rect, Instant t) const;
 
 private:

@@ -62,7 +62,7 @@ void PlayerSide::paint(QPainter& p, const QRectF& side, Instant t) const {
 void PlayerSide::schedule(RedrawSchedule& s, const QRectF& side, Instant t) const {
     HealthBar bar(model_, mirrored_, ramp_);
     bar.schedule(s, barRect(side), t);
-    if (bar.power(t)) s.add(t + Redraw::barInterval, side.adjusted(-12, -12, 12, 12));
+    if (bar.power(t)) s.add(t + Redraw::barInterval, side.adjusted(-20, -20, 20, 20)); // the plate's glow
 }
 
 } // namespace fray

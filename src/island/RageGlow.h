@@ -15,8 +15,8 @@ Effects::Shadow shadow(Instant t);
 // Draws `content` (inside `bounds`), with the glow beneath it when `active`.
 void apply(QPainter& p, const QRectF& bounds, bool active, Instant t, const Effects::Content& content);
 
-// How far the glow reaches beyond the content, in points.
-inline constexpr double reach = 16;
+// How far the glow is repainted beyond the content, in points: the panel's whole margin.
+inline constexpr double reach = 26;
 
 void schedule(RedrawSchedule& s, bool active, const QRectF& bounds, Instant t);
 

@@ -192,7 +192,7 @@ void paint(QPainter& p, const QRectF& rect, const IslandModel& m, Instant t) {
 }
 
 void schedule(RedrawSchedule& s, const QRectF& rect, const IslandModel& m, Instant t) {
-    if (m.status == IslandStatus::needsAction) s.add(t + Redraw::glowInterval, rect.adjusted(-40, -16, 40, 16));
+    if (m.status == IslandStatus::needsAction) s.add(t + Redraw::glowInterval, rect.adjusted(-40, -34, 40, 34));
     if (auto next = nextPlanChange(m.plan, t)) s.add(*next, rect);
 }
 

@@ -202,7 +202,9 @@ TEST(HealthBar, RedrawSchedule) {
         RedrawSchedule s;
         HealthBar(c.model, c.mirrored, ramp).schedule(s, rect, now);
         ASSERT_EQ(s.next().has_value(), c.every.has_value());
-        if (c.every) EXPECT_NEAR(secondsBetween(now, *s.next()), *c.every, 1e-6); // instants are doubles near 1.8e9 s
+        if (c.every) {
+            EXPECT_NEAR(secondsBetween(now, *s.next()), *c.every, 1e-6); // instants are doubles near 1.8e9 s
+        }
     }
     IslandModel m = modelIn(IslandStatus::completed);
     StaminaRamp ramping;

@@ -132,7 +132,9 @@ TEST(IslandView, ScheduleByStatus) {
         RedrawSchedule s;
         IslandView::schedule(s, QPointF(26, 26), c.model, std::nullopt, state, now);
         ASSERT_EQ(s.next().has_value(), c.next.has_value());
-        if (c.next) EXPECT_NEAR(secondsBetween(now, *s.next()), *c.next, 1e-6);
+        if (c.next) {
+            EXPECT_NEAR(secondsBetween(now, *s.next()), *c.next, 1e-6);
+        }
     }
 }
 

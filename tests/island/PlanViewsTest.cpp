@@ -106,7 +106,9 @@ TEST(PlanViews, NextChange) {
         SCOPED_TRACE(c.name);
         auto next = nextPlanChange(c.plan, now);
         ASSERT_EQ(next.has_value(), c.in.has_value());
-        if (next) EXPECT_NEAR(secondsBetween(now, *next), *c.in, 1e-6);
+        if (next) {
+            EXPECT_NEAR(secondsBetween(now, *next), *c.in, 1e-6);
+        }
     }
     PlanUsage resets;
     resets.fiveHourResets = now + 150.0; // "2m" until 120 s remain
