@@ -18,8 +18,9 @@ namespace fray::Effects {
 
 using Content = std::function<void(QPainter&)>;
 
-// A shadow as the island's design states them: `radius` in points (the blur's standard
-// deviation is half of it), `offset` in points; a glow is a shadow without offset.
+// A shadow as the island's design states them: `radius` in points, taken as the standard
+// deviation of the blur (how the design tool's shadow radius renders), `offset` in
+// points; a glow is a shadow without offset.
 struct Shadow {
     QColor color;
     double radius = 0;
@@ -76,6 +77,20 @@ Mask maskOf(const QImage& argb, QPoint origin, double sigma);
 // In-place three-pass box blur approximating a Gaussian of standard deviation `sigma` pixels.
 void boxBlur(QImage& alpha8, double sigma);
 
+// Draws an image whose pixels are `step` device pixels each, top-left at `deviceOrigin`.
+void drawDevice(QPainter& target, const QImage& img, QPointF deviceOrigin, int step = 1, double opacity = 1);
+
+// Blurs every channel of a premultiplied image (content blur rather than a shadow).
+void blur(QImage& argbPremultiplied, double sigma);
+
+// A copy of `mask` blurred by `sigma` device pixels (callers may cache it).
+Mask blurred(Mask mask, double sigma);
+// Tints an already blurred mask and draws it offset by `deviceOffset`. Pixels inside
+// `hidden` (device pixels, absolute, like `mask.origin`) are skipped: the caller knows
+// opaque content covers them.
+void drawMask(QPainter& target, const Mask& mask, const QColor& color, QPointF deviceOffset,
+              const QRect& hidden = {});
+
 // Blurs `mask` by `sigma` device pixels, tints it and draws it offset by `deviceOffset`.
 void drawShadow(QPainter& target, Mask mask, const QColor& color, double sigma, QPointF deviceOffset);
 
@@ -85,6 +100,11 @@ void drawWithShadow(QPainter& target, const QRectF& bounds, const Shadow& shadow
 // Draws `content` grouped: composited at `opacity`, with its colours' saturation scaled by
 // `saturation` (1 leaves them, 0 makes them grey).
 void drawGroup(QPainter& target, const QRectF& bounds, double opacity, double saturation, const Content& content);
+
+// Draws `content` (which stays within `bounds` and depends only on `key` and the size of
+// `bounds`) from a per-thread cache rasterised once per device scale and quarter-pixel
+// phase. Falls back to drawing directly under a rotating or shearing transform.
+void drawCached(QPainter& target, const QString& key, const QRectF& bounds, const Content& content);
 
 // Interpolates every pixel between its luminance and its colour.
 void desaturate(QImage& argbPremultiplied, double saturation);

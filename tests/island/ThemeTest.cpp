@@ -76,10 +76,5 @@ TEST(Vortan, KerningAddsAbsoluteSpacingPerCharacter) {
     EXPECT_NEAR(grow, 6 * 1.5, 0.1);
 }
 
-TEST(Vortan, WithOpacityMultipliesAlpha) {
-    EXPECT_NEAR(Vortan::withOpacity(Vortan::dimText(), 0.5).alphaF(), 0.225, 0.005);
-    EXPECT_NEAR(Vortan::withOpacity(Vortan::gold(), 0.7).alphaF(), 0.7, 0.005);
-}
-
 } // namespace
 } // namespace fray

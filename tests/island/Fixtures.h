@@ -1,0 +1,40 @@
+#pragma once
+
+#include "island/IslandModel.h"
+
+#include <optional>
+#include <string>
+
+namespace fray::test {
+
+inline Instant frameNow() { return fromUnixSeconds(1767225600.0); }
+
+// A session whose state began `ago` seconds before `now`.
+inline SessionInfo session(std::string id, SessionStatus status, std::int64_t combo = 0, double ago = 10,
+                           Instant now = frameNow()) {
+    SessionInfo s;
+    s.id = std::move(id);
+    s.project = "pixel-forge";
+    s.status = status;
+    s.combo = combo;
+    s.stateSince = now - ago;
+    s.lastActivity = now;
+    return s;
+}
+
+inline IslandModel modelOf(const SessionList& sessions, Instant now = frameNow(), bool expanded = false,
+                           PlanUsage plan = {}) {
+    return IslandModel::from(sessions, expanded, "YOU", std::move(plan), nullptr, now);
+}
+
+// A model with player 1 in `status` since `ago` seconds.
+inline IslandModel modelIn(IslandStatus status, double ago = 10, Instant now = frameNow()) {
+    if (status == IslandStatus::idle) return modelOf({}, now);
+    SessionStatus s = status == IslandStatus::started       ? SessionStatus::started
+                      : status == IslandStatus::working     ? SessionStatus::working
+                      : status == IslandStatus::needsAction ? SessionStatus::needsAction
+                                                            : SessionStatus::completed;
+    return modelOf({session("a", s, 3, ago, now)}, now);
+}
+
+} // namespace fray::test

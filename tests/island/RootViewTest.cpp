@@ -1,0 +1,254 @@
+#include "Fixtures.h"
+#include "app/AppModel.h"
+#include "app/Settings.h"
+#include "island/RootView.h"
+#include "platform/fake/FakePlatform.h"
+#include "support/ManualTime.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+
+#include <gtest/gtest.h>
+
+namespace fray {
+namespace {
+
+using test::session;
+
+// A root view over an in-memory settings store and a model on a manual clock.
+struct Rig {
+    std::shared_ptr<test::ManualTime> time = std::make_shared<test::ManualTime>(test::frameNow());
+    AppModel model{time};
+    Settings settings{std::make_shared<PreferencesStore>()};
+    RootView view{model, settings, std::make_shared<fake::User>("Ada Lovelace", "ada"), time->clock()};
+
+    int dragChanges = 0, dragEnds = 0, settingsOpened = 0;
+    std::vector<std::string> resumed;
+
+    Rig() {
+        view.resize(int(IslandLayout::panelWidth), 400);
+        model.dragChanged = [this] {
+            ++dragChanges;
+            model.noteDrag(); // as the controller does
+        };
+        model.dragEnded = [this] {
+            ++dragEnds;
+            model.clearDragSoon();
+        };
+        model.openSettings = [this] { ++settingsOpened; };
+        model.resumeSession = [this](const SessionInfo& s) { resumed.push_back(s.id); };
+    }
+
+    QPointF body() { return view.islandRect(time->now()).center(); }
+
+    void send(QEvent::Type type, QPointF pos, Qt::MouseButton button, Qt::MouseButtons buttons, QPointF global) {
+        QMouseEvent e(type, pos, pos, global, button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(&view, &e);
+    }
+    void move(QPointF pos, bool held = false, std::optional<QPointF> global = std::nullopt) {
+        send(QEvent::MouseMove, pos, Qt::NoButton, held ? Qt::LeftButton : Qt::NoButton, global.value_or(pos + QPointF(500, 0)));
+    }
+    void press(QPointF pos) { send(QEvent::MouseButtonPress, pos, Qt::LeftButton, Qt::LeftButton, pos + QPointF(500, 0)); }
+    void release(QPointF pos) { send(QEvent::MouseButtonRelease, pos, Qt::LeftButton, Qt::NoButton, pos + QPointF(500, 0)); }
+    void tap(QPointF pos) {
+        press(pos);
+        release(pos);
+    }
+};
+
+TEST(RootView, ModeFollowsHoverAndTheCollapsedSetting) {
+    struct Case {
+        bool collapsed, hovered;
+        IslandMode mode;
+    } cases[] = {{false, false, IslandMode::compact},
+                 {true, false, IslandMode::collapsed},
+                 {false, true, IslandMode::expanded},
+                 {true, true, IslandMode::expanded}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.collapsed << c.hovered);
+        Rig r;
+        r.settings.setCollapsed(c.collapsed);
+        if (c.hovered) r.model.setHover(true);
+        EXPECT_EQ(r.view.mode(), c.mode);
+        EXPECT_EQ(r.view.islandModel(r.time->now()).expanded, c.mode == IslandMode::expanded);
+    }
+}
+
+TEST(RootView, ViewModelPerMode) {
+    Rig r;
+    PlanUsage plan;
+    plan.weekly = 44;
+    plan.fetchedAt = r.time->now() - 60.0;
+    r.model.setPlan(plan);
+    r.model.setSessions({session("a", SessionStatus::working)});
+    IslandModel open = r.view.islandModel(r.time->now());
+    EXPECT_EQ(open.p1Name, "ADA");
+    EXPECT_EQ(open.plan, plan);
+    EXPECT_TRUE(open.onResume);
+    r.settings.setCollapsed(true);
+    IslandModel bar = r.view.islandModel(r.time->now());
+    EXPECT_EQ(bar.plan, PlanUsage{}) << "the collapsed bar gets no plan";
+    EXPECT_FALSE(bar.onResume);
+    EXPECT_EQ(r.view.islandRect(r.time->now()).size(), QSizeF(r.model.collapsedW(), r.model.collapsedH()));
+}
+
+TEST(RootView, IslandSitsUnderTheHaloInTheMiddle) {
+    Rig r;
+    QRectF body = r.view.islandRect(r.time->now());
+    EXPECT_DOUBLE_EQ(body.left(), IslandLayout::margin);
+    EXPECT_DOUBLE_EQ(body.top(), IslandLayout::topHalo);
+    EXPECT_DOUBLE_EQ(body.height(), IslandLayout::compactHeight);
+    r.model.setNotchLocal(QRectF(137.5, 0, 185, 32));
+    EXPECT_DOUBLE_EQ(r.view.islandRect(r.time->now()).height(), IslandLayout::compactHeight + 32);
+}
+
+TEST(RootView, HoverFollowsThePointerOverTheBody) {
+    Rig r;
+    r.move(QPointF(5, 5)); // the transparent margin
+    EXPECT_FALSE(r.model.hovered());
+    r.move(r.body());
+    EXPECT_TRUE(r.model.hovered());
+    EXPECT_EQ(r.view.mode(), IslandMode::expanded);
+    r.move(QPointF(5, 5));
+    EXPECT_TRUE(r.model.hovered()) << "leaving takes effect after the model's delay";
+    r.time->advance(0.4);
+    EXPECT_FALSE(r.model.hovered());
+    r.move(r.body());
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&r.view, &leave);
+    r.time->advance(0.4);
+    EXPECT_FALSE(r.model.hovered()) << "leaving the panel leaves the island";
+}
+
+TEST(RootView, TapFlipsTheCollapsedSetting) {
+    Rig r;
+    r.tap(r.body());
+    EXPECT_TRUE(r.settings.collapsed());
+    r.tap(r.body());
+    EXPECT_FALSE(r.settings.collapsed());
+    r.tap(QPointF(3, 3));
+    EXPECT_FALSE(r.settings.collapsed()) << "a click beside the island is not a tap on it";
+}
+
+TEST(RootView, DragMovesAndSuppressesTheTap) {
+    struct Case {
+        const char* name;
+        double distance;
+        int changes;
+        bool collapsed;
+    } cases[] = {
+        {"3 points is still a tap", 3, 0, true}, // widget events carry whole points
+        {"4 points is a drag", 4, 1, false},
+        {"a long drag reports every move", 30, 3, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig r;
+        const QPointF start = r.body();
+        r.press(start);
+        // The threshold is measured on the screen; the widget position stays put as the panel moves with it.
+        const int steps = c.distance > 10 ? 3 : 1;
+        for (int i = 1; i <= steps; ++i)
+            r.move(start, true, start + QPointF(500 + c.distance * i / steps, 0));
+        r.release(start);
+        EXPECT_EQ(r.dragChanges, c.changes);
+        EXPECT_EQ(r.dragEnds, c.changes ? 1 : 0);
+        EXPECT_EQ(r.settings.collapsed(), c.collapsed);
+    }
+}
+
+TEST(RootView, TapRightAfterADragIsIgnored) {
+    Rig r;
+    const QPointF start = r.body();
+    r.press(start);
+    r.move(start, true, start + QPointF(520, 0));
+    r.release(start);
+    ASSERT_TRUE(r.model.suppressClick);
+    r.tap(start);
+    EXPECT_FALSE(r.settings.collapsed()) << "suppressed";
+    r.time->advance(0.3);
+    r.tap(start);
+    EXPECT_TRUE(r.settings.collapsed()) << "handled once the suppression has lapsed";
+}
+
+TEST(RootView, RosterRowClickResumesThatSession) {
+    Rig r;
+    r.model.setSessions({session("a", SessionStatus::needsAction), session("b", SessionStatus::working),
+                         session("c", SessionStatus::completed)});
+    r.move(r.body());
+    ASSERT_EQ(r.view.mode(), IslandMode::expanded);
+    const Instant now = r.time->now();
+    const QRectF body = r.view.islandRect(now);
+    auto rows = IslandView::rows(body.topLeft(), r.view.islandModel(now), std::nullopt, now);
+    ASSERT_EQ(rows.size(), 3u);
+    r.move(rows[1].rect.center());
+    EXPECT_EQ(r.view.cursor().shape(), Qt::PointingHandCursor);
+    r.tap(rows[1].rect.center());
+    EXPECT_EQ(r.resumed, std::vector<std::string>{"b"});
+    EXPECT_FALSE(r.settings.collapsed()) << "the row takes the click, not the island";
+
+    r.model.noteDrag();
+    r.tap(rows[2].rect.center());
+    EXPECT_EQ(r.resumed.size(), 1u) << "no resume while clicks are suppressed";
+
+    r.move(QPointF(body.center().x(), body.top() + 20));
+    EXPECT_EQ(r.view.cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST(RootView, ContextMenuItems) {
+    Rig r;
+    auto titles = [&] {
+        std::vector<std::string> out;
+        for (const auto& item : r.view.contextMenuItems()) out.push_back(item.title.toStdString());
+        return out;
+    };
+    EXPECT_EQ(titles(), (std::vector<std::string>{"Collapse Island", "Options…", "", "Quit Fraymark"}));
+    r.settings.setCollapsed(true);
+    r.settings.setCustomSpot(GPoint{40, 12});
+    EXPECT_EQ(titles(), (std::vector<std::string>{"Expand Island", "Reset Position", "Options…", "", "Quit Fraymark"}));
+
+    int quits = 0;
+    r.view.onQuit = [&] { ++quits; };
+    auto items = r.view.contextMenuItems();
+    items[0].action();
+    EXPECT_FALSE(r.settings.collapsed());
+    items[1].action();
+    EXPECT_FALSE(r.settings.customSpot());
+    items[2].action();
+    EXPECT_EQ(r.settingsOpened, 1);
+    items[4].action();
+    EXPECT_EQ(quits, 1);
+    r.model.openSettings = nullptr;
+    r.view.contextMenuItems()[1].action(); // "Options…" without a handler does nothing
+}
+
+TEST(RootView, RedrawsOnlyWhileSomethingAnimates) {
+    Rig r;
+    EXPECT_FALSE(r.view.nextRedraw(r.time->now())) << "idle island is settled";
+    r.model.setSessions({session("a", SessionStatus::completed, 3, 10.25)});
+    auto next = r.view.nextRedraw(r.time->now());
+    ASSERT_TRUE(next);
+    EXPECT_NEAR(secondsBetween(r.time->now(), *next), 0.75, 1e-6) << "the round timer's next second";
+    r.model.setSessions({session("a", SessionStatus::needsAction, 3, 10.25)});
+    next = r.view.nextRedraw(r.time->now());
+    ASSERT_TRUE(next);
+    EXPECT_LE(secondsBetween(r.time->now(), *next), 1.0 / 12 + 1e-9);
+}
+
+TEST(RootView, PaintsThroughTheSameViews) {
+    Rig r;
+    r.model.setSessions({session("a", SessionStatus::needsAction, 3, 10)});
+    QImage img(r.view.size() * 2, QImage::Format_ARGB32_Premultiplied);
+    img.setDevicePixelRatio(2);
+    img.fill(Qt::transparent);
+    r.view.render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
+    const QRectF body = r.view.islandRect(r.time->now());
+    EXPECT_EQ(img.pixelColor(int(body.center().x() * 2), int((body.top() + 40) * 2)).alpha(), 255);
+    QColor glow = img.pixelColor(int((body.left() - 5) * 2), int(body.center().y() * 2));
+    EXPECT_GT(glow.alpha(), 20);
+    EXPECT_GT(glow.red(), glow.green() + 100) << "the rage glow";
+    EXPECT_EQ(img.pixelColor(2, 2).alpha(), 0) << "the margin stays clear";
+}
+
+} // namespace
+} // namespace fray
