@@ -6,8 +6,11 @@
 #include "platform/InstanceLock.h"
 #include "platform/Platform.h"
 #include "platform/Session.h"
+#include "media/PreviewRenderer.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QTimer>
 #include <QLoggingCategory>
 
 #include <algorithm>
@@ -97,10 +100,32 @@ int CommandLine::run(int& argc, char** argv) {
         auto app = makeApplication(argc, argv);
         return displays();
     }
-    for (const char* render : {"--render-shots", "--render-film", "--render-previews"})
+    // Each renderer ends the process, so only the first present in this order runs.
+    for (const char* render : {"--render-shots", "--render-film"})
         if (has(render)) return notAvailable(render);
+    if (has("--render-previews")) {
+        const std::string* value = valueAfter("--render-previews");
+        return previews(value ? *value : "previews", argc, argv);
+    }
     if (has("--log")) std::setvbuf(stdout, nullptr, _IONBF, 0);
     return resident(argc, argv);
+}
+
+int CommandLine::previews(const std::string& dir, int& argc, char** argv) {
+    auto app = makeApplication(argc, argv);
+    // The renderer writes into an existing directory; asking for one that is not there
+    // yet (the default among them) should not fail every picture.
+    if (!QDir().mkpath(QString::fromStdString(dir))) {
+        std::fprintf(stderr, "fraymark: cannot create the directory %s\n", dir.c_str());
+        return 1;
+    }
+    int status = 0;
+    QTimer::singleShot(0, [&] {
+        status = PreviewRenderer::renderAll(dir);
+        QCoreApplication::exit(status);
+    });
+    app->exec();
+    return status;
 }
 
 int CommandLine::displays() {

@@ -21,6 +21,7 @@ public:
 
 private:
     int displays();
+    int previews(const std::string& dir, int& argc, char** argv);
     int resident(int& argc, char** argv);
 
     std::vector<std::string> args_;

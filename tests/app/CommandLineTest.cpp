@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <filesystem>
 
 using namespace fray::test;
 
@@ -47,6 +49,7 @@ TEST(CommandLine, PrecedenceAndUsage) {
         {{"--HELP", "--displays", "--ax-status"}, 2, "", unavailable("--ax-status")},
         {{"--displays", "--ax-click", "x"}, 2, "", unavailable("--ax-click")},
         {{"--render-previews", "out", "--render-film", "out"}, 2, "", unavailable("--render-film")},
+        {{"--ax-click"}, 2, "", unavailable("--ax-click")},
         {{"--render-film", "--render-previews", "--render-shots"}, 2, "", unavailable("--render-shots")},
     };
     for (const auto& r : rows) {
@@ -81,6 +84,21 @@ TEST(CommandLine, DisplaysReport) {
                   std::string::npos)
             << got.out;
     }
+}
+
+TEST(CommandLine, RenderPreviews) {
+    Invocation run;
+    const std::string dir = (run.home / "out/nested").string();
+    auto got = run({"--log", "--render-previews", dir, "--demo"});
+    EXPECT_EQ(got.exitCode, 0) << got.err;
+    std::vector<std::string> written;
+    for (auto& e : std::filesystem::directory_iterator(dir)) written.push_back(e.path().filename().string());
+    std::sort(written.begin(), written.end());
+    EXPECT_EQ(written.size(), 19u);
+    EXPECT_TRUE(std::binary_search(written.begin(), written.end(), "island-6-expanded.png"));
+    EXPECT_TRUE(std::binary_search(written.begin(), written.end(), "island-8-settings.png"));
+    EXPECT_EQ(got.out.rfind("wrote " + dir + "/island-1-started.png\n", 0), 0u) << got.out;
+    EXPECT_EQ(std::count(got.out.begin(), got.out.end(), '\n'), 19);
 }
 
 TEST(CommandLine, SingleInstanceAndCleanExit) {
