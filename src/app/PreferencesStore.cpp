@@ -1,15 +1,14 @@
 #include "PreferencesStore.h"
 
+#include "platform/AtomicFile.h"
+
 #include <simdjson.h>
 
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace fray {
 
@@ -66,20 +65,6 @@ std::string serialize(const std::map<std::string, PreferencesStore::Value>& valu
     return out + (first ? "}\n" : "\n}\n");
 }
 
-bool writeAll(int fd, const std::string& data) {
-    const char* p = data.data();
-    std::size_t left = data.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 } // namespace
 
@@ -182,18 +167,8 @@ void PreferencesStore::persistLocked() {
     std::filesystem::path target(path_);
     std::error_code ec;
     std::filesystem::create_directories(target.parent_path(), ec);
-    std::string tmp = path_ + ".XXXXXX";
-    int fd = mkstemp(tmp.data());
-    if (fd < 0) {
-        lastError_ = "cannot write " + path_ + ": " + std::strerror(errno);
-        return;
-    }
-    fchmod(fd, 0600);
-    bool ok = writeAll(fd, serialize(values_)) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (!ok || std::rename(tmp.c_str(), path_.c_str()) != 0) {
-        lastError_ = "cannot write " + path_ + ": " + std::strerror(errno);
-        ::unlink(tmp.c_str());
+    if (int err = writeFileAtomically(path_, serialize(values_), 0600)) {
+        lastError_ = "cannot write " + path_ + ": " + std::strerror(err);
         return;
     }
     lastError_.reset();

@@ -1,5 +1,7 @@
 #include "AutostartFiles.h"
 
+#include "AtomicFile.h"
+
 #include "AppId.h"
 
 #include <cerrno>
@@ -18,16 +20,7 @@ AutostartError posixError(int err, const std::string& what) {
     return {"posix", err, what + ": " + std::strerror(err)};
 }
 
-std::string folderOf(const std::string& path) {
-    auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
 
-std::string nameOf(const std::string& path) {
-    auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 } // namespace
 
@@ -57,48 +50,10 @@ std::optional<AutostartError> makeFolder(const std::string& dir) {
 }
 
 std::optional<AutostartError> writeAtomically(const std::string& path, std::string_view bytes) {
-    std::string dir = folderOf(path);
-    std::string temp = dir + "/." + nameOf(path) + ".XXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0) return posixError(errno, "Can't write " + path);
-
-    auto fail = [&](int err) {
-        ::close(fd);
-        ::unlink(temp.c_str());
-        return posixError(err, "Can't write " + path);
-    };
-    const char* p = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return fail(errno);
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    // mkstemp makes the file private; an autostart entry is ordinarily world-readable.
+    // An autostart entry is ordinarily world-readable, as the user's umask allows.
     mode_t mask = ::umask(0);
     ::umask(mask);
-    if (::fchmod(fd, 0644 & ~mask) != 0) return fail(errno);
-    if (::fsync(fd) != 0) return fail(errno);
-    if (::close(fd) != 0) {
-        int err = errno;
-        ::unlink(temp.c_str());
-        return posixError(err, "Can't write " + path);
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        int err = errno;
-        ::unlink(temp.c_str());
-        return posixError(err, "Can't write " + path);
-    }
-    // Make the rename itself durable; a failure here loses nothing already written.
-    int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
+    if (int err = writeFileAtomically(path, bytes, 0644 & ~mask)) return posixError(err, "Can't write " + path);
     return std::nullopt;
 }
 
