@@ -4,8 +4,6 @@
 #include "monitor/PathText.h"
 #include "monitor/Tuning.h"
 
-#include <sys/stat.h>
-
 namespace fray {
 
 const char* const HermesProvider::query =
@@ -19,26 +17,11 @@ const char* const HermesProvider::query =
     "WHERE s.archived IS NULL OR s.archived = 0\n"
     "ORDER BY s.started_at DESC LIMIT 30";
 
-HermesProvider::HermesProvider(const std::string& home) : path_(PathText::join(home, ".hermes/state.db")) {}
-
-bool HermesProvider::isAvailable() const {
-    struct stat st;
-    return ::stat(path_.c_str(), &st) == 0;
-}
-
-std::vector<SessionInfo> HermesProvider::poll(Instant now, double needsActionDelay) {
-    std::vector<SessionInfo> out;
-    try {
-        auto db = SQLiteDB::open(path_);
-        if (db) db->query(query, [&](const SQLiteDB::Row& row) { addRow(row, now, needsActionDelay, out); });
-    } catch (...) {
-        // Out of memory at worst: the rows so far stand, the rest waits for the next poll.
-    }
-    return out;
-}
+HermesProvider::HermesProvider(const std::string& home)
+    : SqliteStoreProvider(PathText::join(home, ".hermes/state.db"), query) {}
 
 void HermesProvider::addRow(const SQLiteDB::Row& row, Instant now, double needsActionDelay,
-                            std::vector<SessionInfo>& out) {
+                            std::vector<SessionInfo>& out) const {
     auto id = row.text(0);
     if (!id) return;
     auto last = row.date(7);

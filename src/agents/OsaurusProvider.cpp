@@ -5,8 +5,6 @@
 #include "monitor/PathText.h"
 #include "monitor/Tuning.h"
 
-#include <sys/stat.h>
-
 namespace fray {
 
 const char* const OsaurusProvider::query =
@@ -19,26 +17,10 @@ const char* const OsaurusProvider::query =
     "ORDER BY s.updated_at DESC LIMIT 30";
 
 OsaurusProvider::OsaurusProvider(const std::string& home)
-    : path_(PathText::join(home, ".osaurus/chat-history/history.sqlite")) {}
-
-bool OsaurusProvider::isAvailable() const {
-    struct stat st;
-    return ::stat(path_.c_str(), &st) == 0;
-}
-
-std::vector<SessionInfo> OsaurusProvider::poll(Instant now, double needsActionDelay) {
-    std::vector<SessionInfo> out;
-    try {
-        auto db = SQLiteDB::open(path_);
-        if (db) db->query(query, [&](const SQLiteDB::Row& row) { addRow(row, now, needsActionDelay, out); });
-    } catch (...) {
-        // Out of memory at worst: the rows so far stand, the rest waits for the next poll.
-    }
-    return out;
-}
+    : SqliteStoreProvider(PathText::join(home, ".osaurus/chat-history/history.sqlite"), query) {}
 
 void OsaurusProvider::addRow(const SQLiteDB::Row& row, Instant now, double needsActionDelay,
-                             std::vector<SessionInfo>& out) {
+                             std::vector<SessionInfo>& out) const {
     auto id = row.text(0);
     if (!id) return;
     auto updated = row.date(2);
