@@ -3,7 +3,6 @@
 #include "island/Medallion.h"
 #include "island/Roster.h"
 #include "island/StatusLine.h"
-#include "island/Vortan.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +11,21 @@ namespace {
 
 using test::frameNow;
 using test::modelIn;
+using test::modelOf;
 using test::session;
+
+// A model in `status` since `ago` seconds, idle included.
+IslandModel since(IslandStatus status, double ago) {
+    IslandModel m = modelIn(status, ago);
+    m.stateSince = frameNow() - ago;
+    return m;
+}
+
+SessionList fighters(int n) {
+    SessionList list;
+    for (int i = 0; i < n; ++i) list.push_back(session(std::to_string(i), SessionStatus::working));
+    return list;
+}
 
 TEST(Medallion, Figures) {
     struct Case {
@@ -23,9 +36,9 @@ TEST(Medallion, Figures) {
         const char* seconds;
         double size;
     } cases[] = {
-        {"idle shows dashes without minutes", IslandStatus::idle, 0, "", "--", 19},
+        {"idle shows dashes", IslandStatus::idle, 0, "", "--", 19},
+        {"idle hides minutes even when they would show", IslandStatus::idle, 600, "", "--", 0},
         {"59 s", IslandStatus::working, 59, "", "59", 19},
-        {"61 s", IslandStatus::working, 61, "1M", "01", 16},
         {"fractions are dropped", IslandStatus::working, 61.9, "1M", "01", 16},
         {"minutes stop at 99", IslandStatus::working, 6005, "99M", "05", 16},
         {"far past 99 minutes the seconds keep cycling", IslandStatus::needsAction, 9999, "99M", "39", 16},
@@ -33,28 +46,18 @@ TEST(Medallion, Figures) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Medallion::Figures f = Medallion::figures(modelIn(c.status, c.ago), frameNow());
+        Medallion::Figures f = Medallion::figures(since(c.status, c.ago), frameNow());
         EXPECT_EQ(f.minutes, c.minutes);
         EXPECT_EQ(f.seconds, c.seconds);
-        EXPECT_DOUBLE_EQ(f.secondsSize, c.size);
+        if (c.size) { EXPECT_DOUBLE_EQ(f.secondsSize, c.size); }
     }
 }
 
-TEST(Medallion, IdleHidesMinutesEvenWhenTheyWouldShow) {
-    IslandModel idle = modelIn(IslandStatus::idle);
-    idle.stateSince = frameNow() - 600.0;
-    Medallion::Figures f = Medallion::figures(idle, frameNow());
-    EXPECT_EQ(f.minutes, "");
-    EXPECT_EQ(f.seconds, "--");
-}
-
 TEST(Medallion, TicksOnWholeSecondsOfTheState) {
-    IslandModel m = modelIn(IslandStatus::working, 12.3);
-    RedrawSchedule s;
-    Medallion::schedule(s, QRectF(), m, frameNow());
+    RedrawSchedule s, idle;
+    Medallion::schedule(s, QRectF(), modelIn(IslandStatus::working, 12.3), frameNow());
     ASSERT_TRUE(s.next());
     EXPECT_NEAR(secondsBetween(frameNow(), *s.next()), 0.7, 1e-6);
-    RedrawSchedule idle;
     Medallion::schedule(idle, QRectF(), modelIn(IslandStatus::idle), frameNow());
     EXPECT_TRUE(idle.empty()) << "dashes never change";
 }
@@ -67,24 +70,23 @@ TEST(StatusLine, CentreWords) {
         return m;
     };
     struct Case {
-        const char* name;
         IslandModel model;
         W kind;
         const char* main;
         const char* second;
     } cases[] = {
-        {"idle", modelIn(IslandStatus::idle), W::awaiting, "AWAITING CHALLENGER…", ""},
-        {"started", in(IslandStatus::started, 0), W::fight, "FIGHT!", ""},
-        {"working without a combo", in(IslandStatus::working, 0), W::fightOn, "FIGHT ON…", ""},
-        {"one hit", in(IslandStatus::working, 1), W::hits, "1", "HIT"},
-        {"two hits", in(IslandStatus::working, 2), W::hits, "2", "HITS"},
-        {"waiting", in(IslandStatus::needsAction, 4), W::yourMove, "YOUR MOVE!", ""},
-        {"perfect finish", in(IslandStatus::completed, 0), W::knockOut, "K.O.!", "PERFECT"},
-        {"one-hit finish", in(IslandStatus::completed, 1), W::knockOut, "K.O.!", "1 HIT FINISH"},
-        {"twelve-hit finish", in(IslandStatus::completed, 12), W::knockOut, "K.O.!", "12 HIT FINISH"},
+        {modelIn(IslandStatus::idle), W::awaiting, "AWAITING CHALLENGER…", ""},
+        {in(IslandStatus::started, 0), W::fight, "FIGHT!", ""},
+        {in(IslandStatus::working, 0), W::fightOn, "FIGHT ON…", ""},
+        {in(IslandStatus::working, 1), W::hits, "1", "HIT"},
+        {in(IslandStatus::working, 2), W::hits, "2", "HITS"},
+        {in(IslandStatus::needsAction, 4), W::yourMove, "YOUR MOVE!", ""},
+        {in(IslandStatus::completed, 0), W::knockOut, "K.O.!", "PERFECT"},
+        {in(IslandStatus::completed, 1), W::knockOut, "K.O.!", "1 HIT FINISH"},
+        {in(IslandStatus::completed, 12), W::knockOut, "K.O.!", "12 HIT FINISH"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.main);
         StatusLine::CentreWord w = StatusLine::centreWord(c.model);
         EXPECT_EQ(w.kind, c.kind);
         EXPECT_EQ(w.main, QString::fromUtf8(c.main));
@@ -92,79 +94,37 @@ TEST(StatusLine, CentreWords) {
     }
 }
 
-TEST(StatusLine, LocationLabel) {
-    auto with = [](std::optional<std::string> branch) {
-        IslandModel m = modelIn(IslandStatus::working);
-        m.project = "pixel-forge";
-        m.branch = std::move(branch);
-        return m;
-    };
-    EXPECT_EQ(StatusLine::location(with("feat/Boss")), QStringLiteral("PIXEL-FORGE  ·  feat/Boss"))
-        << "the branch keeps its case";
-    EXPECT_EQ(StatusLine::location(with("")), "PIXEL-FORGE");
-    EXPECT_EQ(StatusLine::location(with(std::nullopt)), "PIXEL-FORGE");
+TEST(StatusLine, LocationAndFighterCount) {
+    IslandModel m = modelIn(IslandStatus::working);
+    m.project = "pixel-forge";
+    m.branch = "feat/Boss";
+    EXPECT_EQ(StatusLine::location(m), QStringLiteral("PIXEL-FORGE  ·  feat/Boss")) << "the branch keeps its case";
+    m.branch = "";
+    EXPECT_EQ(StatusLine::location(m), "PIXEL-FORGE");
+    m.branch.reset();
+    EXPECT_EQ(StatusLine::location(m), "PIXEL-FORGE");
     EXPECT_EQ(StatusLine::location(modelIn(IslandStatus::idle)), "");
+    EXPECT_EQ(StatusLine::count(modelOf(fighters(1))), "");
+    EXPECT_EQ(StatusLine::count(modelOf(fighters(3))), QStringLiteral("×3"));
 }
 
-TEST(StatusLine, FighterCount) {
-    EXPECT_EQ(StatusLine::count(test::modelOf({session("a", SessionStatus::working)})), "");
-    EXPECT_EQ(StatusLine::count(test::modelOf(
-                  {session("a", SessionStatus::working), session("b", SessionStatus::started), session("c", SessionStatus::completed)})),
-              QStringLiteral("×3"));
-}
-
-TEST(StatusLine, HeartbeatStaysInRange) {
-    for (int i = 0; i < 100; ++i) {
-        double p = StatusLine::movePulse(frameNow() + i * 0.037);
-        EXPECT_GE(p, 0);
-        EXPECT_LE(p, 1);
-    }
-}
-
-TEST(SessionRow, ColourAndMoveWord) {
+TEST(SessionRow, MoveWordAndAge) {
     struct Case {
-        const char* name;
         SessionStatus status;
         std::int64_t combo;
-        QColor colour;
         const char* word;
-    } cases[] = {
-        {"knocked out", SessionStatus::completed, 3, Vortan::gold(), "K.O."},
-        {"started", SessionStatus::started, 0, Vortan::fightCyan(), "FIGHT!"},
-        {"working, no combo", SessionStatus::working, 0, Vortan::barYellow(), "FIGHTING"},
-        {"working, one hit is still plural", SessionStatus::working, 1, Vortan::barYellow(), "1 HITS"},
-        {"working, many hits", SessionStatus::working, 17, Vortan::barYellow(), "17 HITS"},
-        {"waiting, without the exclamation", SessionStatus::needsAction, 2, Vortan::rageRed(), "YOUR MOVE"},
+    } words[] = {
+        {SessionStatus::completed, 3, "K.O."},      {SessionStatus::started, 0, "FIGHT!"},
+        {SessionStatus::working, 0, "FIGHTING"},    {SessionStatus::working, 1, "1 HITS"}, // one hit is still plural
+        {SessionStatus::working, 17, "17 HITS"},    {SessionStatus::needsAction, 2, "YOUR MOVE"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        SessionInfo s = session("a", c.status, c.combo);
-        EXPECT_EQ(SessionRow::colour(c.status), c.colour);
-        EXPECT_EQ(SessionRow::moveWord(s), c.word);
-    }
-}
-
-TEST(SessionRow, AgeText) {
-    struct Case {
+    for (const auto& c : words) EXPECT_EQ(SessionRow::moveWord(session("a", c.status, c.combo)), c.word);
+    struct Age {
         double ago;
         const char* text;
-    } cases[] = {{0, "0:00"}, {9.9, "0:09"}, {725, "12:05"}, {5999, "99:59"}, {7205, "99:05"}, {-40, "0:00"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.ago);
-        EXPECT_EQ(SessionRow::age(session("a", SessionStatus::working, 0, c.ago), frameNow()), c.text);
-    }
-}
-
-TEST(CollapsedViews, BarMiniMetrics) {
-    struct Case {
-        double height, corner, label, badge;
-    } cases[] = {{46, 9, 24.84, 14.72}, {20, 6.8, 10.8, 7}, {24, 8.16, 12.96, 7.68}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.height);
-        EXPECT_NEAR(BarMini::cornerRadius(c.height), c.corner, 1e-9);
-        EXPECT_NEAR(BarMini::labelSize(c.height), c.label, 1e-9);
-        EXPECT_NEAR(BarMini::badgeFontSize(c.height), c.badge, 1e-9);
-    }
+    } ages[] = {{0, "0:00"}, {9.9, "0:09"}, {725, "12:05"}, {5999, "99:59"}, {7205, "99:05"}, {-40, "0:00"}};
+    for (const auto& c : ages)
+        EXPECT_EQ(SessionRow::age(session("a", SessionStatus::working, 0, c.ago), frameNow()), c.text) << c.ago;
 }
 
 TEST(CollapsedViews, Labels) {
@@ -188,28 +148,14 @@ TEST(CollapsedViews, Labels) {
         EXPECT_EQ(BarMini::label(m, frameNow()), QString::fromUtf8(c.bar));
         EXPECT_EQ(CollapsedIsland::dialText(m, frameNow()), QString::fromUtf8(c.dial));
     }
-}
-
-TEST(CollapsedViews, CountBadges) {
-    auto many = [](int n) {
-        SessionList list;
-        for (int i = 0; i < n; ++i) list.push_back(session(std::to_string(i), SessionStatus::working));
-        return test::modelOf(list);
-    };
-    EXPECT_EQ(BarMini::badge(many(1)), "");
-    EXPECT_EQ(BarMini::badge(many(2)), "2");
-    EXPECT_EQ(BarMini::badge(many(120)), "99");
-    EXPECT_EQ(CollapsedIsland::badge(many(1)), "");
-    EXPECT_EQ(CollapsedIsland::badge(many(5)), "5");
-}
-
-TEST(CollapsedViews, StatusColours) {
-    EXPECT_NEAR(BarMini::statusColour(IslandStatus::idle).alphaF(), 0.4, 0.005);
-    EXPECT_NEAR(CollapsedIsland::statusColor(IslandStatus::idle).alphaF(), 0.35, 0.005);
-    EXPECT_EQ(BarMini::statusColour(IslandStatus::started), Vortan::fightCyan());
-    EXPECT_EQ(BarMini::statusColour(IslandStatus::working), Vortan::barYellow());
-    EXPECT_EQ(BarMini::statusColour(IslandStatus::needsAction), Vortan::rageRed());
-    EXPECT_EQ(CollapsedIsland::statusColor(IslandStatus::completed), Vortan::gold());
+    struct Badge {
+        int fighters;
+        const char *bar, *dial;
+    } badges[] = {{1, "", ""}, {5, "5", "5"}, {120, "99", nullptr}}; // the bar's badge stops at two digits
+    for (const auto& b : badges) {
+        EXPECT_EQ(BarMini::badge(modelOf(fighters(b.fighters))), b.bar) << b.fighters;
+        if (b.dial) { EXPECT_EQ(CollapsedIsland::badge(modelOf(fighters(b.fighters))), b.dial) << b.fighters; }
+    }
 }
 
 TEST(CollapsedViews, PowerUpFlareAndSchedule) {
@@ -244,10 +190,7 @@ TEST(Redraw, NextWholeSecond) {
     struct Case {
         double at, due;
     } cases[] = {{0.3, 1}, {5.9, 6}, {6.0, 7}, {-3, 1}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.at);
-        EXPECT_NEAR(secondsBetween(since, Redraw::nextSecond(since, since + c.at)), c.due, 1e-9);
-    }
+    for (const auto& c : cases) EXPECT_NEAR(secondsBetween(since, Redraw::nextSecond(since, since + c.at)), c.due, 1e-9) << c.at;
     EXPECT_EQ(Redraw::elapsedSeconds(since, since - 4.0), 0);
     EXPECT_EQ(Redraw::elapsedSeconds(since, since + 4.99), 4);
 }

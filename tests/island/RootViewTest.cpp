@@ -1,4 +1,5 @@
 #include "Fixtures.h"
+#include "PixelProbe.h"
 #include "app/AppModel.h"
 #include "app/Settings.h"
 #include "island/RootView.h"
@@ -74,7 +75,7 @@ TEST(RootView, ModeFollowsHoverAndTheCollapsedSetting) {
     }
 }
 
-TEST(RootView, ViewModelPerMode) {
+TEST(RootView, ViewModelAndBodyPerMode) {
     Rig r;
     PlanUsage plan;
     plan.weekly = 44;
@@ -85,21 +86,14 @@ TEST(RootView, ViewModelPerMode) {
     EXPECT_EQ(open.p1Name, "ADA");
     EXPECT_EQ(open.plan, plan);
     EXPECT_TRUE(open.onResume);
+    EXPECT_EQ(r.view.islandRect(r.time->now()), QRectF(26, 26, 460, 76)) << "under the halo, in the middle";
+    r.model.setNotchLocal(QRectF(137.5, 0, 185, 32));
+    EXPECT_DOUBLE_EQ(r.view.islandRect(r.time->now()).height(), 76 + 32);
     r.settings.setCollapsed(true);
     IslandModel bar = r.view.islandModel(r.time->now());
     EXPECT_EQ(bar.plan, PlanUsage{}) << "the collapsed bar gets no plan";
     EXPECT_FALSE(bar.onResume);
     EXPECT_EQ(r.view.islandRect(r.time->now()).size(), QSizeF(r.model.collapsedW(), r.model.collapsedH()));
-}
-
-TEST(RootView, IslandSitsUnderTheHaloInTheMiddle) {
-    Rig r;
-    QRectF body = r.view.islandRect(r.time->now());
-    EXPECT_DOUBLE_EQ(body.left(), IslandLayout::margin);
-    EXPECT_DOUBLE_EQ(body.top(), IslandLayout::topHalo);
-    EXPECT_DOUBLE_EQ(body.height(), IslandLayout::compactHeight);
-    r.model.setNotchLocal(QRectF(137.5, 0, 185, 32));
-    EXPECT_DOUBLE_EQ(r.view.islandRect(r.time->now()).height(), IslandLayout::compactHeight + 32);
 }
 
 TEST(RootView, HoverFollowsThePointerOverTheBody) {
@@ -118,16 +112,6 @@ TEST(RootView, HoverFollowsThePointerOverTheBody) {
     QApplication::sendEvent(&r.view, &leave);
     r.time->advance(0.4);
     EXPECT_FALSE(r.model.hovered()) << "leaving the panel leaves the island";
-}
-
-TEST(RootView, TapFlipsTheCollapsedSetting) {
-    Rig r;
-    r.tap(r.body());
-    EXPECT_TRUE(r.settings.collapsed());
-    r.tap(r.body());
-    EXPECT_FALSE(r.settings.collapsed());
-    r.tap(QPointF(3, 3));
-    EXPECT_FALSE(r.settings.collapsed()) << "a click beside the island is not a tap on it";
 }
 
 TEST(RootView, DragMovesAndSuppressesTheTap) {
@@ -157,15 +141,21 @@ TEST(RootView, DragMovesAndSuppressesTheTap) {
     }
 }
 
-TEST(RootView, TapRightAfterADragIsIgnored) {
+TEST(RootView, TapFlipsTheCollapsedSettingUnlessSuppressed) {
     Rig r;
     const QPointF start = r.body();
+    r.tap(QPointF(3, 3));
+    EXPECT_FALSE(r.settings.collapsed()) << "a click beside the island is not a tap on it";
+    r.tap(start);
+    EXPECT_TRUE(r.settings.collapsed());
+    r.tap(r.body());
+    EXPECT_FALSE(r.settings.collapsed());
     r.press(start);
     r.move(start, true, start + QPointF(520, 0));
     r.release(start);
     ASSERT_TRUE(r.model.suppressClick);
     r.tap(start);
-    EXPECT_FALSE(r.settings.collapsed()) << "suppressed";
+    EXPECT_FALSE(r.settings.collapsed()) << "a tap right after a drag is ignored";
     r.time->advance(0.3);
     r.tap(start);
     EXPECT_TRUE(r.settings.collapsed()) << "handled once the suppression has lapsed";
@@ -223,16 +213,27 @@ TEST(RootView, ContextMenuItems) {
 }
 
 TEST(RootView, RedrawsOnlyWhileSomethingAnimates) {
-    Rig r;
-    EXPECT_FALSE(r.view.nextRedraw(r.time->now())) << "idle island is settled";
-    r.model.setSessions({session("a", SessionStatus::completed, 3, 10.25)});
-    auto next = r.view.nextRedraw(r.time->now());
-    ASSERT_TRUE(next);
-    EXPECT_NEAR(secondsBetween(r.time->now(), *next), 0.75, 1e-6) << "the round timer's next second";
-    r.model.setSessions({session("a", SessionStatus::needsAction, 3, 10.25)});
-    next = r.view.nextRedraw(r.time->now());
-    ASSERT_TRUE(next);
-    EXPECT_LE(secondsBetween(r.time->now(), *next), 1.0 / 12 + 1e-9);
+    struct Case {
+        const char* name;
+        std::optional<SessionStatus> status;
+        bool collapsed;
+        std::optional<double> within;
+    } cases[] = {
+        {"idle island is settled", std::nullopt, false, std::nullopt},
+        {"knocked out: the round timer's next second", SessionStatus::completed, false, 0.75},
+        {"waiting: the glow and the bar pulse", SessionStatus::needsAction, false, 1.0 / 14},
+        {"collapsed bar: its label's next second", SessionStatus::working, true, 0.75},
+        {"collapsed \"K.O.\" is settled", SessionStatus::completed, true, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig r;
+        r.settings.setCollapsed(c.collapsed);
+        if (c.status) r.model.setSessions({session("a", *c.status, 3, 10.25)});
+        auto next = r.view.nextRedraw(r.time->now());
+        ASSERT_EQ(next.has_value(), c.within.has_value());
+        if (next) { EXPECT_NEAR(secondsBetween(r.time->now(), *next), *c.within, 1e-6); }
+    }
 }
 
 TEST(RootView, PaintsThroughTheSameViews) {
@@ -243,8 +244,8 @@ TEST(RootView, PaintsThroughTheSameViews) {
     img.fill(Qt::transparent);
     r.view.render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
     const QRectF body = r.view.islandRect(r.time->now());
-    EXPECT_EQ(img.pixelColor(int(body.center().x() * 2), int((body.top() + 40) * 2)).alpha(), 255);
-    QColor glow = img.pixelColor(int((body.left() - 5) * 2), int(body.center().y() * 2));
+    EXPECT_EQ(test::at(img, {body.center().x(), body.top() + 40}).alpha(), 255);
+    QColor glow = test::at(img, {body.left() - 5, body.center().y()});
     EXPECT_GT(glow.alpha(), 20);
     EXPECT_GT(glow.red(), glow.green() + 100) << "the rage glow";
     EXPECT_EQ(img.pixelColor(2, 2).alpha(), 0) << "the margin stays clear";
