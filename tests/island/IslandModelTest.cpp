@@ -10,18 +10,7 @@ using test::frameNow;
 using test::modelOf;
 using test::session;
 
-TEST(IslandModelFrom, NoSessionsIsIdleAtHalfStamina) {
-    IslandModel m = modelOf({});
-    EXPECT_EQ(m.status, IslandStatus::idle);
-    EXPECT_EQ(m.project, "");
-    EXPECT_FALSE(m.branch);
-    EXPECT_EQ(m.stateSince, frameNow());
-    EXPECT_DOUBLE_EQ(m.p1Stamina, 0.5);
-    EXPECT_FALSE(m.powerUpAt);
-    EXPECT_EQ(m.p1Name, "YOU");
-}
-
-TEST(IslandModelFrom, PlayerOneIsAlwaysTheFirstSession) {
+TEST(IslandModelFrom, PlayerOneIsAlwaysTheFirstSessionElseIdle) {
     SessionInfo first = session("a", SessionStatus::working, 5, 30);
     first.project = "MISO-STACK";
     first.branch = "main";
@@ -41,17 +30,20 @@ TEST(IslandModelFrom, PlayerOneIsAlwaysTheFirstSession) {
     ASSERT_TRUE(m.onResume);
     m.onResume(m.sessions.front());
     EXPECT_EQ(resumes, 1);
+
+    IslandModel idle = modelOf({});
+    EXPECT_EQ(idle.status, IslandStatus::idle);
+    EXPECT_EQ(idle.project, "");
+    EXPECT_EQ(idle.stateSince, frameNow()) << "the idle timer starts now";
+    EXPECT_EQ(idle.p1Name, "YOU");
 }
 
 TEST(IslandModelFrom, StatusOfPlayerOne) {
-    struct Case {
-        SessionStatus in;
-        IslandStatus out;
-    } cases[] = {{SessionStatus::completed, IslandStatus::completed},
-                 {SessionStatus::started, IslandStatus::started},
-                 {SessionStatus::working, IslandStatus::working},
-                 {SessionStatus::needsAction, IslandStatus::needsAction}};
-    for (const auto& c : cases) EXPECT_EQ(modelOf({session("a", c.in)}).status, c.out) << statusName(c.in);
+    for (auto [in, out] : {std::pair{SessionStatus::completed, IslandStatus::completed},
+                           {SessionStatus::started, IslandStatus::started},
+                           {SessionStatus::working, IslandStatus::working},
+                           {SessionStatus::needsAction, IslandStatus::needsAction}})
+        EXPECT_EQ(modelOf({session("a", in)}).status, out) << statusName(in);
 }
 
 TEST(IslandModelFrom, StaminaAndPowerUpComeFromAllSessions) {
@@ -69,6 +61,7 @@ TEST(IslandModelFrom, StaminaAndPowerUpComeFromAllSessions) {
         double stamina;
         std::optional<double> powerAgo;
     } cases[] = {
+        {"no sessions", {}, 0.5, std::nullopt},
         {"no prompts anywhere", {s("a", 0.1, false), s("b", 0.9, false)}, 0.5, std::nullopt},
         {"the highest prompted, not player 1's", {s("a", 0.2, true), s("b", 0.9, true)}, 0.9, std::nullopt},
         {"unprompted sessions neither lower nor raise", {s("a", 0.99, false), s("b", 0.3, true)}, 0.3, std::nullopt},
