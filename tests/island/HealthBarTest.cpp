@@ -25,30 +25,25 @@ IslandModel withStamina(IslandModel m, double stamina) {
 }
 
 TEST(HealthBar, FillAndTrail) {
-    struct Case {
-        const char* name;
-        IslandModel model;
-        bool agent;
-        double fill, trail;
-    } cases[] = {
-        {"idle bars are full", modelIn(IslandStatus::idle), false, 1, 1},
-        {"half stamina, five minutes of work", withStamina(modelIn(IslandStatus::working, 300), 0.5), false, 0.3, 0.4},
-        {"ten minutes of work is full pressure", withStamina(modelIn(IslandStatus::working, 600), 0.5), false, 0.1, 0.2},
-        {"drained to the 2 % sliver", withStamina(modelIn(IslandStatus::working, 1200), 0.01), false, 0.02, 0.12},
-        {"a state stamped in the future adds no pressure", withStamina(modelIn(IslandStatus::working, -30), 0.5), false, 0.5, 0.6},
-        {"knocked out does not drain", withStamina(modelIn(IslandStatus::completed, 900), 0.5), false, 0.5, 0.6},
-        {"waiting for the user does not drain", withStamina(modelIn(IslandStatus::needsAction, 900), 0.8), false, 0.8, 0.9},
-        {"trail never passes the end", withStamina(modelIn(IslandStatus::started), 0.95), false, 0.95, 1},
-        {"agent knocked out keeps a red remnant", modelIn(IslandStatus::completed), true, 0, 0.22},
-        {"agent started is full", modelIn(IslandStatus::started), true, 1, 1},
-        {"agent waiting is full", modelIn(IslandStatus::needsAction), true, 1, 1},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const StaminaRamp ramp = settled(c.model.p1Stamina); // the bar keeps a reference
-        HealthBar bar(c.model, c.agent, ramp);
-        EXPECT_NEAR(bar.fill(frameNow()), c.fill, 1e-9);
-        EXPECT_NEAR(bar.trail(frameNow()), c.trail, 1e-9);
+    using S = IslandStatus;
+    // Player 1 (the user) unless `agent`; the trail is the red damage band ahead of the fill.
+    for (auto [name, model, agent, fill, trail] : {
+             std::tuple{"idle bars are full", modelIn(S::idle), false, 1.0, 1.0},
+             {"half stamina, five minutes of work", withStamina(modelIn(S::working, 300), 0.5), false, 0.3, 0.4},
+             {"ten minutes of work is full pressure", withStamina(modelIn(S::working, 600), 0.5), false, 0.1, 0.2},
+             {"drained to the 2 % sliver", withStamina(modelIn(S::working, 1200), 0.01), false, 0.02, 0.12},
+             {"a state stamped in the future adds no pressure", withStamina(modelIn(S::working, -30), 0.5), false, 0.5, 0.6},
+             {"knocked out does not drain", withStamina(modelIn(S::completed, 900), 0.5), false, 0.5, 0.6},
+             {"waiting for the user does not drain", withStamina(modelIn(S::needsAction, 900), 0.8), false, 0.8, 0.9},
+             {"trail never passes the end", withStamina(modelIn(S::started), 0.95), false, 0.95, 1.0},
+             {"agent knocked out keeps a red remnant", modelIn(S::completed), true, 0.0, 0.22},
+             {"agent started is full", modelIn(S::started), true, 1.0, 1.0},
+             {"agent waiting is full", modelIn(S::needsAction), true, 1.0, 1.0}}) {
+        SCOPED_TRACE(name);
+        const StaminaRamp ramp = settled(model.p1Stamina); // the bar keeps a reference
+        HealthBar bar(model, agent, ramp);
+        EXPECT_NEAR(bar.fill(frameNow()), fill, 1e-9);
+        EXPECT_NEAR(bar.trail(frameNow()), trail, 1e-9);
     }
 }
 
@@ -116,30 +111,25 @@ TEST(StaminaRamp, EasesOutOverThreeQuartersOfASecondFromWhatIsShown) {
 }
 
 TEST(HealthBar, RedrawSchedule) {
+    using S = IslandStatus;
     const Instant now = frameNow();
     StaminaRamp ramping;
     ramping.update(0.2, now - 5.0);
     ramping.update(0.6, now);
-    struct Case {
-        const char* name;
-        IslandModel model;
-        bool agent;
-        std::optional<StaminaRamp> ramp;
-        std::optional<double> every;
-    } cases[] = {
-        {"player 1 waiting pulses", modelIn(IslandStatus::needsAction), false, std::nullopt, 1.0 / 14},
-        {"player 1 working drains slowly", modelIn(IslandStatus::working), false, std::nullopt, 2.0},
-        {"player 2 working wobbles", modelIn(IslandStatus::working), true, std::nullopt, 1.0 / 14},
-        {"player 1 knocked out is settled", modelIn(IslandStatus::completed), false, std::nullopt, std::nullopt},
-        {"a running ramp animates even a settled status", modelIn(IslandStatus::completed), false, ramping, 1.0 / 14},
-        {"player 2 waiting is settled", modelIn(IslandStatus::needsAction), true, std::nullopt, std::nullopt},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    const std::optional<StaminaRamp> none;
+    const std::optional<double> settledBar;
+    for (auto [name, model, agent, ramp, every] : {
+             std::tuple{"player 1 waiting pulses", modelIn(S::needsAction), false, none, std::optional(1.0 / 14)},
+             {"player 1 working drains slowly", modelIn(S::working), false, none, 2.0},
+             {"player 2 working wobbles", modelIn(S::working), true, none, 1.0 / 14},
+             {"player 1 knocked out is settled", modelIn(S::completed), false, none, settledBar},
+             {"a running ramp animates even a settled status", modelIn(S::completed), false, ramping, 1.0 / 14},
+             {"player 2 waiting is settled", modelIn(S::needsAction), true, none, settledBar}}) {
+        SCOPED_TRACE(name);
         RedrawSchedule s;
-        HealthBar(c.model, c.agent, c.ramp.value_or(settled(c.model.p1Stamina))).schedule(s, QRectF(0, 0, 193, 13), now);
-        ASSERT_EQ(s.next().has_value(), c.every.has_value());
-        if (c.every) { EXPECT_NEAR(secondsBetween(now, *s.next()), *c.every, 1e-6); } // instants are doubles near 1.8e9 s
+        HealthBar(model, agent, ramp.value_or(settled(model.p1Stamina))).schedule(s, QRectF(0, 0, 193, 13), now);
+        ASSERT_EQ(s.next().has_value(), every.has_value());
+        if (every) { EXPECT_NEAR(secondsBetween(now, *s.next()), *every, 1e-6); } // instants are doubles near 1.8e9 s
     }
 }
 

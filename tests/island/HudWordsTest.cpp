@@ -39,27 +39,19 @@ TEST(Medallion, Figures) {
 
 TEST(StatusLine, CentreWords) {
     using W = StatusLine::Word;
-    struct Case {
-        S status;
-        std::int64_t combo;
-        W kind;
-        const char* main;
-        const char* second;
-    } cases[] = {
-        {S::idle, 0, W::awaiting, "AWAITING CHALLENGER…", ""},  {S::started, 0, W::fight, "FIGHT!", ""},
-        {S::working, 0, W::fightOn, "FIGHT ON…", ""},           {S::working, 1, W::hits, "1", "HIT"},
-        {S::working, 2, W::hits, "2", "HITS"},                  {S::needsAction, 4, W::yourMove, "YOUR MOVE!", ""},
-        {S::completed, 0, W::knockOut, "K.O.!", "PERFECT"},     {S::completed, 1, W::knockOut, "K.O.!", "1 HIT FINISH"},
-        {S::completed, 12, W::knockOut, "K.O.!", "12 HIT FINISH"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.main << " " << c.second);
-        IslandModel m = modelIn(c.status);
-        m.combo = c.combo;
+    for (auto [status, combo, kind, main, second] : {
+             std::tuple{S::idle, 0, W::awaiting, "AWAITING CHALLENGER…", ""}, {S::started, 0, W::fight, "FIGHT!", ""},
+             {S::working, 0, W::fightOn, "FIGHT ON…", ""}, {S::working, 1, W::hits, "1", "HIT"},
+             {S::working, 2, W::hits, "2", "HITS"}, {S::needsAction, 4, W::yourMove, "YOUR MOVE!", ""},
+             {S::completed, 0, W::knockOut, "K.O.!", "PERFECT"}, {S::completed, 1, W::knockOut, "K.O.!", "1 HIT FINISH"},
+             {S::completed, 12, W::knockOut, "K.O.!", "12 HIT FINISH"}}) {
+        SCOPED_TRACE(testing::Message() << main << " " << second);
+        IslandModel m = modelIn(status);
+        m.combo = combo;
         StatusLine::CentreWord w = StatusLine::centreWord(m);
-        EXPECT_EQ(w.kind, c.kind);
-        EXPECT_EQ(w.main, QString::fromUtf8(c.main));
-        EXPECT_EQ(w.second, QString::fromUtf8(c.second));
+        EXPECT_EQ(w.kind, kind);
+        EXPECT_EQ(w.main, QString::fromUtf8(main));
+        EXPECT_EQ(w.second, QString::fromUtf8(second));
     }
 }
 

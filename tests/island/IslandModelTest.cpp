@@ -55,23 +55,17 @@ TEST(IslandModelFrom, StaminaAndPowerUpComeFromAllSessions) {
         if (powerAgo) info.powerUpAt = now - *powerAgo;
         return info;
     };
-    struct Case {
-        const char* name;
-        SessionList sessions;
-        double stamina;
-        std::optional<double> powerAgo;
-    } cases[] = {
-        {"no sessions", {}, 0.5, std::nullopt},
-        {"no prompts anywhere", {s("a", 0.1, false), s("b", 0.9, false)}, 0.5, std::nullopt},
-        {"the highest prompted, not player 1's", {s("a", 0.2, true), s("b", 0.9, true)}, 0.9, std::nullopt},
-        {"unprompted sessions neither lower nor raise", {s("a", 0.99, false), s("b", 0.3, true)}, 0.3, std::nullopt},
-        {"the latest power-up of any session", {s("a", 0.5, false, 5), s("b", 0.5, false), s("c", 0.5, false, 1)}, 0.5, 1},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        IslandModel m = modelOf(c.sessions);
-        EXPECT_DOUBLE_EQ(m.p1Stamina, c.stamina);
-        EXPECT_EQ(m.powerUpAt, c.powerAgo ? std::optional<Instant>(now - *c.powerAgo) : std::nullopt);
+    for (auto [name, sessions, stamina, powerAgo] : {
+             std::tuple{"no sessions", SessionList{}, 0.5, std::optional<double>()},
+             {"no prompts anywhere", {s("a", 0.1, false), s("b", 0.9, false)}, 0.5, std::nullopt},
+             {"the highest prompted, not player 1's", {s("a", 0.2, true), s("b", 0.9, true)}, 0.9, std::nullopt},
+             {"unprompted sessions neither lower nor raise", {s("a", 0.99, false), s("b", 0.3, true)}, 0.3, std::nullopt},
+             {"the latest power-up of any session",
+              {s("a", 0.5, false, 5), s("b", 0.5, false), s("c", 0.5, false, 1)}, 0.5, 1.0}}) {
+        SCOPED_TRACE(name);
+        IslandModel m = modelOf(sessions);
+        EXPECT_DOUBLE_EQ(m.p1Stamina, stamina);
+        EXPECT_EQ(m.powerUpAt, powerAgo ? std::optional<Instant>(now - *powerAgo) : std::nullopt);
     }
 }
 

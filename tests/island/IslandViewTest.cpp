@@ -35,28 +35,21 @@ PlanUsage freshPlan() {
 
 TEST(IslandView, HeightFollowsTheLayoutRule) {
     const Instant now = frameNow();
-    struct Case {
-        const char* name;
-        int sessions;
-        bool expanded, plan, withNotch;
-        double height;
-    } cases[] = {
-        {"compact", 2, false, false, false, 76},
-        {"compact around a notch", 2, false, true, true, 108},
-        {"expanded, nobody: one empty row", 0, true, false, false, 139},
-        {"expanded, six", 6, true, false, false, 269},
-        {"expanded, seven with plan: six rows and an overflow line", 7, true, true, false, 303},
-        {"expanded around a notch", 4, true, true, true, 267},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        IslandModel m = test::modelOf(fighters(c.sessions), now, c.expanded, c.plan ? freshPlan() : PlanUsage{});
-        const auto notch = c.withNotch ? std::optional<QRectF>(QRectF(137.5, 0, 185, 32)) : std::nullopt;
-        EXPECT_DOUBLE_EQ(IslandView::height(m, notch, now), c.height);
-        EXPECT_DOUBLE_EQ(IslandLayout::contentHeight(c.expanded ? IslandMode::expanded : IslandMode::compact, c.sessions,
-                                                     c.withNotch ? 32 : 0, c.plan),
-                         c.height);
-        EXPECT_DOUBLE_EQ(IslandView::bodyRect(QPointF(26, 26), m, notch, now).width(), 460);
+    const std::optional<QRectF> none, notch = QRectF(137.5, 0, 185, 32);
+    for (auto [name, sessions, expanded, plan, cutout, height] : {
+             std::tuple{"compact", 2, false, false, none, 76.0},
+             {"compact around a notch", 2, false, true, notch, 108.0},
+             {"expanded, nobody: one empty row", 0, true, false, none, 139.0},
+             {"expanded, six", 6, true, false, none, 269.0},
+             {"expanded, seven with plan: six rows and an overflow line", 7, true, true, none, 303.0},
+             {"expanded around a notch", 4, true, true, notch, 267.0}}) {
+        SCOPED_TRACE(name);
+        IslandModel m = test::modelOf(fighters(sessions), now, expanded, plan ? freshPlan() : PlanUsage{});
+        EXPECT_DOUBLE_EQ(IslandView::height(m, cutout, now), height);
+        EXPECT_DOUBLE_EQ(IslandLayout::contentHeight(expanded ? IslandMode::expanded : IslandMode::compact, sessions,
+                                                     cutout ? 32 : 0, plan),
+                         height);
+        EXPECT_DOUBLE_EQ(IslandView::bodyRect(QPointF(26, 26), m, cutout, now).width(), 460);
     }
     EXPECT_DOUBLE_EQ(IslandLayout::contentHeight(IslandMode::collapsed, 7, 32, true), 46);
 }

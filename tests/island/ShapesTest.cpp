@@ -37,24 +37,12 @@ TEST(IslandShape, NotchAcceptance) {
 }
 
 TEST(IslandShape, CornerAndBiteRadii) {
-    struct Case {
-        const char* name;
-        QRectF rect;
-        std::optional<QRectF> notch;
-        double corner, bite;
-    } cases[] = {
-        {"regular island", island, centredNotch, 20, 9},
-        {"flat island", QRectF(0, 0, 460, 30), std::nullopt, 15, 9},
-        {"narrow island", QRectF(0, 0, 24, 108), std::nullopt, 12, 9},
-        {"10-point notch bites with half its height", island, QRectF(137.5, 0, 185, 10), 20, 5},
-        {"18-point notch keeps the full bite", island, QRectF(137.5, 0, 185, 18), 20, 9},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        IslandShape shape{c.notch};
-        EXPECT_DOUBLE_EQ(shape.cornerRadius(c.rect), c.corner);
-        EXPECT_DOUBLE_EQ(shape.biteRadius(), c.bite);
-    }
+    // The corner is 20 but at most half the shorter side; the bite is 9 but at most half the notch.
+    for (auto [rect, corner] : {std::pair{island, 20.0}, {QRectF(0, 0, 460, 30), 15.0}, {QRectF(0, 0, 24, 108), 12.0}})
+        EXPECT_DOUBLE_EQ(IslandShape{centredNotch}.cornerRadius(rect), corner) << rect.width() << " x " << rect.height();
+    for (auto [height, bite] : {std::pair{32.0, 9.0}, {18.0, 9.0}, {10.0, 5.0}})
+        EXPECT_DOUBLE_EQ(IslandShape{QRectF(137.5, 0, 185, height)}.biteRadius(), bite) << height;
+    EXPECT_DOUBLE_EQ(IslandShape{}.biteRadius(), 9);
 }
 
 TEST(Slant, LeanIsCappedAtSixPoints) {

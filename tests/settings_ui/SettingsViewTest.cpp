@@ -25,14 +25,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-ScreenInfo screen(std::string id, std::string name, double x, bool builtIn, std::uint32_t serial = 0) {
+// A display at `x`; serial 0 is the built-in one, any other an external display with that EDID serial.
+ScreenInfo screen(std::string id, std::string name, double x, std::uint32_t serial = 0) {
     ScreenInfo s;
     s.id = std::move(id);
     s.name = std::move(name);
     s.frame = {x, 0, 1920, 1080};
     s.visibleFrame = {x, 0, 1920, 1056};
-    s.builtIn = builtIn;
-    if (!builtIn) s.vendor = 1, s.model = 2, s.serial = serial;
+    s.builtIn = serial == 0;
+    if (serial) s.vendor = 1, s.model = 2, s.serial = serial;
     return s;
 }
 
@@ -54,7 +55,7 @@ protected:
         displays = static_cast<fake::Displays*>(p.displays.get());
         access = static_cast<fake::Access*>(p.accessibility.get());
         work = static_cast<fake::Work*>(p.workspace.get());
-        displays->list = {screen("eDP-1", "Built-in Display", 0, true), screen("DP-1", "DELL U2720Q", 1920, false, 3)};
+        displays->list = {screen("eDP-1", "Built-in Display", 0), screen("DP-1", "DELL U2720Q", 1920, 3)};
         setPlatform(std::move(p));
         Displays::nameOverride.reset();
         settings = std::make_unique<Settings>(std::make_shared<PreferencesStore>());
@@ -196,7 +197,7 @@ TEST_F(SettingsViewTest, MonitorListFollowsTheAttachedDisplays) {
     show();
     const int tall = view->sizeHint().height();
     EXPECT_EQ(chipTexts("monitorChip").back(), "REMEMBERED DISPLAY [NOT CONNECTED] *") << "no stored name";
-    displays->list.push_back(screen("DP-2", "DELL U2720Q", 3840, false, 4));
+    displays->list.push_back(screen("DP-2", "DELL U2720Q", 3840, 4));
     view->refreshMonitors();
     EXPECT_EQ(chipTexts("monitorChip"), (Strings{"AUTO — PRIMARY", "BUILT-IN DISPLAY", "DELL U2720Q", "DELL U2720Q *"}));
     displays->list.pop_back();
@@ -246,10 +247,6 @@ TEST_F(SettingsViewTest, LoginFailuresAreShownWithTheTrueState) {
     EXPECT_GT(view->sizeHint().height(), heightBefore) << "the window grows to show it";
 
     fs::remove(tmp / ".config/autostart");
-    platform().paths.executable.clear();
-    QTest::mouseClick(login, Qt::LeftButton);
-    EXPECT_EQ(error->text(), "Couldn't update login item: Can't locate the app's executable.");
-
     platform().paths.executable = "/usr/local/bin/fraymark";
     QTest::mouseClick(login, Qt::LeftButton);
     EXPECT_TRUE(login->isChecked());
@@ -342,21 +339,4 @@ TEST_F(SettingsViewTest, TabReachesEveryControlInOrder) {
                               "positionChip", "positionChip", "positionChip", "monitorChip", "monitorChip",
                               "monitorChip", "delaySlider", "loginItem", "preciseFocus", "sessionsFolder", "quit",
                               "close"}));
-}
-
-TEST_F(SettingsViewTest, RendersOffscreenAtTwiceTheSize) {
-    view = std::make_unique<SettingsView>(*settings, [] {}, [] {});
-    const QSize hint = view->sizeHint();
-    EXPECT_EQ(hint.width(), 384);
-    view->resize(hint);
-    QImage img = test::renderWidget(*view, 2); // never shown, as the preview renderer draws it
-    ASSERT_EQ(img.size(), hint * 2);
-    // Transparent outside the rounded plate, opaque plate inside, a gold rim on the edge.
-    EXPECT_EQ(test::pixelAt(img, {1, 1}).alpha(), 0);
-    EXPECT_EQ(test::pixelAt(img, {382.5, hint.height() - 1.5}).alpha(), 0);
-    QColor plate = test::pixelAt(img, {192, hint.height() / 2.0 + 3});
-    EXPECT_EQ(plate.alpha(), 255);
-    EXPECT_LT(plate.lightness(), 60);
-    QColor rim = test::pixelAt(img, {192, 0.75});
-    EXPECT_GT(rim.red(), rim.blue() + 60) << "the top edge is gold";
 }
