@@ -1,4 +1,4 @@
-// Every island test paints, measures fonts or drives widgets: one application for the run.
+// Every GUI test program paints, measures fonts or drives widgets: one application for the run.
 #include <QApplication>
 
 #include <gtest/gtest.h>

@@ -177,36 +177,28 @@ TEST(RootView, ContextMenuFollowsTheStateAndActs) {
 }
 
 TEST(RootView, RedrawsOnlyWhileSomethingAnimates) {
-    struct Case {
-        const char* name;
-        std::optional<SessionStatus> status;
-        bool collapsed;
-        std::optional<double> within;
-    } cases[] = {
-        {"idle island is settled", std::nullopt, false, std::nullopt},
-        {"knocked out: the round timer's next second", SessionStatus::completed, false, 0.75},
-        {"waiting: the glow and the bar pulse", SessionStatus::needsAction, false, 1.0 / 14},
-        {"collapsed bar: its label's next second", SessionStatus::working, true, 0.75},
-        {"collapsed \"K.O.\" is settled", SessionStatus::completed, true, std::nullopt},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    const std::optional<SessionStatus> nobody;
+    const std::optional<double> settled;
+    for (auto [name, status, collapsed, within] : {
+             std::tuple{"idle island is settled", nobody, false, settled},
+             {"knocked out: the round timer's next second", SessionStatus::completed, false, 0.75},
+             {"waiting: the glow and the bar pulse", SessionStatus::needsAction, false, 1.0 / 14},
+             {"collapsed bar: its label's next second", SessionStatus::working, true, 0.75},
+             {"collapsed \"K.O.\" is settled", SessionStatus::completed, true, settled}}) {
+        SCOPED_TRACE(name);
         Rig r;
-        r.settings.setCollapsed(c.collapsed);
-        if (c.status) r.model.setSessions({session("a", *c.status, 3, 10.25)});
+        r.settings.setCollapsed(collapsed);
+        if (status) r.model.setSessions({session("a", *status, 3, 10.25)});
         auto next = r.view.nextRedraw(r.time->now());
-        ASSERT_EQ(next.has_value(), c.within.has_value());
-        if (next) { EXPECT_NEAR(secondsBetween(r.time->now(), *next), *c.within, 1e-6); }
+        ASSERT_EQ(next.has_value(), within.has_value());
+        if (next) { EXPECT_NEAR(secondsBetween(r.time->now(), *next), *within, 1e-6); }
     }
 }
 
 TEST(RootView, PaintsThroughTheSameViews) {
     Rig r;
     r.model.setSessions({session("a", SessionStatus::needsAction, 3, 10)});
-    QImage img(r.view.size() * 2, QImage::Format_ARGB32_Premultiplied);
-    img.setDevicePixelRatio(2);
-    img.fill(Qt::transparent);
-    r.view.render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
+    const QImage img = test::rendered(r.view);
     const QRectF body = r.view.islandRect(r.time->now());
     EXPECT_EQ(test::at(img, {body.center().x(), body.top() + 40}).alpha(), 255);
     QColor glow = test::at(img, {body.left() - 5, body.center().y()});

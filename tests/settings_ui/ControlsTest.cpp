@@ -1,5 +1,5 @@
 // The small controls on their own: the looks that tell their state apart, and focus.
-#include "GuiTest.h"
+#include "island/PixelProbe.h"
 #include "island/Vortan.h"
 #include "settings_ui/SettingsChip.h"
 #include "settings_ui/VortanSlider.h"
@@ -10,15 +10,10 @@
 #include <gtest/gtest.h>
 
 using namespace fray;
-using fray::test::pixelAt;
-using fray::test::renderWidget;
+using fray::test::at;
+using fray::test::rendered;
 
 namespace {
-
-class Controls : public ::testing::Test {
-protected:
-    void SetUp() override { fray::test::guiApp(); }
-};
 
 bool near(const QColor& a, const QColor& b, int tolerance) {
     return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) < tolerance;
@@ -40,45 +35,45 @@ bool hasColour(const QImage& img, const QColor& c) {
 
 } // namespace
 
-TEST_F(Controls, ToggleTrackAndKnobShowTheState) {
+TEST(Controls, ToggleTrackAndKnobShowTheState) {
     VortanToggle t("SHOW K.O.’D FIGHTERS");
     t.resize(348, t.sizeHint().height());
     const QRectF sw = VortanToggleStyle::switchRect(t.rect());
     EXPECT_EQ(sw.right(), 348) << "the switch sits at the row's right end";
     const QPointF track = sw.center(), right(sw.right() - 10, sw.center().y()), left(sw.left() + 10, sw.center().y());
     t.setChecked(true);
-    QImage on = renderWidget(t);
-    EXPECT_TRUE(near(pixelAt(on, track), QColor(255, 180, 40), 120)) << "a warm fill when on";
-    EXPECT_GT(pixelAt(on, right).blue(), 150) << "the pale knob at the right end";
+    QImage on = rendered(t);
+    EXPECT_TRUE(near(at(on, track), QColor(255, 180, 40), 120)) << "a warm fill when on";
+    EXPECT_GT(at(on, right).blue(), 150) << "the pale knob at the right end";
     t.setChecked(false);
-    QImage off = renderWidget(t);
-    EXPECT_LT(pixelAt(off, track).lightness(), 60) << "a dark fill when off";
-    EXPECT_GT(pixelAt(off, left).blue(), 100) << "the knob at the left end";
-    EXPECT_EQ(pixelAt(off, right), pixelAt(off, track));
+    QImage off = rendered(t);
+    EXPECT_LT(at(off, track).lightness(), 60) << "a dark fill when off";
+    EXPECT_GT(at(off, left).blue(), 100) << "the knob at the left end";
+    EXPECT_EQ(at(off, right), at(off, track));
 }
 
-TEST_F(Controls, ChipDimsWhenNotSelected) {
+TEST(Controls, ChipDimsWhenNotSelected) {
     SettingsChip chip("LEFT", 1);
     chip.setFixedChipSize({52, 19});
     chip.resize(chip.sizeHint());
-    EXPECT_LE(maxAlpha(renderWidget(chip)), int(255 * SettingsChip::dimmedOpacity) + 1);
+    EXPECT_LE(maxAlpha(rendered(chip)), int(255 * SettingsChip::dimmedOpacity) + 1);
     chip.setSelected(true);
-    EXPECT_EQ(maxAlpha(renderWidget(chip)), 255);
+    EXPECT_EQ(maxAlpha(rendered(chip)), 255);
 }
 
-TEST_F(Controls, SliderFillsFromTheLeftUpToItsValue) {
+TEST(Controls, SliderFillsFromTheLeftUpToItsValue) {
     VortanSlider s(10, 90);
     s.resize(320, 14);
     // x inside the fill, and x on the bare track (none when full).
     for (auto [value, filled, bare] : {std::tuple{10.0, 5.0, 40.0}, {50.0, 150.0, 175.0}, {90.0, 310.0, -1.0}}) {
         s.setValue(value);
-        QImage img = renderWidget(s);
-        EXPECT_TRUE(near(pixelAt(img, {filled, 7}), Vortan::barYellow(), 150)) << value;
-        if (bare >= 0) { EXPECT_LT(pixelAt(img, {bare, 7}).lightness(), 60) << value; }
+        QImage img = rendered(s);
+        EXPECT_TRUE(near(at(img, {filled, 7}), Vortan::barYellow(), 150)) << value;
+        if (bare >= 0) { EXPECT_LT(at(img, {bare, 7}).lightness(), 60) << value; }
     }
 }
 
-TEST_F(Controls, KeyboardFocusShowsAnOutlineAndAClickDoesNot) {
+TEST(Controls, KeyboardFocusShowsAnOutlineAndAClickDoesNot) {
     QWidget window;
     auto* t = new VortanToggle("K.O. ALERT SOUND", &window);
     auto* other = new VortanToggle("OTHER", &window);
@@ -89,13 +84,13 @@ TEST_F(Controls, KeyboardFocusShowsAnOutlineAndAClickDoesNot) {
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     const QColor ring = VortanPaint::focusColor();
-    EXPECT_FALSE(hasColour(renderWidget(*t), ring)) << "activation focuses the first control without an outline";
+    EXPECT_FALSE(hasColour(rendered(*t), ring)) << "activation focuses the first control without an outline";
     other->setFocus(Qt::TabFocusReason);
     t->setFocus(Qt::TabFocusReason);
     ASSERT_TRUE(t->hasFocus());
-    EXPECT_TRUE(hasColour(renderWidget(*t), ring));
+    EXPECT_TRUE(hasColour(rendered(*t), ring));
     other->setFocus(Qt::TabFocusReason);
-    EXPECT_FALSE(hasColour(renderWidget(*t), ring));
+    EXPECT_FALSE(hasColour(rendered(*t), ring));
     t->setFocus(Qt::MouseFocusReason);
-    EXPECT_FALSE(hasColour(renderWidget(*t), ring));
+    EXPECT_FALSE(hasColour(rendered(*t), ring));
 }

@@ -1,4 +1,3 @@
-#include "GuiTest.h"
 #include "app/Settings.h"
 #include "island/Vortan.h"
 #include "platform/fake/FakePlatform.h"
@@ -13,6 +12,7 @@
 #include "support/TempDir.h"
 
 #include <QElapsedTimer>
+#include <QMouseEvent>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -37,6 +37,13 @@ ScreenInfo screen(std::string id, std::string name, double x, std::uint32_t seri
     return s;
 }
 
+// A press, drag or release of the left button, sent straight to `w`.
+void sendMouse(QWidget* w, QEvent::Type type, QPointF pos) {
+    QMouseEvent e(type, pos, w->mapToGlobal(pos), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                  type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &e);
+}
+
 // A settings view over in-memory settings and the fake platform: a built-in display and
 // one external display ("ext:1-2-3").
 class SettingsViewTest : public ::testing::Test {
@@ -50,7 +57,6 @@ protected:
     int closes = 0, quits = 0;
 
     void SetUp() override {
-        test::guiApp();
         Platform p = fake::makePlatform(tmp.str());
         displays = static_cast<fake::Displays*>(p.displays.get());
         access = static_cast<fake::Access*>(p.accessibility.get());
@@ -144,7 +150,7 @@ TEST_F(SettingsViewTest, DelaySliderTakesWholeSecondsFromPointerAndKeys) {
     for (const auto& s : {Step{QEvent::MouseButtonPress, w / 2, 50}, Step{QEvent::MouseMove, -80, 10},
                           Step{QEvent::MouseMove, w * 27 / 80, 37}, Step{QEvent::MouseMove, w + 200, 90},
                           Step{QEvent::MouseButtonRelease, w, 90}, Step{QEvent::MouseMove, 0, 90}}) {
-        test::sendMouse(slider, s.type, QPointF(s.x, mid));
+        sendMouse(slider, s.type, QPointF(s.x, mid));
         EXPECT_EQ(settings->store()->doubleValue("needsActionDelay"), s.delay) << s.type << " at " << s.x;
         EXPECT_EQ(delayShown(), std::to_string(int(s.delay)) + "S");
     }
