@@ -38,14 +38,6 @@ TEST(IslandModelFrom, PlayerOneIsAlwaysTheFirstSessionElseIdle) {
     EXPECT_EQ(idle.p1Name, "YOU");
 }
 
-TEST(IslandModelFrom, StatusOfPlayerOne) {
-    for (auto [in, out] : {std::pair{SessionStatus::completed, IslandStatus::completed},
-                           {SessionStatus::started, IslandStatus::started},
-                           {SessionStatus::working, IslandStatus::working},
-                           {SessionStatus::needsAction, IslandStatus::needsAction}})
-        EXPECT_EQ(modelOf({session("a", in)}).status, out) << statusName(in);
-}
-
 TEST(IslandModelFrom, StaminaAndPowerUpComeFromAllSessions) {
     const Instant now = frameNow();
     auto s = [&](const char* id, double stamina, bool prompted, std::optional<double> powerAgo = std::nullopt) {
