@@ -35,7 +35,6 @@ TEST(IslandModelFrom, PlayerOneIsAlwaysTheFirstSessionElseIdle) {
     EXPECT_EQ(idle.status, IslandStatus::idle);
     EXPECT_EQ(idle.project, "");
     EXPECT_EQ(idle.stateSince, frameNow()) << "the idle timer starts now";
-    EXPECT_EQ(idle.p1Name, "YOU");
 }
 
 TEST(IslandModelFrom, StaminaAndPowerUpComeFromAllSessions) {
