@@ -1,7 +1,9 @@
-// Every island test paints, measures fonts or drives widgets: one application for the run.
+// Every GUI test program paints, measures fonts or drives widgets: one application for the run.
 #include <QApplication>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 
@@ -11,15 +13,12 @@ public:
         static int argc = 1;
         static char name[] = "fraymark-tests";
         static char* argv[] = {name, nullptr};
-        app_ = new QApplication(argc, argv);
+        app_ = std::make_unique<QApplication>(argc, argv);
     }
-    void TearDown() override {
-        delete app_;
-        app_ = nullptr;
-    }
+    void TearDown() override { app_.reset(); }
 
 private:
-    QApplication* app_ = nullptr;
+    std::unique_ptr<QApplication> app_;
 };
 
 const auto* const registered = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);

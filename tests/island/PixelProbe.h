@@ -2,7 +2,9 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPainter>
 #include <QPointF>
+#include <QWidget>
 
 #include <cmath>
 
@@ -13,6 +15,14 @@ inline QImage canvas(double w, double h, double scale = 2, QColor fill = Qt::tra
     QImage img(int(std::lround(w * scale)), int(std::lround(h * scale)), QImage::Format_ARGB32_Premultiplied);
     img.setDevicePixelRatio(scale);
     img.fill(fill);
+    return img;
+}
+
+// The widget drawn at `scale` onto a transparent canvas, as the preview renderer draws it.
+inline QImage rendered(QWidget& w, double scale = 2) {
+    QImage img = canvas(w.width(), w.height(), scale);
+    QPainter p(&img);
+    w.render(&p, QPoint(), QRegion(), QWidget::DrawChildren);
     return img;
 }
 

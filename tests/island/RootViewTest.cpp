@@ -1,4 +1,5 @@
 #include "Fixtures.h"
+#include "PixelProbe.h"
 #include "app/AppModel.h"
 #include "app/Settings.h"
 #include "island/RootView.h"
@@ -56,25 +57,7 @@ struct Rig {
     }
 };
 
-TEST(RootView, ModeFollowsHoverAndTheCollapsedSetting) {
-    struct Case {
-        bool collapsed, hovered;
-        IslandMode mode;
-    } cases[] = {{false, false, IslandMode::compact},
-                 {true, false, IslandMode::collapsed},
-                 {false, true, IslandMode::expanded},
-                 {true, true, IslandMode::expanded}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.collapsed << c.hovered);
-        Rig r;
-        r.settings.setCollapsed(c.collapsed);
-        if (c.hovered) r.model.setHover(true);
-        EXPECT_EQ(r.view.mode(), c.mode);
-        EXPECT_EQ(r.view.islandModel(r.time->now()).expanded, c.mode == IslandMode::expanded);
-    }
-}
-
-TEST(RootView, ViewModelPerMode) {
+TEST(RootView, ViewModelAndBodyPerMode) {
     Rig r;
     PlanUsage plan;
     plan.weekly = 44;
@@ -85,21 +68,14 @@ TEST(RootView, ViewModelPerMode) {
     EXPECT_EQ(open.p1Name, "ADA");
     EXPECT_EQ(open.plan, plan);
     EXPECT_TRUE(open.onResume);
+    EXPECT_EQ(r.view.islandRect(r.time->now()), QRectF(26, 26, 460, 76)) << "under the halo, in the middle";
+    r.model.setNotchLocal(QRectF(137.5, 0, 185, 32));
+    EXPECT_DOUBLE_EQ(r.view.islandRect(r.time->now()).height(), 76 + 32);
     r.settings.setCollapsed(true);
     IslandModel bar = r.view.islandModel(r.time->now());
     EXPECT_EQ(bar.plan, PlanUsage{}) << "the collapsed bar gets no plan";
     EXPECT_FALSE(bar.onResume);
     EXPECT_EQ(r.view.islandRect(r.time->now()).size(), QSizeF(r.model.collapsedW(), r.model.collapsedH()));
-}
-
-TEST(RootView, IslandSitsUnderTheHaloInTheMiddle) {
-    Rig r;
-    QRectF body = r.view.islandRect(r.time->now());
-    EXPECT_DOUBLE_EQ(body.left(), IslandLayout::margin);
-    EXPECT_DOUBLE_EQ(body.top(), IslandLayout::topHalo);
-    EXPECT_DOUBLE_EQ(body.height(), IslandLayout::compactHeight);
-    r.model.setNotchLocal(QRectF(137.5, 0, 185, 32));
-    EXPECT_DOUBLE_EQ(r.view.islandRect(r.time->now()).height(), IslandLayout::compactHeight + 32);
 }
 
 TEST(RootView, HoverFollowsThePointerOverTheBody) {
@@ -118,57 +94,39 @@ TEST(RootView, HoverFollowsThePointerOverTheBody) {
     QApplication::sendEvent(&r.view, &leave);
     r.time->advance(0.4);
     EXPECT_FALSE(r.model.hovered()) << "leaving the panel leaves the island";
+    r.settings.setCollapsed(true);
+    ASSERT_EQ(r.view.mode(), IslandMode::collapsed);
+    r.move(r.body());
+    EXPECT_EQ(r.view.mode(), IslandMode::expanded) << "hovering opens the collapsed bar too";
+    EXPECT_TRUE(r.view.islandModel(r.time->now()).expanded);
 }
 
-TEST(RootView, TapFlipsTheCollapsedSetting) {
-    Rig r;
-    r.tap(r.body());
-    EXPECT_TRUE(r.settings.collapsed());
-    r.tap(r.body());
-    EXPECT_FALSE(r.settings.collapsed());
-    r.tap(QPointF(3, 3));
-    EXPECT_FALSE(r.settings.collapsed()) << "a click beside the island is not a tap on it";
-}
-
-TEST(RootView, DragMovesAndSuppressesTheTap) {
-    struct Case {
-        const char* name;
-        double distance;
-        int changes;
-        bool collapsed;
-    } cases[] = {
-        {"3 points is still a tap", 3, 0, true}, // widget events carry whole points
-        {"4 points is a drag", 4, 1, false},
-        {"a long drag reports every move", 30, 3, false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+TEST(RootView, TapFlipsTheIslandAndADragMovesItInstead) {
+    // The threshold is measured on the screen: the widget position stays put as the panel follows.
+    // Widget events carry whole points, so 3 is the last distance that is still a tap.
+    for (auto [distance, moves, drags] : {std::tuple{3.0, 1, 0}, {4.0, 1, 1}, {30.0, 3, 3}}) {
+        SCOPED_TRACE(distance);
         Rig r;
         const QPointF start = r.body();
+        r.tap(QPointF(3, 3));
+        EXPECT_FALSE(r.settings.collapsed()) << "a click beside the island is not a tap on it";
         r.press(start);
-        // The threshold is measured on the screen; the widget position stays put as the panel moves with it.
-        const int steps = c.distance > 10 ? 3 : 1;
-        for (int i = 1; i <= steps; ++i)
-            r.move(start, true, start + QPointF(500 + c.distance * i / steps, 0));
+        for (int i = 1; i <= moves; ++i) r.move(start, true, start + QPointF(500 + distance * i / moves, 0));
         r.release(start);
-        EXPECT_EQ(r.dragChanges, c.changes);
-        EXPECT_EQ(r.dragEnds, c.changes ? 1 : 0);
-        EXPECT_EQ(r.settings.collapsed(), c.collapsed);
+        EXPECT_EQ(r.dragChanges, drags) << "every move of a drag is reported";
+        EXPECT_EQ(r.dragEnds, drags ? 1 : 0);
+        EXPECT_EQ(r.settings.collapsed(), drags == 0) << "only a tap flips the island";
+        if (drags == 0) {
+            r.tap(r.body());
+            EXPECT_FALSE(r.settings.collapsed()) << "a tap on the collapsed bar opens it again";
+            continue;
+        }
+        r.tap(start);
+        EXPECT_FALSE(r.settings.collapsed()) << "a tap right after a drag is ignored";
+        r.time->advance(0.3);
+        r.tap(start);
+        EXPECT_TRUE(r.settings.collapsed()) << "handled once the suppression has lapsed";
     }
-}
-
-TEST(RootView, TapRightAfterADragIsIgnored) {
-    Rig r;
-    const QPointF start = r.body();
-    r.press(start);
-    r.move(start, true, start + QPointF(520, 0));
-    r.release(start);
-    ASSERT_TRUE(r.model.suppressClick);
-    r.tap(start);
-    EXPECT_FALSE(r.settings.collapsed()) << "suppressed";
-    r.time->advance(0.3);
-    r.tap(start);
-    EXPECT_TRUE(r.settings.collapsed()) << "handled once the suppression has lapsed";
 }
 
 TEST(RootView, RosterRowClickResumesThatSession) {
@@ -195,8 +153,10 @@ TEST(RootView, RosterRowClickResumesThatSession) {
     EXPECT_EQ(r.view.cursor().shape(), Qt::ArrowCursor);
 }
 
-TEST(RootView, ContextMenuItems) {
+TEST(RootView, ContextMenuFollowsTheStateAndActs) {
     Rig r;
+    int quits = 0;
+    r.view.onQuit = [&] { ++quits; };
     auto titles = [&] {
         std::vector<std::string> out;
         for (const auto& item : r.view.contextMenuItems()) out.push_back(item.title.toStdString());
@@ -206,45 +166,42 @@ TEST(RootView, ContextMenuItems) {
     r.settings.setCollapsed(true);
     r.settings.setCustomSpot(GPoint{40, 12});
     EXPECT_EQ(titles(), (std::vector<std::string>{"Expand Island", "Reset Position", "Options…", "", "Quit Fraymark"}));
-
-    int quits = 0;
-    r.view.onQuit = [&] { ++quits; };
     auto items = r.view.contextMenuItems();
-    items[0].action();
+    for (int i : {0, 1, 2, 4}) items[std::size_t(i)].action();
     EXPECT_FALSE(r.settings.collapsed());
-    items[1].action();
     EXPECT_FALSE(r.settings.customSpot());
-    items[2].action();
     EXPECT_EQ(r.settingsOpened, 1);
-    items[4].action();
     EXPECT_EQ(quits, 1);
     r.model.openSettings = nullptr;
     r.view.contextMenuItems()[1].action(); // "Options…" without a handler does nothing
 }
 
 TEST(RootView, RedrawsOnlyWhileSomethingAnimates) {
-    Rig r;
-    EXPECT_FALSE(r.view.nextRedraw(r.time->now())) << "idle island is settled";
-    r.model.setSessions({session("a", SessionStatus::completed, 3, 10.25)});
-    auto next = r.view.nextRedraw(r.time->now());
-    ASSERT_TRUE(next);
-    EXPECT_NEAR(secondsBetween(r.time->now(), *next), 0.75, 1e-6) << "the round timer's next second";
-    r.model.setSessions({session("a", SessionStatus::needsAction, 3, 10.25)});
-    next = r.view.nextRedraw(r.time->now());
-    ASSERT_TRUE(next);
-    EXPECT_LE(secondsBetween(r.time->now(), *next), 1.0 / 12 + 1e-9);
+    const std::optional<SessionStatus> nobody;
+    const std::optional<double> settled;
+    for (auto [name, status, collapsed, within] : {
+             std::tuple{"idle island is settled", nobody, false, settled},
+             {"knocked out: the round timer's next second", SessionStatus::completed, false, 0.75},
+             {"waiting: the glow and the bar pulse", SessionStatus::needsAction, false, 1.0 / 14},
+             {"collapsed bar: its label's next second", SessionStatus::working, true, 0.75},
+             {"collapsed \"K.O.\" is settled", SessionStatus::completed, true, settled}}) {
+        SCOPED_TRACE(name);
+        Rig r;
+        r.settings.setCollapsed(collapsed);
+        if (status) r.model.setSessions({session("a", *status, 3, 10.25)});
+        auto next = r.view.nextRedraw(r.time->now());
+        ASSERT_EQ(next.has_value(), within.has_value());
+        if (next) { EXPECT_NEAR(secondsBetween(r.time->now(), *next), *within, 1e-6); }
+    }
 }
 
 TEST(RootView, PaintsThroughTheSameViews) {
     Rig r;
     r.model.setSessions({session("a", SessionStatus::needsAction, 3, 10)});
-    QImage img(r.view.size() * 2, QImage::Format_ARGB32_Premultiplied);
-    img.setDevicePixelRatio(2);
-    img.fill(Qt::transparent);
-    r.view.render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
+    const QImage img = test::rendered(r.view);
     const QRectF body = r.view.islandRect(r.time->now());
-    EXPECT_EQ(img.pixelColor(int(body.center().x() * 2), int((body.top() + 40) * 2)).alpha(), 255);
-    QColor glow = img.pixelColor(int((body.left() - 5) * 2), int(body.center().y() * 2));
+    EXPECT_EQ(test::at(img, {body.center().x(), body.top() + 40}).alpha(), 255);
+    QColor glow = test::at(img, {body.left() - 5, body.center().y()});
     EXPECT_GT(glow.alpha(), 20);
     EXPECT_GT(glow.red(), glow.green() + 100) << "the rage glow";
     EXPECT_EQ(img.pixelColor(2, 2).alpha(), 0) << "the margin stays clear";

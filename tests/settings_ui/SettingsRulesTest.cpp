@@ -3,60 +3,34 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <filesystem>
 
 using namespace fray;
 using namespace fray::SettingsRules;
 
 TEST(SettingsRules, SliderMapsTheTrackToWholeSecondsAndClamps) {
-    struct Row {
-        const char* name;
-        double x, width;
-        double value;
-    };
-    const Row rows[] = {
-        {"FarLeft", 0, 300, 10},
-        {"FarRight", 300, 300, 90},
-        {"PastLeft", -40, 300, 10},
-        {"PastRight", 1000, 300, 90},
-        {"Middle", 150, 300, 50},
-        {"RoundsDown", 100, 300, 37},  // 36.67 -> 37
-        {"RoundsUp", 101, 300, 37},    // 36.93 -> 37
-        {"HalfRoundsUp", 1, 32, 13},   // 10 + 80 / 32 = 12.5 exactly
-        {"NoWidth", 50, 0, 10},
-    };
-    for (const auto& r : rows) {
-        double v = sliderValue(r.x, r.width, delayLower, delayUpper);
-        EXPECT_EQ(v, r.value) << r.name;
-        EXPECT_EQ(v, std::round(v)) << r.name;
-    }
+    for (auto [name, x, width, value] : {std::tuple{"FarLeft", 0.0, 300.0, 10.0}, {"PastLeft", -40.0, 300.0, 10.0},
+                                         {"PastRight", 1000.0, 300.0, 90.0}, {"Middle", 150.0, 300.0, 50.0},
+                                         {"RoundsDown", 99.0, 300.0, 36.0},  // 36.4
+                                         {"RoundsUp", 100.0, 300.0, 37.0},   // 36.67
+                                         {"HalfRoundsUp", 1.0, 32.0, 13.0}, // 10 + 80 / 32 = 12.5 exactly
+                                         {"NoWidth", 50.0, 0.0, 10.0}})
+        EXPECT_EQ(sliderValue(x, width, delayLower, delayUpper), value) << name;
 }
 
 TEST(SettingsRules, FractionAndKeyboardStepsStayInRange) {
-    EXPECT_EQ(sliderFraction(10, 10, 90), 0);
-    EXPECT_EQ(sliderFraction(90, 10, 90), 1);
-    EXPECT_EQ(sliderFraction(50, 10, 90), 0.5);
-    EXPECT_EQ(sliderFraction(120, 10, 90), 1);
-    EXPECT_EQ(sliderFraction(4, 10, 90), 0);
-
-    struct Row {
-        double value, step, expected;
-    };
-    const Row rows[] = {
-        {12.9, -1, 11}, // steps from the shown 12, not from 13
-        {12.9, 1, 13},  {10, -1, 10}, {90, 1, 90}, {85, 10, 90}, {4, 1, 11}, {200, -1, 89},
-    };
-    for (const auto& r : rows)
-        EXPECT_EQ(sliderStep(r.value, r.step, 10, 90), r.expected) << r.value << " step " << r.step;
+    for (auto [value, fraction] : {std::pair{10.0, 0.0}, {50.0, 0.5}, {120.0, 1.0}, {4.0, 0.0}})
+        EXPECT_EQ(sliderFraction(value, 10, 90), fraction) << value;
+    // Steps go from the whole seconds shown: 12.9 steps down to 11, not 12.
+    for (auto [value, step, expected] : {std::tuple{12.9, -1.0, 11.0}, {12.9, 1.0, 13.0}, {10.0, -1.0, 10.0},
+                                         {85.0, 10.0, 90.0}, {4.0, 1.0, 11.0}, {200.0, -1.0, 89.0}})
+        EXPECT_EQ(sliderStep(value, step, 10, 90), expected) << value << " step " << step;
 }
 
 TEST(SettingsRules, LoginStatusTexts) {
     fray::test::TempDir tmp;
-    auto real = tmp.write("bin/fraymark", "#!");
-    auto link = tmp / "link";
+    const auto real = tmp.write("bin/fraymark", "#!"), link = tmp / "link";
     std::filesystem::create_symlink(real, link);
-
     const std::string off = "OFF BY DEFAULT. THE APP NEVER ADDS ITSELF — SWITCH THIS ON IF YOU WANT IT.";
     const std::string on = "ON — TAKES EFFECT AT YOUR NEXT LOGIN. TURN IT OFF HERE TO REMOVE IT.";
     auto other = [](const std::string& p) {
@@ -66,8 +40,7 @@ TEST(SettingsRules, LoginStatusTexts) {
         const char* name;
         bool enabled;
         std::optional<std::string> registered;
-        std::string executable;
-        std::string text;
+        std::string executable, text;
     };
     const Row rows[] = {
         {"Off", false, "/elsewhere/fraymark", real.string(), off},
@@ -81,4 +54,3 @@ TEST(SettingsRules, LoginStatusTexts) {
     EXPECT_EQ(loginErrorText("Can't locate the app's executable."),
               "Couldn't update login item: Can't locate the app's executable.");
 }
-
