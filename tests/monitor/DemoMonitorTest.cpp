@@ -17,38 +17,28 @@ TEST(DemoMonitor, ScriptRows) {
         std::int64_t comboB;
         double agoB;
     } rows[] = {
-        {0, S::started, 0, 0, {}, 0, 0},         {1, S::started, 0, 1, {}, 0, 0},
-        {5, S::started, 0, 5, {}, 0, 0},         {6, S::working, 3, 0, S::working, 4, 30},
-        {19, S::working, 42, 13, S::working, 4, 30}, {20, S::needsAction, 41, 0, S::working, 9, 44},
-        {29, S::needsAction, 41, 9, S::working, 9, 44}, {30, S::working, 41, 0, S::completed, 12, 20},
-        {37, S::working, 48, 7, S::completed, 12, 20}, {38, S::completed, 52, 0, {}, 0, 0},
-        {45, S::completed, 52, 7, {}, 0, 0},
+        // clang-format off
+        {0, S::started, 0, 0, {}, 0, 0},            {5, S::started, 0, 5, {}, 0, 0},
+        {6, S::working, 3, 0, S::working, 4, 30},   {19, S::working, 42, 13, S::working, 4, 30},
+        {20, S::needsAction, 41, 0, S::working, 9, 44}, {29, S::needsAction, 41, 9, S::working, 9, 44},
+        {30, S::working, 41, 0, S::completed, 12, 20},  {37, S::working, 48, 7, S::completed, 12, 20},
+        {38, S::completed, 52, 0, {}, 0, 0},        {45, S::completed, 52, 7, {}, 0, 0},
+        // clang-format on
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.p);
         auto list = DemoMonitor::script(r.p, now);
         ASSERT_EQ(list.size(), r.b ? 2u : 1u);
-        EXPECT_EQ(list[0].id, "a");
-        EXPECT_EQ(list[0].project, "Quillfeather");
-        EXPECT_EQ(list[0].branch, "feat/fraymark");
-        EXPECT_EQ(list[0].status, r.a);
-        EXPECT_EQ(list[0].combo, r.comboA);
-        EXPECT_EQ(list[0].stateSince, now - r.agoA);
-        EXPECT_EQ(list[0].lastActivity, now);
-        EXPECT_EQ(list[0].stamina, 0.5);
-        EXPECT_FALSE(list[0].cwd || list[0].lastPromptAt || list[0].powerUpAt);
+        EXPECT_EQ(std::tie(list[0].status, list[0].combo, list[0].stateSince),
+                  std::make_tuple(r.a, r.comboA, now - r.agoA));
         if (r.b) {
-            EXPECT_EQ(list[1].id, "b");
-            EXPECT_EQ(list[1].project, "docs-site");
-            EXPECT_EQ(list[1].branch, "master");
-            EXPECT_EQ(list[1].status, *r.b);
-            EXPECT_EQ(list[1].combo, r.comboB);
-            EXPECT_EQ(list[1].stateSince, now - r.agoB);
+            EXPECT_EQ(std::tie(list[1].status, list[1].combo, list[1].stateSince),
+                      std::make_tuple(*r.b, r.comboB, now - r.agoB));
         }
     }
 }
 
-TEST(DemoMonitor, FirstListInsideStartThenOneASecond) {
+TEST(DemoMonitor, FirstListInsideStartThenOneASecondUntilGone) {
     test::ManualTime time;
     std::vector<SessionList> got;
     {
@@ -56,13 +46,11 @@ TEST(DemoMonitor, FirstListInsideStartThenOneASecond) {
         demo.onUpdate = [&](const SessionList& l) { got.push_back(l); };
         demo.start();
         ASSERT_EQ(got.size(), 1u) << "delivered synchronously";
-        EXPECT_EQ(got[0].at(0).status, S::started);
         EXPECT_EQ(got[0][0].stateSince, time.now() - 1.0);
-        time.advance(45.0); // steps 2…46
+        time.advance(45.0);
         ASSERT_EQ(got.size(), 46u);
-        EXPECT_EQ(got[45].size(), 1u) << "step 46 is p = 0";
-        EXPECT_EQ(got[45][0].stateSince, time.now());
+        EXPECT_EQ(got[45][0].stateSince, time.now()) << "the loop starts over";
     }
     time.advance(5.0);
-    EXPECT_EQ(got.size(), 46u) << "no steps after the monitor is gone";
+    EXPECT_EQ(got.size(), 46u);
 }
