@@ -5,8 +5,6 @@
 #include "support/TempDir.h"
 
 #include <cmath>
-#include <memory>
-#include <string>
 
 namespace fray::test {
 
@@ -31,22 +29,19 @@ struct MonitorFixture {
         now = now + advance;
         return mon().tickNow();
     }
+    // Ticks and returns the session of one transcript, or one with the id "missing".
+    SessionInfo tickFor(const std::string& id, double advance = 0) {
+        for (auto& s : tick(advance))
+            if (s.id == id) return s;
+        return SessionInfo::make("missing", "", {}, {}, SessionStatus::started, -1, {}, {});
+    }
     std::string path(std::string_view rel) const { return (home / ".claude/projects" / rel).string(); }
-    // Writes a transcript and dates it `idle` seconds before now.
-    std::string write(std::string_view rel, std::string_view content, double idle = 0) {
-        auto p = home.write(std::string(".claude/projects/") + std::string(rel), content);
+    // Writes, or appends to, a transcript and dates it `idle` seconds before now.
+    std::string write(std::string_view rel, std::string_view content, double idle = 0, bool append = false) {
+        const std::string full = ".claude/projects/" + std::string(rel);
+        auto p = append ? home.append(full, content) : home.write(full, content);
         setMtime(p, toUnixSeconds(now) - idle);
         return p.string();
-    }
-    std::string append(std::string_view rel, std::string_view content, double idle = 0) {
-        auto p = home.append(std::string(".claude/projects/") + std::string(rel), content);
-        setMtime(p, toUnixSeconds(now) - idle);
-        return p.string();
-    }
-    static const SessionInfo* find(const SessionList& list, const std::string& id) {
-        for (const auto& s : list)
-            if (s.id == id) return &s;
-        return nullptr;
     }
 };
 

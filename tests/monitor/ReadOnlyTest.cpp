@@ -16,21 +16,19 @@ using namespace fray::test;
 
 TEST(ReadOnly, NothingUnderTheHomeChanges) {
     MonitorFixture f;
-    f.providers.reset(); // the real registry, as the application uses it
-    f.files = nullptr;   // and the real file system
+    f.providers.reset(); // the real registry and file system, as the application uses them
+    f.files = nullptr;
     TranscriptGenerator g;
-    f.write("-home-dev-api/s1.jsonl", g.session(2, f.now - 200, 500, 4000), 0);
-    f.write("-home-dev-api/agent-7.jsonl", g.toolUse(1) + "\n", 0);
+    f.write("-home-dev-api/s1.jsonl", g.session(2, f.now - 200, 500, 4000));
+    f.write("-home-dev-api/agent-7.jsonl", g.toolUse(1) + "\n");
     f.write("-home-dev-web/s2.jsonl", g.userPrompt(f.now - 3) + "\n" + g.toolUse(1).substr(0, 50), 5);
-
-    const std::string stamp = isoTimestamp(f.now - 10);
-    auto rollout = f.home.write(".codex/sessions/2026/01/01/rollout-1.jsonl",
-                                R"({"type":"session_meta","payload":{"cwd":"/home/dev/cli"}})"
-                                "\n"
-                                R"({"timestamp":")" +
-                                    stamp +
-                                    R"(","type":"event_msg","payload":{"type":"user_message"}})"
-                                    "\n");
+    const auto rollout = f.home.write(".codex/sessions/2026/01/01/rollout-1.jsonl",
+                                      R"({"type":"session_meta","payload":{"cwd":"/home/dev/cli"}})"
+                                      "\n"
+                                      R"({"timestamp":")" +
+                                          isoTimestamp(f.now - 10) +
+                                          R"(","type":"event_msg","payload":{"type":"user_message"}})"
+                                          "\n");
     setMtime(rollout, toUnixSeconds(f.now) - 10);
     std::filesystem::create_directory_symlink("..", f.home / ".codex/sessions/2026/loop");
 
@@ -42,16 +40,13 @@ TEST(ReadOnly, NothingUnderTheHomeChanges) {
                              "INSERT INTO messages (session_id, role, timestamp) VALUES ('h', 'user', " +
                              now + ");");
     f.home.mkdir(".osaurus/chat-history");
-    {
-        WritableDb osaurus((f.home / ".osaurus/chat-history/history.sqlite").string(), "wal");
-        osaurus.exec(std::string(osaurusSchema) + "INSERT INTO sessions (id, updated_at) VALUES ('o', " +
-                     now + ")");
-    }
+    WritableDb((f.home / ".osaurus/chat-history/history.sqlite").string(), "wal")
+        .exec(std::string(osaurusSchema) + "INSERT INTO sessions (id, updated_at) VALUES ('o', " + now + ")");
     f.home.write(".claude.json", R"({"cachedUsageUtilization":{"fetchedAtMs":1,"utilization":{}}})");
 
     const auto before = TreeSnapshot::of(f.home.path());
     ASSERT_TRUE(before.entries.contains(".hermes/state.db-shm"))
-        << "a live WAL writer's side files are part of the check";
+        << "a live WAL writer's side files are checked too";
 
     std::set<Agent> seen;
     for (int i = 0; i < 16; ++i)
