@@ -107,18 +107,11 @@ TEST(LineClassifier, Classification) {
 
 TEST(LineClassifier, PromptTimeFromTheLineElseNow) {
     const double now = toUnixSeconds(kNow);
-    struct Row {
-        const char* extra;
-        double unix;
-    } rows[] = {{"", now},
-                {R"(,"timestamp":"2025-01-31T09:16:42.125Z")", 1738315002.125},
-                {R"(,"timestamp":"2025-02-30T00:00:00Z")", now},
-                {R"(,"timestamp":1738315002)", now}};
-    for (const auto& r : rows) {
+    for (auto [extra, at] : {std::pair{"", now}, {R"(,"timestamp":"2025-01-31T09:16:42.125Z")", 1738315002.125},
+                             {R"(,"timestamp":"2025-02-30T00:00:00Z")", now}, {R"(,"timestamp":1738315002)", now}}) {
         FileState st(kNow);
-        parseLine(user(R"("go")", r.extra), st, kNow);
-        ASSERT_EQ(st.promptTimes.size(), 1u) << r.extra;
-        EXPECT_EQ(toUnixSeconds(st.promptTimes[0]), r.unix) << r.extra;
+        parseLine(user(R"("go")", extra), st, kNow);
+        EXPECT_EQ(st.lastPromptAt(), fromUnixSeconds(at)) << extra;
     }
 }
 
@@ -171,16 +164,12 @@ TEST(CommandNoise, Prefixes) {
 }
 
 TEST(ParseTimestamp, Rfc3339FormsAndImpossibleDates) {
-    struct Row {
-        const char* text;
-        double unix;
-    } good[] = {{"2025-01-31T09:15:42Z", 1738314942.0},      {"2025-01-31T09:15:42.123Z", 1738314942.123},
-                {"2025-01-31T11:15:42+02:00", 1738314942.0}, {"2025-01-31T04:45:42.250-04:30", 1738314942.25},
-                {"2024-02-29T00:00:00Z", 1709164800.0}};
-    for (const auto& r : good) {
-        auto t = parseTimestamp(r.text);
-        ASSERT_TRUE(t) << r.text;
-        EXPECT_NEAR(toUnixSeconds(*t), r.unix, 1e-6) << r.text;
+    for (auto [text, unix] : {std::pair{"2025-01-31T09:15:42Z", 1738314942.0}, {"2025-01-31T09:15:42.123Z", 1738314942.123},
+                              {"2025-01-31T11:15:42+02:00", 1738314942.0}, {"2025-01-31T04:45:42.250-04:30", 1738314942.25},
+                              {"2024-02-29T00:00:00Z", 1709164800.0}}) {
+        auto t = parseTimestamp(text);
+        ASSERT_TRUE(t) << text;
+        EXPECT_NEAR(toUnixSeconds(*t), unix, 1e-6) << text;
     }
     // Impossible dates and times, then malformed text: no zone, a space for T, an empty
     // fraction, offsets without a colon or out of range, trailing junk, a short month.
