@@ -68,16 +68,12 @@ TEST(FileStateDerive, StateSinceMovesOnlyOnChange) {
 }
 
 TEST(Stamina, Examples) {
-    struct Row {
-        std::vector<double> agos; // seconds before now, oldest first
-        double expect;
-    } rows[] = {{{}, 0.5},     {{0}, 0.70},    {{60, 0}, 0.86},   {{120, 60, 0}, 1.0}, {{500, 450, 420}, 0.36},
-                {{60}, 0.60},  {{1200}, 0.04}, {{3600}, 0.02},
-                {{-30}, 0.70}}; // a prompt in the future counts and idles 0
-    for (const auto& r : rows) {
+    // Seconds before now of each prompt, oldest first; a prompt in the future counts and idles 0.
+    for (auto [agos, expect] : {std::pair{std::vector<double>{}, 0.5}, {{0}, 0.70}, {{60, 0}, 0.86}, {{120, 60, 0}, 1.0},
+                                {{500, 450, 420}, 0.36}, {{60}, 0.60}, {{1200}, 0.04}, {{3600}, 0.02}, {{-30}, 0.70}}) {
         std::vector<Instant> times;
-        for (double a : r.agos) times.push_back(T0 - a);
-        EXPECT_DOUBLE_EQ(staminaValue(times, T0), r.expect) << "prompts: " << r.agos.size();
+        for (double a : agos) times.push_back(T0 - a);
+        EXPECT_DOUBLE_EQ(staminaValue(times, T0), expect) << "prompts: " << agos.size();
     }
 }
 
@@ -93,40 +89,16 @@ TEST(NotePrompt, DeduplicatesWithinThreeSecondsAndKeepsThe32Latest) {
     EXPECT_EQ(st.promptTimes.back(), T0 + 490.0);
 }
 
-TEST(FileState, SoftResetForgetsContentKeepsIdentity) {
-    FileState st(T0 - 50);
-    st.size = 999;
-    st.leftover = "partial";
-    st.initialized = st.seenAssistant = true;
-    st.lastKind = LineKind::assistantText;
-    st.combo = 7;
-    st.cwd = st.lastPromptText = "/a";
-    st.lastStatus = SessionStatus::completed;
-    st.promptTimes = {T0};
-    st.powerUpAt = T0;
-    st.softReset();
-    EXPECT_EQ(std::tie(st.size, st.leftover, st.initialized, st.seenAssistant, st.combo, st.lastPromptText),
-              std::make_tuple(0u, "", false, false, 0, absent));
-    EXPECT_EQ(st.lastKind, LineKind::none);
-    EXPECT_TRUE(st.promptTimes.empty());
-    EXPECT_EQ(std::tie(st.cwd, st.lastStatus, st.powerUpAt, st.created),
-              std::make_tuple("/a", SessionStatus::completed, T0, T0 - 50));
-}
-
 TEST(ProjectLabel, TranscriptPathFallbackCutAtCharacters) {
     const std::string x20(20, 'x'), ee = "\xC3\xA9\xC3\xA9"; // "é" is two bytes and never split
-    struct Row {
-        std::optional<std::string> cwd;
-        std::string dir, label;
-    } rows[] = {{absent, "-Users-x-my-project", "Users-x-my-project"},
-                {"/", "-srv-app-", "srv-app"},
-                {"", "--x--", "x"},
-                {absent, "-home-someone-code-a-rather-long-project", "e-code-a-rather-long-project"},
-                {absent, "-home-" + x20 + ee + "-proj", "-" + x20 + ee + "-proj"}};
-    for (const auto& r : rows) {
+    for (auto [cwd, dir, label] : {std::tuple{std::optional<std::string>(), std::string("-Users-x-my-project"), std::string("Users-x-my-project")},
+                                   {"/", "-srv-app-", "srv-app"},
+                                   {"", "--x--", "x"},
+                                   {absent, "-home-someone-code-a-rather-long-project", "e-code-a-rather-long-project"},
+                                   {absent, "-home-" + x20 + ee + "-proj", "-" + x20 + ee + "-proj"}}) {
         FileState st;
-        st.cwd = r.cwd;
-        EXPECT_EQ(st.projectLabel("/h/.claude/projects/" + r.dir + "/a.jsonl"), r.label) << r.dir;
+        st.cwd = cwd;
+        EXPECT_EQ(st.projectLabel("/h/.claude/projects/" + dir + "/a.jsonl"), label) << dir;
     }
 }
 

@@ -1,17 +1,59 @@
-#include "MonitorFixture.h"
+#include "agents/PlanUsageReader.h"
+#include "monitor/SessionMonitor.h"
 #include "monitor/Tuning.h"
+#include "support/FaultyFileAccess.h"
+#include "support/SqliteFixture.h"
+#include "support/TempDir.h"
 #include "support/TranscriptGenerator.h"
+#include "support/TreeSnapshot.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
-#include <limits>
+#include <set>
 
 using namespace fray;
-using fray::test::MonitorFixture;
-using fray::test::TranscriptGenerator;
+using namespace fray::test;
 
 namespace {
+
+// A fixture home with a controllable clock and a counting, fault-injecting file seam.
+struct MonitorFixture {
+    TempDir home;
+    // Whole seconds, as transcript timestamps are written; near the real time because
+    // the files' creation (birth) times are real.
+    Instant now = fromUnixSeconds(std::floor(toUnixSeconds(wallNow())));
+    std::shared_ptr<FaultyFileAccess> files = std::make_shared<FaultyFileAccess>();
+    std::function<std::optional<double>()> delay;
+    std::optional<ProviderList> providers = ProviderList{};
+    std::unique_ptr<SessionMonitor> monitor;
+
+    SessionMonitor& mon() {
+        if (!monitor)
+            monitor = std::make_unique<SessionMonitor>(
+                SessionMonitor::Config{home.str(), [this] { return now; }, delay, files, providers});
+        return *monitor;
+    }
+    SessionList tick(double advance = 0) {
+        now = now + advance;
+        return mon().tickNow();
+    }
+    // Ticks and returns the session of one transcript, or one with the id "missing".
+    SessionInfo tickFor(const std::string& id, double advance = 0) {
+        for (auto& s : tick(advance))
+            if (s.id == id) return s;
+        return SessionInfo::make("missing", "", {}, {}, SessionStatus::started, -1, {}, {});
+    }
+    std::string path(std::string_view rel) const { return (home / ".claude/projects" / rel).string(); }
+    // Writes, or appends to, a transcript and dates it `idle` seconds before now.
+    std::string write(std::string_view rel, std::string_view content, double idle = 0, bool append = false) {
+        const std::string full = ".claude/projects/" + std::string(rel);
+        auto p = append ? home.append(full, content) : home.write(full, content);
+        setMtime(p, toUnixSeconds(now) - idle);
+        return p.string();
+    }
+};
 
 std::string lines(std::initializer_list<std::string> ls) {
     std::string out;
@@ -45,15 +87,18 @@ TEST(SessionMonitor, Tailing) {
              EXPECT_EQ(f.tickFor(p, 1).combo, 2);
              EXPECT_EQ(f.files->opens, opens) << "an unchanged file is not opened";
          }},
-        {"a transcript rewritten shorter is read again from its start, as a first read",
+        {"a transcript rewritten shorter is read again from its start, keeping its status and power-up",
          [](MonitorFixture& f, TranscriptGenerator& g) {
              const auto p = f.write("proj/s.jsonl", lines({g.userPrompt(f.now - 60), g.toolUse(3), g.toolUse(1)}));
+             const Instant since = f.now;
              EXPECT_EQ(f.tickFor(p).combo, 4);
-             f.write("proj/s.jsonl", lines({g.userPrompt(f.now - 1, "short")}));
+             f.write("proj/s.jsonl", lines({g.userPrompt(f.now + 2, "live"), g.toolUse(1)}), 0, true);
+             EXPECT_EQ(f.tickFor(p, 2).powerUpAt, f.now);
+             f.write("proj/s.jsonl", lines({g.userPrompt(f.now - 1, "short"), g.toolUse(1)}));
              const auto s = f.tickFor(p, 1);
-             EXPECT_EQ(s.combo, 0);
-             EXPECT_EQ(s.lastPromptAt, f.now - 2);
-             EXPECT_FALSE(s.powerUpAt) << "a re-read is bootstrapping";
+             EXPECT_EQ(std::tie(s.combo, s.lastPromptAt, s.status), std::make_tuple(1, f.now - 2, SessionStatus::working));
+             EXPECT_EQ(std::tie(s.stateSince, s.powerUpAt), std::make_tuple(since, f.now - 1))
+                 << "the re-read is bootstrapping: it neither powers up nor forgets";
          }},
         {"growth beyond 4 MiB jumps to the last 128 KiB, where prompts are live",
          [](MonitorFixture& f, TranscriptGenerator& g) {
@@ -73,7 +118,7 @@ TEST(SessionMonitor, Tailing) {
              // The tail starts exactly at an embedded prompt object inside a junk line: were
              // the partial piece parsed, that prompt would count.
              const std::string cut = R"({"type":"user","message":{"content":"cut"},"timestamp":")" +
-                                     fray::test::isoTimestamp(f.now - 5) + "\"}\n";
+                                     isoTimestamp(f.now - 5) + "\"}\n";
              std::string tail = lines({g.userPrompt(f.now - 20), g.toolUse(1), g.toolUse(2)});
              const std::string neutral = R"({"type":"summary"})";
              tail += neutral + std::string(Tuning::initialTailBytes - cut.size() - tail.size() - neutral.size() - 1, ' ');
@@ -112,11 +157,7 @@ TEST(SessionMonitor, Tailing) {
 
 TEST(SessionMonitor, Candidates) {
     MonitorFixture f;
-    struct Row {
-        const char* rel;
-        double idle;
-        bool candidate;
-    } rows[] = {
+    const std::tuple<const char*, double, bool> rows[] = {
         // clang-format off
         {"p/fresh.jsonl", 0, true},     {"p/agent-1234.jsonl", 0, false}, {"p/forty.jsonl", 2400, true},
         {"p/fifty.jsonl", 3000, false}, {"p/deeper/x.jsonl", 0, false},   {"p/notes.txt", 0, false},
@@ -124,11 +165,11 @@ TEST(SessionMonitor, Candidates) {
         {"q/other.jsonl", 0, true},
         // clang-format on
     };
-    for (const auto& r : rows) f.write(r.rel, "", r.idle);
+    for (auto [rel, idle, candidate] : rows) f.write(rel, "", idle);
     f.home.mkdir(".claude/projects/p/dir.jsonl");
     std::set<std::string> found;
     for (const auto& s : f.tick()) found.insert(s.id);
-    for (const auto& r : rows) EXPECT_EQ(found.contains(f.path(r.rel)), r.candidate) << r.rel;
+    for (auto [rel, idle, candidate] : rows) EXPECT_EQ(found.contains(f.path(rel)), candidate) << rel;
     EXPECT_EQ(found.size(), 3u);
 
     // 301 s later the forty-minute file has been idle over 45 minutes: dropped with its state.
@@ -207,17 +248,9 @@ TEST(SessionMonitor, FaultsAreSilentAndBounded) {
 }
 
 TEST(SessionMonitor, NeedsActionDelayIsReadEachTickAndMadeSafe) {
-    const double inf = std::numeric_limits<double>::infinity();
-    for (auto [stored, delay] : {std::pair{std::optional<double>(), 20.0},
-                                 {5.0, 5.0},
-                                 {0.0, 0.0},
-                                 {2700.0, 2700.0},
-                                 {2700.5, 20.0},
-                                 {std::nan(""), 20.0},
-                                 {-3.0, 20.0},
-                                 {inf, 20.0}})
+    for (auto [stored, delay] : {std::pair{std::optional<double>(), 20.0}, {0.0, 0.0}, {2700.0, 2700.0}, {2700.5, 20.0},
+                                 {std::nan(""), 20.0}, {-3.0, 20.0}})
         EXPECT_EQ(Tuning::needsActionDelayFrom(stored), delay) << stored.value_or(-1);
-
     MonitorFixture f;
     std::optional<double> stored;
     bool fails = false;
@@ -316,4 +349,55 @@ TEST(SessionMonitor, BacklogReadInParallelMatchesFilesReadAlone) {
         solo.id = many.path(rel);
         EXPECT_NE(std::find(together.begin(), together.end(), solo), together.end()) << rel;
     }
+}
+
+// Fraymark never writes to another program's files: after ticks, polls and plan checks
+// over a full fixture home, nothing under it was created, removed or changed.
+TEST(ReadOnly, NothingUnderTheHomeChanges) {
+    MonitorFixture f;
+    f.providers.reset(); // the real registry and file system, as the application uses them
+    f.files = nullptr;
+    TranscriptGenerator g;
+    f.write("-home-dev-api/s1.jsonl", g.session(2, f.now - 200, 500, 4000));
+    f.write("-home-dev-api/agent-7.jsonl", g.toolUse(1) + "\n");
+    f.write("-home-dev-web/s2.jsonl", g.userPrompt(f.now - 3) + "\n" + g.toolUse(1).substr(0, 50), 5);
+    const auto rollout = f.home.write(".codex/sessions/2026/01/01/rollout-1.jsonl",
+                                      R"({"type":"session_meta","payload":{"cwd":"/home/dev/cli"}})"
+                                      "\n"
+                                      R"({"timestamp":")" +
+                                          isoTimestamp(f.now - 10) +
+                                          R"(","type":"event_msg","payload":{"type":"user_message"}})"
+                                          "\n");
+    setMtime(rollout, toUnixSeconds(f.now) - 10);
+    std::filesystem::create_directory_symlink("..", f.home / ".codex/sessions/2026/loop");
+
+    const std::string now = std::to_string(toUnixSeconds(f.now));
+    f.home.mkdir(".hermes");
+    WriterProcess hermes((f.home / ".hermes/state.db").string(), "wal",
+                         std::string(hermesSchema) +
+                             "INSERT INTO sessions (id, cwd, started_at) VALUES ('h', '/x/y', 1);"
+                             "INSERT INTO messages (session_id, role, timestamp) VALUES ('h', 'user', " +
+                             now + ");");
+    f.home.mkdir(".osaurus/chat-history");
+    WritableDb((f.home / ".osaurus/chat-history/history.sqlite").string(), "wal")
+        .exec(std::string(osaurusSchema) + "INSERT INTO sessions (id, updated_at) VALUES ('o', " + now + ")");
+    f.home.write(".claude.json", R"({"cachedUsageUtilization":{"fetchedAtMs":1,"utilization":{}}})");
+
+    const auto before = TreeSnapshot::of(f.home.path());
+    ASSERT_TRUE(before.entries.contains(".hermes/state.db-shm"))
+        << "a live WAL writer's side files are checked too";
+
+    std::set<Agent> seen;
+    for (int i = 0; i < 16; ++i)
+        for (const auto& s : f.tick(2))
+            seen.insert(s.agent);
+    EXPECT_EQ(seen, (std::set<Agent>{Agent::claude, Agent::codex, Agent::hermes, Agent::osaurus}));
+    int plans = 0;
+    PlanUsageReader plan(f.home.str());
+    plan.onUpdate = [&](const PlanUsage&) { ++plans; };
+    for (int i = 0; i < 3; ++i)
+        plan.tickNow();
+    EXPECT_EQ(plans, 3);
+
+    EXPECT_EQ(before.diff(TreeSnapshot::of(f.home.path())), "");
 }
