@@ -73,28 +73,19 @@ TEST(SQLiteDB, RowAccessors) {
     EXPECT_EQ(seen, expect.size());
 }
 
+// Missing, corrupt and foreign stores are read by the provider tests; these are the rest.
 TEST(SQLiteDB, WhatCannotBeReadYieldsNothingAndIsLeftAsItWas) {
     TempDir dir;
     const auto good = makeDb(dir, "good.db", "CREATE TABLE t(x); INSERT INTO t VALUES (1), (2)");
-    dir.write("corrupt.db", std::string(8192, '\x5a'));
     dir.write("empty.db", "");
-    struct Row {
-        const char* name;
-        std::string path, sql;
-        int rows; // -1: does not open
-    } rows[] = {
-        {"missing file: not opened, not created", (dir / "missing.db").string(), "SELECT x FROM t", -1},
-        {"not a database", (dir / "corrupt.db").string(), "SELECT x FROM t", 0},
-        {"empty file", (dir / "empty.db").string(), "SELECT x FROM t", 0},
-        {"no such table", good, "SELECT x FROM nope", 0},
-        {"no such column", good, "SELECT y FROM t", 0},
-        {"a statement that would write", good, "DELETE FROM t", 0},
-        {"readable", good, "SELECT x FROM t", 2},
-    };
     const auto before = TreeSnapshot::of(dir.path());
-    for (const auto& r : rows) EXPECT_EQ(countRows(r.path, r.sql), r.rows) << r.name;
-    EXPECT_EQ(before.diff(TreeSnapshot::of(dir.path())), "");
-    EXPECT_EQ(countRows(good), 2) << "the delete did not happen";
+    for (auto [path, sql, rows] : {std::tuple{(dir / "missing.db").string(), "SELECT x FROM t", -1}, // does not open
+                                   {(dir / "empty.db").string(), "SELECT x FROM t", 0},
+                                   {good, "SELECT y FROM t", 0},
+                                   {good, "DELETE FROM t", 0},
+                                   {good, "SELECT x FROM t", 2}}) // the delete did not happen
+        EXPECT_EQ(countRows(path, sql), rows) << path << ": " << sql;
+    EXPECT_EQ(before.diff(TreeSnapshot::of(dir.path())), "") << "the missing file is not created either";
 }
 
 TEST(SQLiteDB, UriEncodesWhatWouldCutThePath) {

@@ -3,6 +3,7 @@
 #include "agents/OsaurusProvider.h"
 #include "support/SqliteFixture.h"
 #include "support/TempDir.h"
+#include "support/TreeSnapshot.h"
 
 #include <gtest/gtest.h>
 
@@ -201,7 +202,7 @@ TEST(OsaurusProvider, RecordFieldsTitlesAndTheLatest30) {
     EXPECT_EQ(list.back().id, "osaurus:s25") << "latest updated first";
 }
 
-// Failures of the store: an empty list, quickly, and never an exception.
+// Failures of the store: an empty list, quickly, never an exception, and nothing written.
 TEST(StoreProviders, BrokenOrBusyStoresYieldNothing) {
     struct Store {
         const char* rel;
@@ -234,11 +235,13 @@ TEST(StoreProviders, BrokenOrBusyStoresYieldNothing) {
                 WritableDb(path, fault == Fault::wal ? "wal" : "delete").exec(store.schema + store.liveSession);
             if (fault == Fault::writeLocked)
                 locker = std::make_unique<fray::test::WriterProcess>(path, "delete", "BEGIN EXCLUSIVE; UPDATE sessions SET id = id");
+            const auto before = fray::test::TreeSnapshot::of(home.path());
             const auto t0 = std::chrono::steady_clock::now();
             std::vector<SessionInfo> list;
             EXPECT_NO_THROW(list = store.provider(home.str())->poll(kNow, 20));
             EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(500));
             EXPECT_EQ(list.size(), fault == Fault::none || fault == Fault::wal ? 1u : 0u);
+            EXPECT_EQ(before.diff(fray::test::TreeSnapshot::of(home.path())), "");
         }
     }
 }
