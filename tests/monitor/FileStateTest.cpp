@@ -89,34 +89,30 @@ TEST(NotePrompt, DeduplicatesWithinThreeSecondsAndKeepsThe32Latest) {
     EXPECT_EQ(st.promptTimes.back(), T0 + 490.0);
 }
 
-TEST(ProjectLabel, TranscriptPathFallbackCutAtCharacters) {
-    const std::string x20(20, 'x'), ee = "\xC3\xA9\xC3\xA9"; // "é" is two bytes and never split
-    for (auto [cwd, dir, label] : {std::tuple{std::optional<std::string>(), std::string("-Users-x-my-project"), std::string("Users-x-my-project")},
-                                   {"/", "-srv-app-", "srv-app"},
-                                   {"", "--x--", "x"},
-                                   {absent, "-home-someone-code-a-rather-long-project", "e-code-a-rather-long-project"},
-                                   {absent, "-home-" + x20 + ee + "-proj", "-" + x20 + ee + "-proj"}}) {
-        FileState st;
-        st.cwd = cwd;
-        EXPECT_EQ(st.projectLabel("/h/.claude/projects/" + dir + "/a.jsonl"), label) << dir;
-    }
-}
-
-TEST(ProjectLabel, RepositoryRootThenFirstNonGenericName) {
+// The repository root, else the first non-generic name, else the transcript's directory
+// name cut to its last 28 characters.
+TEST(ProjectLabel, FromRealDirectoriesOrTheTranscriptPath) {
     fray::test::TempDir tmp;
-    for (const char* d : {"repo/.git", "repo/packages/web", "plain/proj/SRC/Build", "plain/src/lib/app/bin", "wt/lib"})
+    for (const char* d : {"repo/.git", "repo/packages/web", "plain/proj/SRC/Build", "plain/src/lib/app/bin", "wt/docs"})
         tmp.mkdir(d);
     tmp.write("wt/.git", "gitdir: elsewhere\n"); // worktrees have a .git file
-    const std::string t = tmp.str();
-    for (auto [cwd, label] : {std::pair{t + "/repo/packages/web", "repo"},
-                              {t + "/repo/", "repo"},
-                              {t + "/wt/lib", "wt"},
-                              {t + "/plain/proj/SRC/Build", "proj"},
-                              {t + "/plain/src/lib/app/bin", "bin"}, // four generic names: the search gives up
-                              {"/nonexistent/thing/tests", "thing"},
-                              {"/src", "src"}}) {
+    const std::string t = tmp.str(), x20(20, 'x'), ee = "\xC3\xA9\xC3\xA9"; // "é" is two bytes, never split
+    for (auto [cwd, dir, label] : {
+             std::tuple{std::optional(t + "/repo/packages/web"), std::string("-p"), std::string("repo")},
+             {t + "/repo/", "-p", "repo"},
+             {t + "/wt/docs", "-p", "wt"},
+             {t + "/plain/proj/SRC/Build", "-p", "proj"},
+             {t + "/plain/src/lib/app/bin", "-p", "bin"}, // four generic names: the search gives up
+             {"/nonexistent/thing/tests", "-p", "thing"},
+             {"/src", "-p", "src"},
+             {absent, "-Users-x-my-project", "Users-x-my-project"},
+             {"/", "-srv-app-", "srv-app"},
+             {"", "--x--", "x"},
+             {absent, "-home-someone-code-a-rather-long-project", "e-code-a-rather-long-project"},
+             {absent, "-home-" + x20 + ee + "-proj", "-" + x20 + ee + "-proj"},
+         }) {
         FileState st;
         st.cwd = cwd;
-        EXPECT_EQ(st.projectLabel("/h/.claude/projects/-p/s.jsonl"), label) << cwd;
+        EXPECT_EQ(st.projectLabel("/h/.claude/projects/" + dir + "/a.jsonl"), label) << cwd.value_or(dir);
     }
 }

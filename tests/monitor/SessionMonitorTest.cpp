@@ -268,20 +268,19 @@ TEST(SessionMonitor, NeedsActionDelayIsReadEachTickAndMadeSafe) {
 
 namespace {
 
-// Hands out fixed sessions and counts its polls.
+// Hands out fixed sessions, or throws, and counts its polls.
 struct FakeProvider : AgentProvider {
-    FakeProvider(Agent a, std::vector<SessionInfo> s, bool throws = false)
-        : agent_(a), sessions(std::move(s)), throws_(throws) {}
-    Agent agent() const override { return agent_; }
+    FakeProvider(Agent a, std::vector<SessionInfo> s, bool t = false) : who(a), sessions(std::move(s)), throws(t) {}
+    Agent agent() const override { return who; }
     bool isAvailable() const override { return true; }
     std::vector<SessionInfo> poll(Instant, double) override {
         ++polls;
-        if (throws_) throw std::runtime_error("store exploded");
+        if (throws) throw std::runtime_error("store exploded");
         return sessions;
     }
-    Agent agent_;
+    Agent who;
     std::vector<SessionInfo> sessions;
-    bool throws_;
+    bool throws;
     int polls = 0;
 };
 
