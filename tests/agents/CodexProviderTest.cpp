@@ -24,12 +24,14 @@ std::string meta(const std::string& cwd) {
            R"(","originator":"codex_cli_rs","cli_version":"0.39.0"}})" "\n";
 }
 std::string ev(const std::string& type, const std::string& ts = stamp(60)) {
-    return R"({"timestamp":")" + ts + R"(","type":"event_msg","payload":{"type":")" + type + R"(","message":"ok"}})" "\n";
+    return R"({"timestamp":")" + ts + R"(","type":"event_msg","payload":{"type":")" + type +
+           R"(","message":"ok"}})" "\n";
 }
 std::string item(const std::string& type, const std::string& extra = "") {
-    return R"({"timestamp":")" + stamp(30) + R"(","type":"response_item","payload":{"type":")" + type + "\"" + extra + "}}\n";
+    return R"({"timestamp":")" + stamp(30) + R"(","type":"response_item","payload":{"type":")" + type + "\"" +
+           extra + "}}\n";
 }
-const std::string call = item("function_call", R"(,"name":"shell","arguments":"{\"command\":[\"ls\"]}","call_id":"c1")");
+const std::string call = item("function_call", R"(,"name":"shell","arguments":"{}","call_id":"c1")");
 const std::string output = item("function_call_output", R"(,"call_id":"c1","output":"{\"output\":\"a\\nb\"}")");
 const std::string userItem = item("message", R"(,"role":"user","content":[{"type":"input_text","text":"go"}])");
 
@@ -65,14 +67,17 @@ TEST(CodexProvider, StatusAndComboFromTheTail) {
         {"call answered, 721 s", call + output, 721, 20, absent, 0},
         {"two calls, one output: still pending", call + call + output, 31, 30, S::needsAction, 2},
         {"output without a call", output, 10, 20, S::working, 0},
-        {"a user item resets the combo, not the pending calls", call + call + userItem + output, 31, 30, S::needsAction, 0},
+        {"a user item resets the combo, not the pending calls", call + call + userItem + output, 31, 30,
+         S::needsAction, 0},
         {"a user message resets both", call + call + ev("user_message") + output, 31, 30, S::working, 0},
-        {"other tool kinds count", item("custom_tool_call") + item("tool_search_call") + item("custom_tool_call_output") +
-                                       item("tool_search_output"), 10, 20, S::working, 2},
+        {"other tool kinds count",
+         item("custom_tool_call") + item("tool_search_call") + item("custom_tool_call_output") +
+             item("tool_search_output"), 10, 20, S::working, 2},
         {"agent message", call + output + ev("agent_message"), 300, 20, S::working, 1},
         {"task complete, 720 s", call + ev("task_complete"), 720, 20, S::completed, 1},
         {"task complete, 721 s", call + ev("task_complete"), 721, 20, absent, 0},
-        {"only session_meta and unknown lines", meta("/a") + ev("token_count") + R"({"type":"turn_context"})" "\n", 5, 20, absent, 0},
+        {"only session_meta and unknown lines", meta("/a") + ev("token_count") + R"({"type":"turn_context"})" "\n",
+         5, 20, absent, 0},
         {"empty file", "", 5, 20, absent, 0},
         {"garbage and a partial last line", "\xff\xfe\n{]\n" + call + output.substr(0, 40), 40, 30, S::needsAction, 1},
         // clang-format on
@@ -83,7 +88,8 @@ TEST(CodexProvider, StatusAndComboFromTheTail) {
         auto list = c.poll(r.delay);
         ASSERT_EQ(list.size(), r.expect ? 1u : 0u) << r.name;
         if (!r.expect) continue;
-        EXPECT_EQ(std::tie(list[0].id, list[0].status, list[0].combo), std::tie(path, *r.expect, r.combo)) << r.name;
+        EXPECT_EQ(std::tie(list[0].id, list[0].status, list[0].combo), std::tie(path, *r.expect, r.combo))
+            << r.name;
     }
 }
 
@@ -98,11 +104,14 @@ TEST(CodexProvider, RecordFieldsHeadAndPrompts) {
         std::optional<Instant> lastPrompt;
     } rows[] = {
         // clang-format off
-        {"cwd from the first line", meta("/work/api") + ev("user_message", stamp(100)) + call, "/work/api", "api", kNow - 100},
+        {"cwd from the first line", meta("/work/api") + ev("user_message", stamp(100)) + call, "/work/api", "api",
+         kNow - 100},
         {"a head far before the tail", meta("/work/api/") + bigBody, "/work/api/", "api", absent},
         {"a first line over 1 MiB: no cwd",
-         R"({"type":"session_meta","payload":{"cwd":"/x","pad":")" + std::string(1100000, 'p') + "\"}}\n" + call, absent, "codex", absent},
-        {"a first line that is no session_meta", ev("user_message", stamp(50)) + meta("/work/api"), absent, "codex", kNow - 50},
+         R"({"type":"session_meta","payload":{"cwd":"/x","pad":")" + std::string(1100000, 'p') + "\"}}\n" + call,
+         absent, "codex", absent},
+        {"a first line that is no session_meta", ev("user_message", stamp(50)) + meta("/work/api"), absent, "codex",
+         kNow - 50},
         {"prompts from any user_message payload, with or without a fraction; bad stamps skipped",
          ev("agent_message", stamp(10)) + ev("user_message", stamp(300)) +
              R"({"timestamp":"2025-12-31T23:58:20Z","type":"event_msg","payload":{"type":"user_message"}})" "\n" +
@@ -116,11 +125,12 @@ TEST(CodexProvider, RecordFieldsHeadAndPrompts) {
         auto list = c.poll();
         ASSERT_EQ(list.size(), 1u) << r.name;
         auto s = list[0];
-        EXPECT_EQ(std::tie(s.cwd, s.project, s.lastPromptAt), std::tie(r.cwd, r.project, r.lastPrompt)) << r.name;
+        EXPECT_EQ(std::tie(s.cwd, s.project, s.lastPromptAt), std::tie(r.cwd, r.project, r.lastPrompt))
+            << r.name;
         EXPECT_EQ(r.lastPrompt.has_value(), s.stamina != 0.5) << r.name;
         s.stamina = 0.5;
-        EXPECT_EQ(s, SessionInfo::make(path, r.project, absent, r.cwd, s.status, s.combo, kNow - 5, kNow - 5, r.lastPrompt,
-                                       absent, 0.5, Agent::codex))
+        EXPECT_EQ(s, SessionInfo::make(path, r.project, absent, r.cwd, s.status, s.combo, kNow - 5, kNow - 5,
+                                       r.lastPrompt, absent, 0.5, Agent::codex))
             << r.name;
     }
 }
@@ -158,7 +168,5 @@ TEST(CodexProvider, EnumerationSkipsHiddenOtherAndOldFilesAndNeverFollowsLinks) 
     EXPECT_EQ(list.size(), found.size()) << "nothing reported twice";
     EXPECT_EQ(files->opens, 5) << "only the candidates are opened";
 
-    EXPECT_TRUE(CodexProvider(c.home.str()).isAvailable());
-    EXPECT_FALSE(CodexProvider((c.home / "nobody").string()).isAvailable());
-    EXPECT_TRUE(CodexProvider((c.home / "nobody").string()).poll(kNow, 20).empty());
+    EXPECT_TRUE(CodexProvider((c.home / "nobody").string()).poll(kNow, 20).empty()) << "no sessions directory";
 }

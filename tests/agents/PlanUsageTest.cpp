@@ -36,9 +36,12 @@ TEST(PlanUsage, DerivedValuesAndTexts) {
     EXPECT_EQ((PlanUsage{absent, 12, absent, absent, kNow}).headline(kNow), 12) << "one window alone";
     EXPECT_EQ((PlanUsage{absent, absent, absent, absent, kNow}).headline(kNow), absent);
 
-    for (auto [in, text] : {std::pair{std::optional<double>(), std::optional<std::string>()}, {-1.0, "due"}, {0.0, "due"},
-                            {30.0, "0m"}, {2520.0, "42m"}, {3600.0, "1h"}, {86399.0, "23h"}, {26 * 3600.0, "1d"}})
-        EXPECT_EQ(PlanUsage::resetsIn(in ? std::optional(kNow + *in) : absent, kNow), text) << in.value_or(-999);
+    using Text = std::optional<std::string>;
+    for (auto [in, text] : {std::pair{std::optional<double>(), Text()}, {-1.0, "due"}, {0.0, "due"}, {30.0, "0m"},
+                            {2520.0, "42m"}, {3600.0, "1h"}, {86399.0, "23h"}, {26 * 3600.0, "1d"}}) {
+        const auto at = in ? std::optional(kNow + *in) : absent;
+        EXPECT_EQ(PlanUsage::resetsIn(at, kNow), text) << in.value_or(-999);
+    }
 }
 
 TEST(PlanUsage, ParsesClaudeJsonVariants) {
@@ -57,11 +60,13 @@ TEST(PlanUsage, ParsesClaudeJsonVariants) {
          R"({"cachedUsageUtilization":{"utilization":{"five_hour":{"resets_at":"2026-01-01T04:00:00Z"}}}})",
          PlanUsage{absent, absent, resets, absent, absent}},
         {"percent without a reset; bad date; negative; a string percent",
-         R"({"cachedUsageUtilization":{"utilization":{"five_hour":{"utilization":-3.7,"resets_at":"soon"},"seven_day":{"utilization":"88"}}}})",
+         R"({"cachedUsageUtilization":{"utilization":{"five_hour":{"utilization":-3.7,"resets_at":"soon"},
+             "seven_day":{"utilization":"88"}}}})",
          PlanUsage{-3, absent, absent, absent, absent}},
-        {"percent too large for an integer", R"({"cachedUsageUtilization":{"utilization":{"five_hour":{"utilization":1e300}}}})",
+        {"percent too large for an integer",
+         R"({"cachedUsageUtilization":{"utilization":{"five_hour":{"utilization":1e300}}}})", PlanUsage{}},
+        {"mistyped inner keys", R"({"cachedUsageUtilization":{"fetchedAtMs":"1767225000000","utilization":[1,2]}})",
          PlanUsage{}},
-        {"mistyped inner keys", R"({"cachedUsageUtilization":{"fetchedAtMs":"1767225000000","utilization":[1,2]}})", PlanUsage{}},
         {"empty block", R"({"cachedUsageUtilization":{}})", PlanUsage{}},
         {"no block", R"({"oauthAccount":{}})", absent},
         {"block of another type", R"({"cachedUsageUtilization":[]})", absent},
@@ -84,8 +89,8 @@ struct PlanHome {
         fray::test::setMtime(home.write(".claude.json", json), toUnixSeconds(now) - mtimeAgo);
     }
     void write(std::int64_t fiveHour, double mtimeAgo) {
-        write(R"({"cachedUsageUtilization":{"utilization":{"five_hour":{"utilization":)" + std::to_string(fiveHour) + "}}}}",
-              mtimeAgo);
+        const std::string json = R"({"cachedUsageUtilization":{"utilization":{"five_hour":{"utilization":)";
+        write(json + std::to_string(fiveHour) + "}}}}", mtimeAgo);
     }
     std::optional<std::int64_t> tick() {
         const auto before = delivered.size();

@@ -26,9 +26,9 @@ int countRows(const std::string& path, const std::string& sql = "SELECT x FROM t
     return n;
 }
 
-std::string makeDb(const TempDir& dir, const std::string& rel, const std::string& sql, const char* journal = "delete") {
+std::string makeDb(const TempDir& dir, const std::string& rel, const std::string& sql) {
     const std::string path = (dir / rel).string();
-    WritableDb(path, journal).exec(sql);
+    WritableDb(path).exec(sql);
     return path;
 }
 
@@ -36,11 +36,13 @@ std::string makeDb(const TempDir& dir, const std::string& rel, const std::string
 
 TEST(SQLiteDB, RowAccessors) {
     TempDir dir;
-    const auto path = makeDb(dir, "v.db", "CREATE TABLE v(k TEXT, x); INSERT INTO v VALUES ('null', NULL),"
-                                          "('seconds', 1767225600), ('millis', 1767225600000), ('threshold', 3000000000),"
-                                          "('above', 3000000001), ('infinite', 1e999), ('text', 'h\xc3\xa9llo'),"
-                                          "('bad utf8', CAST(X'61807AE2827AEDA080C0AFF09F' AS TEXT)), ('real', 45.9)");
-    const std::string bad = "\xef\xbf\xbd"; // U+FFFD: a stray byte, a cut sequence, a surrogate, an overlong form
+    const auto path = makeDb(dir, "v.db",
+                             "CREATE TABLE v(k TEXT, x); INSERT INTO v VALUES ('null', NULL), ('seconds', 1767225600),"
+                             "('millis', 1767225600000), ('threshold', 3000000000), ('above', 3000000001),"
+                             "('infinite', 1e999), ('text', 'h\xc3\xa9llo'), ('real', 45.9),"
+                             "('bad utf8', CAST(X'61807AE2827AEDA080C0AFF09F' AS TEXT))");
+    // U+FFFD for a stray byte, a cut sequence, a surrogate, an overlong form and a cut end.
+    const std::string bad = "\xef\xbf\xbd";
     struct Expect {
         std::optional<std::string> text;
         std::optional<double> real;
@@ -66,7 +68,8 @@ TEST(SQLiteDB, RowAccessors) {
     db->query("SELECT k, x FROM v", [&](const SQLiteDB::Row& row) {
         const Expect& e = expect.at(*row.text(0));
         const auto d = row.date(1);
-        EXPECT_EQ(std::make_tuple(row.text(1), row.real(1), row.integer(1)), std::tie(e.text, e.real, e.integer)) << *row.text(0);
+        EXPECT_EQ(std::make_tuple(row.text(1), row.real(1), row.integer(1)), std::tie(e.text, e.real, e.integer))
+            << *row.text(0);
         EXPECT_EQ(d ? std::optional(toUnixSeconds(*d)) : std::nullopt, e.date) << *row.text(0);
         ++seen;
     });
@@ -79,7 +82,8 @@ TEST(SQLiteDB, WhatCannotBeReadYieldsNothingAndIsLeftAsItWas) {
     const auto good = makeDb(dir, "good.db", "CREATE TABLE t(x); INSERT INTO t VALUES (1), (2)");
     dir.write("empty.db", "");
     const auto before = TreeSnapshot::of(dir.path());
-    for (auto [path, sql, rows] : {std::tuple{(dir / "missing.db").string(), "SELECT x FROM t", -1}, // does not open
+    // -1: the database does not open.
+    for (auto [path, sql, rows] : {std::tuple{(dir / "missing.db").string(), "SELECT x FROM t", -1},
                                    {(dir / "empty.db").string(), "SELECT x FROM t", 0},
                                    {good, "SELECT y FROM t", 0},
                                    {good, "DELETE FROM t", 0},
@@ -116,14 +120,16 @@ TEST(SQLiteDB, ReadsLiveAndLeftoverWalFilesWithoutWriting) {
     } rows[] = {
         {"WAL, live writer with rows only in the -wal file",
          [&](auto& p, Keep& keep) {
-             keep = std::make_unique<WriterProcess>(p, "wal", "PRAGMA wal_autocheckpoint=0; " + table + "(1), (2), (3), (4)");
+             keep = std::make_unique<WriterProcess>(p, "wal",
+                                                    "PRAGMA wal_autocheckpoint=0; " + table + "(1), (2), (3), (4)");
          },
          4},
         {"WAL, side files left by a writer that crashed",
          [&](auto& p, Keep&) {
              WritableDb w(p + ".live", "wal");
              w.exec("PRAGMA wal_autocheckpoint=0; " + table + "(1), (2), (3), (4), (5)");
-             for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::copy_file(p + ".live" + suffix, p + suffix);
+             for (const char* suffix : {"", "-wal", "-shm"})
+                 std::filesystem::copy_file(p + ".live" + suffix, p + suffix);
              w.close();
              std::filesystem::remove(p + ".live");
          },

@@ -26,7 +26,8 @@ constexpr auto absent = std::nullopt;
 std::string ago(double age, bool millis = false) {
     return std::to_string((toUnixSeconds(kNow) - age) * (millis ? 1000.0 : 1.0));
 }
-std::string opt(const std::optional<std::string>& s) { return s ? sqlQuote(*s) : "NULL"; }
+using Text = std::optional<std::string>;
+std::string opt(const Text& s) { return s ? sqlQuote(*s) : "NULL"; }
 
 // A fixture home holding one store, created with the application's schema.
 struct StoreHome {
@@ -50,13 +51,13 @@ struct HermesHome : StoreHome {
     int started = 0;
     HermesHome() : StoreHome(".hermes/state.db", fray::test::hermesSchema) {}
     // A session whose last message (if any) came `age` seconds ago.
-    void session(const std::string& id, std::optional<double> age, std::optional<std::string> role = "assistant",
-                 std::optional<std::string> tools = "", std::optional<double> endedAge = absent,
-                 std::optional<std::string> cwd = "/w", std::optional<std::string> title = "t", bool millis = false,
+    void session(const std::string& id, std::optional<double> age, Text role = "assistant", Text tools = "",
+                 std::optional<double> endedAge = absent, Text cwd = "/w", Text title = "t", bool millis = false,
                  int archived = 0) {
-        db->exec("INSERT INTO sessions (id, cwd, git_branch, started_at, ended_at, tool_call_count, title, archived) "
-                 "VALUES (" + sqlQuote(id) + ", " + opt(cwd) + ", 'main', " + std::to_string(++started) + ", " +
-                 (endedAge ? ago(*endedAge, millis) : "NULL") + ", 7, " + opt(title) + ", " + std::to_string(archived) + ")");
+        db->exec("INSERT INTO sessions (id, cwd, git_branch, started_at, ended_at, tool_call_count, title, archived)"
+                 " VALUES (" + sqlQuote(id) + ", " + opt(cwd) + ", 'main', " + std::to_string(++started) + ", " +
+                 (endedAge ? ago(*endedAge, millis) : "NULL") + ", 7, " + opt(title) + ", " +
+                 std::to_string(archived) + ")");
         if (age)
             db->exec("INSERT INTO messages (session_id, role, tool_calls, timestamp) VALUES (" + sqlQuote(id) +
                      ", 'user', NULL, " + ago(*age + 5, millis) + "), (" + sqlQuote(id) + ", " + opt(role) + ", " +
@@ -68,9 +69,8 @@ struct HermesHome : StoreHome {
 struct OsaurusHome : StoreHome {
     OsaurusHome() : StoreHome(".osaurus/chat-history/history.sqlite", fray::test::osaurusSchema) {}
     // A session updated `age` seconds ago whose last turn is `role`'s (none: only the user's).
-    void session(const std::string& id, double age, std::optional<std::string> role = "user", bool completed = false,
-                 std::optional<std::string> folder = "/w", std::optional<std::string> title = "t", bool millis = false,
-                 int archived = 0) {
+    void session(const std::string& id, double age, Text role = "user", bool completed = false, Text folder = "/w",
+                 Text title = "t", bool millis = false, int archived = 0) {
         const std::string updated = ago(age, millis);
         db->exec("INSERT INTO sessions (id, title, updated_at, turn_count, folder_path, archived) VALUES (" +
                  sqlQuote(id) + ", " + opt(title) + ", " + updated + ", 4, " + opt(folder) + ", " +
@@ -121,7 +121,7 @@ TEST(HermesProvider, StatusFromTheLastMessage) {
     HermesHome h;
     for (bool millis : {false, true})
         for (const auto& r : rows)
-            h.session(std::string(r.id) + (millis ? " (ms)" : ""), r.age, r.role, r.tools, r.ended, "/w", "t", millis);
+            h.session(r.id + std::string(millis ? " (ms)" : ""), r.age, r.role, r.tools, r.ended, "/w", "t", millis);
     expectStatuses(h.poll(), "hermes:", rows);
 }
 
@@ -137,12 +137,13 @@ TEST(HermesProvider, RecordFieldsFallbacksAndTheLatest30) {
                "INSERT INTO messages (session_id, role, timestamp) VALUES ('x', 'user', 0)");
     auto list = h.poll();
     ASSERT_EQ(list.size(), 4u);
-    EXPECT_EQ(*find(list, "hermes:full"), SessionInfo::make("hermes:full", "api", "main", "/work/api/", S::working, 7,
-                                                           kNow - 30, kNow - 30, absent, absent, 0.5, Agent::hermes));
+    const auto full = SessionInfo::make("hermes:full", "api", "main", "/work/api/", S::working, 7, kNow - 30,
+                                        kNow - 30, absent, absent, 0.5, Agent::hermes);
+    EXPECT_EQ(*find(list, "hermes:full"), full);
     EXPECT_EQ(find(list, "hermes:no-cwd")->project, "Refactor queue");
     EXPECT_EQ(find(list, "hermes:nothing")->project, "hermes");
-    EXPECT_EQ(std::tie(find(list, "hermes:ended-no-messages")->lastActivity, find(list, "hermes:ended-no-messages")->status),
-              std::make_tuple(kNow - 100, S::completed));
+    const SessionInfo* ended = find(list, "hermes:ended-no-messages");
+    EXPECT_EQ(std::tie(ended->lastActivity, ended->status), std::make_tuple(kNow - 100, S::completed));
 
     // Only the 30 started last count, whatever their activity.
     for (int i = 0; i < 30; ++i) h.session("s" + std::to_string(i), 100);
@@ -176,7 +177,7 @@ TEST(OsaurusProvider, StatusFromTheLastTurn) {
     OsaurusHome o;
     for (bool millis : {false, true})
         for (const auto& r : rows)
-            o.session(std::string(r.id) + (millis ? " (ms)" : ""), r.age, r.role, r.completed, "/w", "t", millis);
+            o.session(r.id + std::string(millis ? " (ms)" : ""), r.age, r.role, r.completed, "/w", "t", millis);
     expectStatuses(o.poll(), "osaurus:", rows);
 }
 
@@ -184,16 +185,18 @@ TEST(OsaurusProvider, RecordFieldsTitlesAndTheLatest30) {
     OsaurusHome o;
     o.session("folder", 10, "user", false, "/work/site/");
     o.session("long title", 10, "user", false, absent, "Plan the migration of the billing service");
-    o.session("emoji title", 10, "user", false, absent, "\xf0\x9f\x87\xab\xf0\x9f\x87\xb7 e\xcc\x81t\xc3\xa9 22 chars and more");
+    // 22 characters, a flag and an e with a combining accent among them.
+    const std::string emoji = "\xf0\x9f\x87\xab\xf0\x9f\x87\xb7 e\xcc\x81t\xc3\xa9 22 chars and mor";
+    o.session("emoji title", 10, "user", false, absent, emoji + "e");
     o.session("no title", 10, "user", false, absent, absent);
     o.session("archived", 10, "user", false, "/w", "t", false, 1);
     auto list = o.poll();
     ASSERT_EQ(list.size(), 4u);
-    EXPECT_EQ(*find(list, "osaurus:folder"), SessionInfo::make("osaurus:folder", "site", absent, "/work/site/", S::working,
-                                                              4, kNow - 10, kNow - 10, absent, absent, 0.5, Agent::osaurus));
+    const auto folder = SessionInfo::make("osaurus:folder", "site", absent, "/work/site/", S::working, 4, kNow - 10,
+                                          kNow - 10, absent, absent, 0.5, Agent::osaurus);
+    EXPECT_EQ(*find(list, "osaurus:folder"), folder);
     EXPECT_EQ(find(list, "osaurus:long title")->project, "Plan the migration of ");
-    EXPECT_EQ(find(list, "osaurus:emoji title")->project, "\xf0\x9f\x87\xab\xf0\x9f\x87\xb7 e\xcc\x81t\xc3\xa9 22 chars and mor")
-        << "a flag and a combined accent are one character each";
+    EXPECT_EQ(find(list, "osaurus:emoji title")->project, emoji);
     EXPECT_EQ(find(list, "osaurus:no title")->project, "osaurus");
 
     for (int i = 0; i < 30; ++i) o.session("s" + std::to_string(i), 100 + i);
@@ -220,7 +223,8 @@ TEST(StoreProviders, BrokenOrBusyStoresYieldNothing) {
     };
     enum class Fault { none, wal, missing, corrupt, wrongSchema, writeLocked };
     for (const auto& store : stores) {
-        for (auto [name, fault] : {std::pair{"healthy, rollback journal", Fault::none}, {"healthy, WAL", Fault::wal},
+        for (auto [name, fault] : {std::pair{"healthy, rollback journal", Fault::none},
+                                   {"healthy, WAL", Fault::wal},
                                    {"missing", Fault::missing}, {"corrupt file", Fault::corrupt},
                                    {"schema without the expected tables", Fault::wrongSchema},
                                    {"write-locked by another connection", Fault::writeLocked}}) {
@@ -229,12 +233,15 @@ TEST(StoreProviders, BrokenOrBusyStoresYieldNothing) {
             const auto path = home / store.rel;
             std::filesystem::create_directories(path.parent_path());
             std::unique_ptr<fray::test::WriterProcess> locker;
-            if (fault == Fault::corrupt) home.write(store.rel, std::string("SQLite format 3\0", 16) + std::string(4096, 'Z'));
-            if (fault == Fault::wrongSchema) WritableDb(path).exec("CREATE TABLE session(id TEXT); INSERT INTO session VALUES ('a')");
+            if (fault == Fault::corrupt)
+                home.write(store.rel, std::string("SQLite format 3\0", 16) + std::string(4096, 'Z'));
+            if (fault == Fault::wrongSchema)
+                WritableDb(path).exec("CREATE TABLE session(id TEXT); INSERT INTO session VALUES ('a')");
             if (fault == Fault::none || fault == Fault::wal || fault == Fault::writeLocked)
                 WritableDb(path, fault == Fault::wal ? "wal" : "delete").exec(store.schema + store.liveSession);
             if (fault == Fault::writeLocked)
-                locker = std::make_unique<fray::test::WriterProcess>(path, "delete", "BEGIN EXCLUSIVE; UPDATE sessions SET id = id");
+                locker = std::make_unique<fray::test::WriterProcess>(path, "delete",
+                                                                     "BEGIN EXCLUSIVE; UPDATE sessions SET id = id");
             const auto before = fray::test::TreeSnapshot::of(home.path());
             const auto t0 = std::chrono::steady_clock::now();
             std::vector<SessionInfo> list;

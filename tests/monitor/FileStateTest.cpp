@@ -69,8 +69,9 @@ TEST(FileStateDerive, StateSinceMovesOnlyOnChange) {
 
 TEST(Stamina, Examples) {
     // Seconds before now of each prompt, oldest first; a prompt in the future counts and idles 0.
-    for (auto [agos, expect] : {std::pair{std::vector<double>{}, 0.5}, {{0}, 0.70}, {{60, 0}, 0.86}, {{120, 60, 0}, 1.0},
-                                {{500, 450, 420}, 0.36}, {{60}, 0.60}, {{1200}, 0.04}, {{3600}, 0.02}, {{-30}, 0.70}}) {
+    for (auto [agos, expect] : {std::pair{std::vector<double>{}, 0.5}, {{0}, 0.70}, {{60, 0}, 0.86},
+                                {{120, 60, 0}, 1.0}, {{500, 450, 420}, 0.36}, {{60}, 0.60}, {{1200}, 0.04},
+                                {{3600}, 0.02}, {{-30}, 0.70}}) {
         std::vector<Instant> times;
         for (double a : agos) times.push_back(T0 - a);
         EXPECT_DOUBLE_EQ(staminaValue(times, T0), expect) << "prompts: " << agos.size();
@@ -93,7 +94,8 @@ TEST(NotePrompt, DeduplicatesWithinThreeSecondsAndKeepsThe32Latest) {
 // name cut to its last 28 characters.
 TEST(ProjectLabel, FromRealDirectoriesOrTheTranscriptPath) {
     fray::test::TempDir tmp;
-    for (const char* d : {"repo/.git", "repo/packages/web", "plain/proj/SRC/Build", "plain/src/lib/app/bin", "wt/docs"})
+    for (const char* d :
+         {"repo/.git", "repo/packages/web", "plain/proj/SRC/Build", "plain/src/lib/app/bin", "wt/docs"})
         tmp.mkdir(d);
     tmp.write("wt/.git", "gitdir: elsewhere\n"); // worktrees have a .git file
     const std::string t = tmp.str(), x20(20, 'x'), ee = "\xC3\xA9\xC3\xA9"; // "é" is two bytes, never split

@@ -45,7 +45,8 @@ template <class Source> void expectOwnThread(std::unique_ptr<Source> source, con
 TEST(RepeatingWorker, MonitorAndPlanReaderRunOnTheirOwnThreads) {
     fray::test::TempDir home;
     home.write(".claude.json", R"({"cachedUsageUtilization":{}})");
-    expectOwnThread(std::make_unique<SessionMonitor>(SessionMonitor::Config{home.str(), wallNow, {}, {}, {}}), "fray.monitor");
+    const SessionMonitor::Config config{home.str(), wallNow, {}, {}, {}};
+    expectOwnThread(std::make_unique<SessionMonitor>(config), "fray.monitor");
     expectOwnThread(std::make_unique<PlanUsageReader>(home.str()), "fray.plan");
 }
 

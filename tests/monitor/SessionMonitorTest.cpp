@@ -89,14 +89,16 @@ TEST(SessionMonitor, Tailing) {
          }},
         {"a transcript rewritten shorter is read again from its start, keeping its status and power-up",
          [](MonitorFixture& f, TranscriptGenerator& g) {
-             const auto p = f.write("proj/s.jsonl", lines({g.userPrompt(f.now - 60), g.toolUse(3), g.toolUse(1)}));
+             const auto p =
+                 f.write("proj/s.jsonl", lines({g.userPrompt(f.now - 60), g.toolUse(3), g.toolUse(1)}));
              const Instant since = f.now;
              EXPECT_EQ(f.tickFor(p).combo, 4);
              f.write("proj/s.jsonl", lines({g.userPrompt(f.now + 2, "live"), g.toolUse(1)}), 0, true);
              EXPECT_EQ(f.tickFor(p, 2).powerUpAt, f.now);
              f.write("proj/s.jsonl", lines({g.userPrompt(f.now - 1, "short"), g.toolUse(1)}));
              const auto s = f.tickFor(p, 1);
-             EXPECT_EQ(std::tie(s.combo, s.lastPromptAt, s.status), std::make_tuple(1, f.now - 2, SessionStatus::working));
+             EXPECT_EQ(std::tie(s.combo, s.lastPromptAt, s.status),
+                       std::make_tuple(1, f.now - 2, SessionStatus::working));
              EXPECT_EQ(std::tie(s.stateSince, s.powerUpAt), std::make_tuple(since, f.now - 1))
                  << "the re-read is bootstrapping: it neither powers up nor forgets";
          }},
@@ -121,10 +123,12 @@ TEST(SessionMonitor, Tailing) {
                                      isoTimestamp(f.now - 5) + "\"}\n";
              std::string tail = lines({g.userPrompt(f.now - 20), g.toolUse(1), g.toolUse(2)});
              const std::string neutral = R"({"type":"summary"})";
-             tail += neutral + std::string(Tuning::initialTailBytes - cut.size() - tail.size() - neutral.size() - 1, ' ');
+             const std::size_t pad = Tuning::initialTailBytes - cut.size() - tail.size() - neutral.size() - 1;
+             tail += neutral + std::string(pad, ' ');
              std::string history;
              while (history.size() < 900000) history += lines({g.userPrompt(f.now - 3000), g.toolResult(20000)});
-             const auto s = f.tickFor(f.write("proj/s.jsonl", history + std::string(500, 'x') + cut + tail + "\n"));
+             history += std::string(500, 'x') + cut + tail + "\n";
+             const auto s = f.tickFor(f.write("proj/s.jsonl", history));
              EXPECT_EQ(f.files->bytesRead, Tuning::initialTailBytes);
              EXPECT_EQ(s.combo, 3);
              EXPECT_EQ(s.lastPromptAt, f.now - 20) << "only the prompt inside the tail";
@@ -231,7 +235,8 @@ TEST(SessionMonitor, FaultsAreSilentAndBounded) {
          }},
         {"a 50 MB line trickling in over many ticks is cut, never held whole",
          [](MonitorFixture& f, TranscriptGenerator& g) {
-             const auto p = f.write("p/s.jsonl", lines({g.userPrompt(f.now)}) + R"({"type":"user","message":{"content":")");
+             const std::string open = R"({"type":"user","message":{"content":")";
+             const auto p = f.write("p/s.jsonl", lines({g.userPrompt(f.now)}) + open);
              f.tick();
              for (int i = 0; i < 17; ++i) {
                  f.write("p/s.jsonl", std::string(3u << 20, 'z'), 0, true);
@@ -248,8 +253,8 @@ TEST(SessionMonitor, FaultsAreSilentAndBounded) {
 }
 
 TEST(SessionMonitor, NeedsActionDelayIsReadEachTickAndMadeSafe) {
-    for (auto [stored, delay] : {std::pair{std::optional<double>(), 20.0}, {0.0, 0.0}, {2700.0, 2700.0}, {2700.5, 20.0},
-                                 {std::nan(""), 20.0}, {-3.0, 20.0}})
+    for (auto [stored, delay] : {std::pair{std::optional<double>(), 20.0}, {0.0, 0.0}, {2700.0, 2700.0},
+                                 {2700.5, 20.0}, {std::nan(""), 20.0}, {-3.0, 20.0}})
         EXPECT_EQ(Tuning::needsActionDelayFrom(stored), delay) << stored.value_or(-1);
     MonitorFixture f;
     std::optional<double> stored;
@@ -270,7 +275,8 @@ namespace {
 
 // Hands out fixed sessions, or throws, and counts its polls.
 struct FakeProvider : AgentProvider {
-    FakeProvider(Agent a, std::vector<SessionInfo> s, bool t = false) : who(a), sessions(std::move(s)), throws(t) {}
+    FakeProvider(Agent a, std::vector<SessionInfo> s, bool t = false)
+        : who(a), sessions(std::move(s)), throws(t) {}
     Agent agent() const override { return who; }
     bool isAvailable() const override { return true; }
     std::vector<SessionInfo> poll(Instant, double) override {
@@ -293,8 +299,9 @@ SessionInfo other(const char* id, Agent a, SessionStatus st, Instant since, Inst
 // No ~/.claude/projects here: the other agents' sessions come through all the same.
 TEST(SessionMonitor, PollCadenceAndAThrowingProvider) {
     const Instant t = wallNow();
-    for (auto [sessions, polls] : {std::pair{std::vector<SessionInfo>{}, 10}, // none: every tick
-                                   {{other("c", Agent::codex, SessionStatus::working, t, t)}, 4}}) { // ticks 1, 4, 7, 10
+    // None: a poll every tick; some: at ticks 1, 4, 7 and 10.
+    for (auto [sessions, polls] : {std::pair{std::vector<SessionInfo>{}, 10},
+                                   {{other("c", Agent::codex, SessionStatus::working, t, t)}, 4}}) {
         MonitorFixture f;
         auto fake = std::make_shared<FakeProvider>(Agent::codex, sessions);
         f.providers = ProviderList{std::make_shared<FakeProvider>(Agent::hermes, sessions, true), fake};
@@ -310,18 +317,18 @@ TEST(SessionMonitor, SortsByUrgencyAcrossAgents) {
     const auto claudeWaiting = f.write("p/wait.jsonl", lines({g.toolUse(1)}), 60);
     const auto claudeWorking = f.write("p/work.jsonl", lines({g.userPrompt(t - 100), g.toolUse(1)}), 10);
     using S = SessionStatus;
-    f.providers = ProviderList{
-        std::make_shared<FakeProvider>(Agent::codex, std::vector{other("codex-done", Agent::codex, S::completed, t - 5, t - 1),
-                                                                 other("codex-wait", Agent::codex, S::needsAction, t - 100, t - 1)}),
-        std::make_shared<FakeProvider>(Agent::hermes, std::vector{other("hermes-wait", Agent::hermes, S::needsAction, t - 300, t - 50),
-                                                                  other("osa-work", Agent::osaurus, S::working, t - 9, t - 5)}),
-    };
+    const auto codex = std::vector{other("codex-done", Agent::codex, S::completed, t - 5, t - 1),
+                                   other("codex-wait", Agent::codex, S::needsAction, t - 100, t - 1)};
+    const auto hermes = std::vector{other("hermes-wait", Agent::hermes, S::needsAction, t - 300, t - 50),
+                                    other("osa-work", Agent::osaurus, S::working, t - 9, t - 5)};
+    f.providers = ProviderList{std::make_shared<FakeProvider>(Agent::codex, codex),
+                               std::make_shared<FakeProvider>(Agent::hermes, hermes)};
     std::vector<std::string> order;
     for (const auto& s : f.tick()) order.push_back(s.id);
     // Waiting the longest first; the Claude session began waiting at this tick. Then the
     // working ones by latest activity, then the finished one.
-    EXPECT_EQ(order, (std::vector<std::string>{"hermes-wait", "codex-wait", claudeWaiting, "osa-work", claudeWorking,
-                                               "codex-done"}));
+    EXPECT_EQ(order, (std::vector<std::string>{"hermes-wait", "codex-wait", claudeWaiting, "osa-work",
+                                               claudeWorking, "codex-done"}));
 }
 
 // A large first backlog is read on two threads; every file must still end up with the

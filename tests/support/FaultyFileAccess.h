@@ -13,7 +13,8 @@ namespace fray::test {
 // between the attribute read and the open, and inside a read.
 class FaultyFileAccess : public FileAccess {
   public:
-    explicit FaultyFileAccess(std::shared_ptr<FileAccess> inner = posixFileAccess()) : inner_(std::move(inner)) {}
+    explicit FaultyFileAccess(std::shared_ptr<FileAccess> inner = posixFileAccess())
+        : inner_(std::move(inner)) {}
 
     std::atomic<int> opens{0};
     std::atomic<std::uint64_t> bytesRead{0};

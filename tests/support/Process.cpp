@@ -31,8 +31,9 @@ int decode(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
 
 std::map<std::string, std::string> isolatedEnv(const std::string& home) {
     mkdir((home + "/run").c_str(), 0700);
-    return {{"HOME", home},           {"XDG_CONFIG_HOME", home + "/.config"}, {"XDG_CACHE_HOME", home + "/.cache"},
-            {"XDG_RUNTIME_DIR", home + "/run"}, {"TZ", "UTC"}, {"LANG", "C.UTF-8"}, {"PATH", "/usr/bin:/bin"}};
+    return {{"HOME", home},      {"XDG_CONFIG_HOME", home + "/.config"}, {"XDG_CACHE_HOME", home + "/.cache"},
+            {"TZ", "UTC"},       {"XDG_RUNTIME_DIR", home + "/run"},    {"LANG", "C.UTF-8"},
+            {"PATH", "/usr/bin:/bin"}};
 }
 
 BackgroundProcess::BackgroundProcess(const std::string& program, const std::vector<std::string>& args,

@@ -22,7 +22,8 @@ TempDir::~TempDir() {
 std::filesystem::path TempDir::put(std::string_view rel, std::string_view content, std::ios::openmode mode) const {
     auto p = path_ / rel;
     std::filesystem::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary | mode).write(content.data(), static_cast<std::streamsize>(content.size()));
+    std::ofstream out(p, std::ios::binary | mode);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
     return p;
 }
 

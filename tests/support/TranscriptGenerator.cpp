@@ -10,11 +10,11 @@ namespace fray::test {
 namespace {
 
 constexpr std::array<std::string_view, 10> prompts{
-    "add retry + idempotency keys to the stripe webhook handler", "why does the checkout test fail on CI but not locally?",
-    "refactor the queue worker so it can be cancelled",          "write a migration that backfills the `region` column",
-    "make the build warning-free under -Wpedantic",              "explain what `useDeferredValue` does here",
-    "bump the dependencies and fix whatever breaks",             "add a --dry-run flag to the deploy script",
-    "the dashboard is slow when there are 10k rows, profile it", "rename Order.total to Order.amountDue everywhere",
+    "add retry + idempotency keys to the stripe webhook handler", "explain what `useDeferredValue` does here",
+    "why does the checkout test fail on CI but not locally?", "bump the dependencies and fix whatever breaks",
+    "refactor the queue worker so it can be cancelled", "rename Order.total to Order.amountDue everywhere",
+    "write a migration that backfills the `region` column", "make the build warning-free under -Wpedantic",
+    "the dashboard is slow when there are 10k rows, profile it", "add a --dry-run flag to the deploy script",
 };
 
 // Escaped in JSON: quotes, tabs, non-ASCII, long and short lines.
@@ -24,8 +24,7 @@ constexpr std::array<std::string_view, 12> codeLines{
     "\tfor (let i = 0; i < attempts; i++) {", "    console.log('attempt', i, \"of\", attempts);", "  }",
     "PASS src/webhooks/stripe.test.ts (4.212 s)", "  ✓ retries transient failures (41 ms)",
     "error TS2345: Argument of type 'string' is not assignable to parameter of type 'number'.",
-    "drwxr-xr-x  12 dev dev  4096 Jan 31 09:15 node_modules",
-    "warning: unused variable `backoff` — consider prefixing with an underscore",
+    "drwxr-xr-x  12 dev dev  4096 Jan 31 09:15 node_modules", "warning: unused variable `backoff` — prefix it",
 };
 
 std::string assistantMessage(std::string_view id, std::string_view contentJson) {
@@ -85,10 +84,7 @@ std::string TranscriptGenerator::id(std::string_view prefix, int len) {
 
 std::string TranscriptGenerator::text(std::size_t approxBytes) {
     std::string out;
-    while (out.size() < approxBytes) {
-        out += codeLines[uniform(0, codeLines.size() - 1)];
-        out += '\n';
-    }
+    while (out.size() < approxBytes) out.append(codeLines[uniform(0, codeLines.size() - 1)]).push_back('\n');
     return out;
 }
 
@@ -119,9 +115,8 @@ std::string TranscriptGenerator::commandNoise(Instant at) {
 }
 
 std::string TranscriptGenerator::assistantText() {
-    return envelope("assistant",
-                    assistantMessage(id("msg_01", 22), "[{\"type\":\"text\",\"text\":\"Done — the handler now retries "
-                                                       "with exponential backoff.\\n\\nTests: `npm test` passes.\"}]"),
+    const char* text = R"([{"type":"text","text":"Done — the handler retries with backoff.\n\nTests pass."}])";
+    return envelope("assistant", assistantMessage(id("msg_01", 22), text),
                     "\"requestId\":\"" + id("req_011", 20) + "\"");
 }
 

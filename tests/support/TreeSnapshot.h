@@ -49,7 +49,7 @@ struct TreeSnapshot {
             if (it == later.entries.end())
                 out += "removed: " + path + "\n";
             else if (!(it->second == e))
-                out += "changed: " + path + (it->second.content != e.content ? " (content)" : " (size or mtime)") + "\n";
+                out += "changed: " + path + (it->second.content != e.content ? " (content)\n" : " (size, mtime)\n");
         }
         for (const auto& [path, e] : later.entries)
             if (!entries.contains(path)) out += "created: " + path + "\n";
