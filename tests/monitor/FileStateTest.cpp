@@ -1,5 +1,5 @@
 #include "monitor/FileState.h"
-#include "monitor/Tuning.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,7 @@ constexpr auto absent = std::nullopt;
 
 TEST(FileStateDerive, TableAtEveryBoundary) {
     using S = SessionStatus;
+    using K = LineKind;
     struct Row {
         const char* name;
         LineKind kind;
@@ -19,29 +20,24 @@ TEST(FileStateDerive, TableAtEveryBoundary) {
         double idle, age;
         std::optional<S> expect;
     } rows[] = {
-        {"none, young", LineKind::none, false, 0, 10, S::started},
-        {"none, 44.9 s", LineKind::none, false, 0, 44.9, S::started},
-        {"none, exactly 45 s", LineKind::none, false, 0, 45, absent},
-        {"user text, unanswered, young", LineKind::userText, false, 5, 30, S::started},
-        {"tool result, unanswered, 45 s old", LineKind::toolResult, false, 5, 45, S::working},
-        {"thinking, answered, young", LineKind::assistantThinking, true, 5, 10, S::working},
-        {"user text, idle 480", LineKind::userText, true, 480, 1000, S::working},
-        {"user text, idle 480.5", LineKind::userText, true, 480.5, 1000, S::completed},
-        {"user text, idle 5 min", LineKind::userText, true, 300, 1000, S::working},
-        {"user text, idle 9 min", LineKind::userText, true, 540, 1000, S::completed},
-        {"user text, idle 720", LineKind::userText, true, 720, 1000, S::completed},
-        {"user text, idle 720.5", LineKind::userText, true, 720.5, 1000, absent},
-        {"tool use, idle 19 s", LineKind::assistantToolUse, true, 19, 1000, S::working},
-        {"tool use, idle = delay", LineKind::assistantToolUse, true, 20, 1000, S::working},
-        {"tool use, idle 21 s", LineKind::assistantToolUse, true, 21, 1000, S::needsAction},
-        {"tool use, idle 40 min", LineKind::assistantToolUse, true, 2400, 9000, S::needsAction},
-        {"tool use, idle 2700", LineKind::assistantToolUse, true, 2700, 9000, S::needsAction},
-        {"tool use, idle 2700.5", LineKind::assistantToolUse, true, 2700.5, 9000, absent},
-        {"tool use, idle 46 min", LineKind::assistantToolUse, true, 2760, 9000, absent},
-        {"text, idle 11 min", LineKind::assistantText, true, 660, 1000, S::completed},
-        {"text, idle 13 min", LineKind::assistantText, true, 780, 1000, absent},
-        {"interrupted, idle 0", LineKind::interrupted, false, 0, 1, S::completed},
-        {"text, young file", LineKind::assistantText, true, 0, 1, S::completed},
+        // clang-format off
+        {"nothing yet, 44.9 s old", K::none, false, 0, 44.9, S::started},
+        {"nothing yet, 45 s old", K::none, false, 0, 45, absent},
+        {"user text, unanswered, 44.9 s old", K::userText, false, 5, 44.9, S::started},
+        {"tool result, unanswered, 45 s old", K::toolResult, false, 5, 45, S::working},
+        {"thinking, answered, young", K::assistantThinking, true, 5, 10, S::working},
+        {"user text, idle 480", K::userText, true, 480, 1000, S::working},
+        {"user text, idle 480.5", K::userText, true, 480.5, 1000, S::completed},
+        {"user text, idle 720", K::userText, true, 720, 1000, S::completed},
+        {"user text, idle 720.5", K::userText, true, 720.5, 1000, absent},
+        {"tool use, idle = delay", K::assistantToolUse, true, 20, 1000, S::working},
+        {"tool use, idle 20.5", K::assistantToolUse, true, 20.5, 1000, S::needsAction},
+        {"tool use, idle 2700", K::assistantToolUse, true, 2700, 9000, S::needsAction},
+        {"tool use, idle 2700.5", K::assistantToolUse, true, 2700.5, 9000, absent},
+        {"text, idle 720", K::assistantText, true, 720, 1000, S::completed},
+        {"text, idle 720.5", K::assistantText, true, 720.5, 1000, absent},
+        {"interrupted, unanswered, young", K::interrupted, false, 0, 1, S::completed},
+        // clang-format on
     };
     for (const auto& r : rows) {
         FileState st(T0 - r.age);
@@ -58,99 +54,67 @@ TEST(FileStateDerive, StateSinceMovesOnlyOnChange) {
     st.lastKind = LineKind::assistantToolUse;
     st.seenAssistant = true;
     st.mtime = T0;
-    EXPECT_EQ(st.derive(T0 + 5, 20), SessionStatus::working);
-    EXPECT_EQ(st.stateSince, T0 + 5);
-    EXPECT_EQ(st.derive(T0 + 10, 20), SessionStatus::working);
-    EXPECT_EQ(st.stateSince, T0 + 5) << "same status keeps stateSince";
-    EXPECT_EQ(st.derive(T0 + 21, 20), SessionStatus::needsAction);
-    EXPECT_EQ(st.stateSince, T0 + 21) << "first derivation that saw needsAction";
-    EXPECT_EQ(st.derive(T0 + 30, 20), SessionStatus::needsAction);
-    EXPECT_EQ(st.stateSince, T0 + 21);
-
-    // Absent does not touch stateSince; reappearing starts afresh.
-    EXPECT_FALSE(st.derive(T0 + 2701, 20));
-    EXPECT_EQ(st.stateSince, T0 + 21);
-    st.mtime = T0 + 2800;
-    EXPECT_EQ(st.derive(T0 + 2805, 20), SessionStatus::working);
-    EXPECT_EQ(st.stateSince, T0 + 2805);
-}
-
-TEST(Stamina, Examples) {
-    struct Row {
-        std::vector<double> agos; // seconds before now, oldest first
-        double expect;
-    } rows[] = {
-        {{}, 0.5},
-        {{0}, 0.70},
-        {{60, 0}, 0.86},
-        {{120, 60, 0}, 1.0},
-        {{500, 450, 420}, 0.36},
-        {{60}, 0.60},
-        {{1200}, 0.04},
-        {{3600}, 0.02},
-        {{-30}, 0.70}, // a prompt in the future counts and idles 0
-    };
-    for (const auto& r : rows) {
-        std::vector<Instant> times;
-        for (double a : r.agos) times.push_back(T0 - a);
-        EXPECT_DOUBLE_EQ(staminaValue(times, T0), r.expect) << "prompts: " << r.agos.size();
+    // Absent leaves stateSince; a status after an absence starts afresh.
+    for (auto [at, status, since] : {std::tuple{5.0, std::optional(SessionStatus::working), 5.0},
+                                     {10.0, SessionStatus::working, 5.0},
+                                     {21.0, SessionStatus::needsAction, 21.0},
+                                     {30.0, SessionStatus::needsAction, 21.0},
+                                     {2701.0, absent, 21.0},
+                                     {2705.0, SessionStatus::working, 2705.0}}) {
+        if (at == 2705.0) st.mtime = T0 + 2700;
+        EXPECT_EQ(st.derive(T0 + at, 20), status) << at;
+        EXPECT_EQ(st.stateSince, T0 + since) << at;
     }
 }
 
-TEST(NotePrompt, DeduplicatesCapsAndPowersUp) {
-    FileState st(T0);
-    st.notePrompt(T0);
-    st.notePrompt(T0 + 2.5);
-    EXPECT_EQ(st.promptTimes.size(), 1u) << "2.5 s apart is one prompt";
-    st.notePrompt(T0 + 3.5);
-    EXPECT_EQ(st.promptTimes.size(), 2u);
-    st.notePrompt(T0 + 1.0);
-    EXPECT_EQ(st.promptTimes.size(), 2u) << "within 3 s of the last, even backwards";
-    EXPECT_EQ(st.powerUpAt, T0 + 3.5);
-
-    FileState many(T0);
-    for (int i = 40; i >= 1; --i) many.notePrompt(T0 + 10.0 * i - (i % 2 ? 400 : 0));
-    ASSERT_EQ(many.promptTimes.size(), 32u);
-    EXPECT_TRUE(std::is_sorted(many.promptTimes.begin(), many.promptTimes.end()));
-
-    FileState forty(T0);
-    for (int i = 0; i < 40; ++i) forty.notePrompt(T0 + 10.0 * i);
-    ASSERT_EQ(forty.promptTimes.size(), 32u);
-    EXPECT_EQ(forty.promptTimes.front(), T0 + 80.0) << "the 32 latest remain";
-    EXPECT_EQ(forty.promptTimes.back(), T0 + 390.0);
-
-    FileState boot(T0);
-    boot.bootstrapping = true;
-    boot.notePrompt(T0);
-    EXPECT_EQ(boot.promptTimes.size(), 1u);
-    EXPECT_FALSE(boot.powerUpAt);
+TEST(Stamina, Examples) {
+    // Seconds before now of each prompt, oldest first; a prompt in the future counts and idles 0.
+    for (auto [agos, expect] : {std::pair{std::vector<double>{}, 0.5}, {{0}, 0.70}, {{60, 0}, 0.86},
+                                {{120, 60, 0}, 1.0}, {{500, 450, 420}, 0.36}, {{60}, 0.60}, {{1200}, 0.04},
+                                {{3600}, 0.02}, {{-30}, 0.70}}) {
+        std::vector<Instant> times;
+        for (double a : agos) times.push_back(T0 - a);
+        EXPECT_DOUBLE_EQ(staminaValue(times, T0), expect) << "prompts: " << agos.size();
+    }
 }
 
-TEST(FileState, SoftResetKeepsIdentityForgetsContent) {
-    FileState st(T0 - 50);
-    st.size = 999;
-    st.leftover = "partial";
-    st.initialized = true;
-    st.lastKind = LineKind::assistantText;
-    st.seenAssistant = true;
-    st.combo = 7;
-    st.cwd = "/a";
-    st.branch = "b";
-    st.lastStatus = SessionStatus::completed;
-    st.lastPromptText = "p";
-    st.promptTimes = {T0};
-    st.powerUpAt = T0;
-    st.mtime = T0;
-    st.softReset();
-    EXPECT_EQ(st.size, 0u);
-    EXPECT_TRUE(st.leftover.empty());
-    EXPECT_FALSE(st.initialized || st.seenAssistant || st.lastPromptText);
-    EXPECT_EQ(st.lastKind, LineKind::none);
-    EXPECT_EQ(st.combo, 0);
-    EXPECT_TRUE(st.promptTimes.empty());
-    EXPECT_EQ(st.cwd, "/a");
-    EXPECT_EQ(st.branch, "b");
-    EXPECT_EQ(st.lastStatus, SessionStatus::completed);
-    EXPECT_EQ(st.powerUpAt, T0);
-    EXPECT_EQ(st.created, T0 - 50);
+TEST(NotePrompt, DeduplicatesWithinThreeSecondsAndKeepsThe32Latest) {
+    FileState st(T0);
+    for (double at : {0.0, 2.5, 3.5, 1.0}) st.notePrompt(T0 + at); // 2.5 and 1.0 are within 3 s of the last
+    EXPECT_EQ(st.promptTimes, (std::vector<Instant>{T0, T0 + 3.5}));
+    EXPECT_EQ(st.powerUpAt, T0 + 3.5);
+
+    for (int i = 39; i >= 0; --i) st.notePrompt(T0 + 100.0 + 10.0 * i); // latest first: they must be sorted
+    ASSERT_EQ(st.promptTimes.size(), 32u);
+    EXPECT_EQ(st.promptTimes.front(), T0 + 180.0);
+    EXPECT_EQ(st.promptTimes.back(), T0 + 490.0);
+}
+
+// The repository root, else the first non-generic name, else the transcript's directory
+// name cut to its last 28 characters.
+TEST(ProjectLabel, FromRealDirectoriesOrTheTranscriptPath) {
+    fray::test::TempDir tmp;
+    for (const char* d :
+         {"repo/.git", "repo/packages/web", "plain/proj/SRC/Build", "plain/src/lib/app/bin", "wt/docs"})
+        tmp.mkdir(d);
+    tmp.write("wt/.git", "gitdir: elsewhere\n"); // worktrees have a .git file
+    const std::string t = tmp.str(), x20(20, 'x'), ee = "\xC3\xA9\xC3\xA9"; // "é" is two bytes, never split
+    for (auto [cwd, dir, label] : {
+             std::tuple{std::optional(t + "/repo/packages/web"), std::string("-p"), std::string("repo")},
+             {t + "/repo/", "-p", "repo"},
+             {t + "/wt/docs", "-p", "wt"},
+             {t + "/plain/proj/SRC/Build", "-p", "proj"},
+             {t + "/plain/src/lib/app/bin", "-p", "bin"}, // four generic names: the search gives up
+             {"/nonexistent/thing/tests", "-p", "thing"},
+             {"/src", "-p", "src"},
+             {absent, "-Users-x-my-project", "Users-x-my-project"},
+             {"/", "-srv-app-", "srv-app"},
+             {"", "--x--", "x"},
+             {absent, "-home-someone-code-a-rather-long-project", "e-code-a-rather-long-project"},
+             {absent, "-home-" + x20 + ee + "-proj", "-" + x20 + ee + "-proj"},
+         }) {
+        FileState st;
+        st.cwd = cwd;
+        EXPECT_EQ(st.projectLabel("/h/.claude/projects/" + dir + "/a.jsonl"), label) << cwd.value_or(dir);
+    }
 }

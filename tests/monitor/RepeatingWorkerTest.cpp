@@ -1,56 +1,59 @@
 #include "monitor/RepeatingWorker.h"
+#include "agents/PlanUsageReader.h"
+#include "monitor/SessionMonitor.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <pthread.h>
 #include <thread>
 
 using namespace fray;
 using namespace std::chrono_literals;
+using Steady = std::chrono::steady_clock;
 
 namespace {
-template <class Pred> bool eventually(Pred p, std::chrono::milliseconds limit = 2000ms) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!p()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(1ms);
-    }
+
+bool eventually(const std::function<bool()>& p) {
+    for (const auto end = Steady::now() + 2s; !p(); std::this_thread::sleep_for(1ms))
+        if (Steady::now() > end) return false;
     return true;
 }
-} // namespace
 
-TEST(RepeatingWorker, FirstRunAtOnceThenAtThePeriod) {
-    std::atomic<int> runs{0};
-    const auto t0 = std::chrono::steady_clock::now();
-    std::atomic<std::chrono::steady_clock::duration> firstAt{}, thirdAt{};
-    RepeatingWorker w("fray.test", 100ms, [&] {
-        const int n = ++runs;
-        if (n == 1) firstAt = std::chrono::steady_clock::now() - t0;
-        if (n == 3) thirdAt = std::chrono::steady_clock::now() - t0;
-    });
-    w.start();
-    ASSERT_TRUE(eventually([&] { return runs >= 3; }));
-    w.stop();
-    EXPECT_LT(firstAt.load(), 80ms) << "the first run does not wait for a period";
-    EXPECT_GE(thirdAt.load(), 200ms) << "later runs keep the period";
+// The source runs at once on its own named thread, and not again once destroyed, without
+// waiting for its period.
+template <class Source> void expectOwnThread(std::unique_ptr<Source> source, const std::string& name) {
+    std::atomic<int> calls{0};
+    std::string thread; // read only once the source's thread has been joined
+    source->onUpdate = [&](const auto&) {
+        char buf[16] = {};
+        pthread_getname_np(pthread_self(), buf, sizeof buf);
+        thread = buf;
+        ++calls;
+    };
+    source->start();
+    ASSERT_TRUE(eventually([&] { return calls > 0; })) << name;
+    const auto t0 = Steady::now();
+    source.reset();
+    EXPECT_LT(Steady::now() - t0, 500ms) << name;
+    EXPECT_EQ(std::make_tuple(thread, calls.load()), std::make_tuple(name, 1));
 }
 
-TEST(RepeatingWorker, StopIsPromptAndFinal) {
-    std::atomic<int> runs{0};
-    auto w = std::make_unique<RepeatingWorker>("fray.test", std::chrono::hours(1), [&] { ++runs; });
-    w->start();
-    ASSERT_TRUE(eventually([&] { return runs == 1; }));
-    const auto t0 = std::chrono::steady_clock::now();
-    w.reset();
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, 500ms) << "not the hour of the period";
-    EXPECT_EQ(runs.load(), 1);
+} // namespace
+
+TEST(RepeatingWorker, MonitorAndPlanReaderRunOnTheirOwnThreads) {
+    fray::test::TempDir home;
+    home.write(".claude.json", R"({"cachedUsageUtilization":{}})");
+    const SessionMonitor::Config config{home.str(), wallNow, {}, {}, {}};
+    expectOwnThread(std::make_unique<SessionMonitor>(config), "fray.monitor");
+    expectOwnThread(std::make_unique<PlanUsageReader>(home.str()), "fray.plan");
 }
 
 TEST(RepeatingWorker, RunsNeverOverlapAndMissedDeadlinesDoNotPileUp) {
     std::atomic<int> active{0}, maxActive{0}, runs{0};
     RepeatingWorker w("fray.test", 5ms, [&] {
-        int now = ++active;
-        maxActive = std::max(maxActive.load(), now);
+        maxActive = std::max(maxActive.load(), ++active);
         std::this_thread::sleep_for(30ms);
         --active;
         ++runs;

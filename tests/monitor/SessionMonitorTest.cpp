@@ -1,46 +1,74 @@
-#include "MonitorFixture.h"
+#include "agents/PlanUsageReader.h"
+#include "monitor/SessionMonitor.h"
 #include "monitor/Tuning.h"
+#include "support/FaultyFileAccess.h"
+#include "support/SqliteFixture.h"
+#include "support/TempDir.h"
 #include "support/TranscriptGenerator.h"
+#include "support/TreeSnapshot.h"
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
+#include <cmath>
 #include <filesystem>
-#include <functional>
-#include <mutex>
-#include <pthread.h>
+#include <set>
 
 using namespace fray;
-using fray::test::MonitorFixture;
-using fray::test::TranscriptGenerator;
+using namespace fray::test;
 
 namespace {
 
+// A fixture home with a controllable clock and a counting, fault-injecting file seam.
+struct MonitorFixture {
+    TempDir home;
+    // Whole seconds, as transcript timestamps are written; near the real time because
+    // the files' creation (birth) times are real.
+    Instant now = fromUnixSeconds(std::floor(toUnixSeconds(wallNow())));
+    std::shared_ptr<FaultyFileAccess> files = std::make_shared<FaultyFileAccess>();
+    std::function<std::optional<double>()> delay;
+    std::optional<ProviderList> providers = ProviderList{};
+    std::unique_ptr<SessionMonitor> monitor;
+
+    SessionMonitor& mon() {
+        if (!monitor)
+            monitor = std::make_unique<SessionMonitor>(
+                SessionMonitor::Config{home.str(), [this] { return now; }, delay, files, providers});
+        return *monitor;
+    }
+    SessionList tick(double advance = 0) {
+        now = now + advance;
+        return mon().tickNow();
+    }
+    // Ticks and returns the session of one transcript, or one with the id "missing".
+    SessionInfo tickFor(const std::string& id, double advance = 0) {
+        for (auto& s : tick(advance))
+            if (s.id == id) return s;
+        return SessionInfo::make("missing", "", {}, {}, SessionStatus::started, -1, {}, {});
+    }
+    std::string path(std::string_view rel) const { return (home / ".claude/projects" / rel).string(); }
+    // Writes, or appends to, a transcript and dates it `idle` seconds before now.
+    std::string write(std::string_view rel, std::string_view content, double idle = 0, bool append = false) {
+        const std::string full = ".claude/projects/" + std::string(rel);
+        auto p = append ? home.append(full, content) : home.write(full, content);
+        setMtime(p, toUnixSeconds(now) - idle);
+        return p.string();
+    }
+};
+
 std::string lines(std::initializer_list<std::string> ls) {
     std::string out;
-    for (const auto& l : ls)
-        out += l + "\n";
+    for (const auto& l : ls) out += l + "\n";
     return out;
 }
 
-// A valid JSON line of exactly `n` bytes (without its line feed) that changes no state.
-std::string neutralLine(std::size_t n) {
-    std::string l = R"({"type":"summary","summary":"x"})";
-    l.append(n - l.size(), ' ');
-    return l;
-}
-
-struct Scenario {
-    const char* name;
-    std::function<void(MonitorFixture&, TranscriptGenerator&)> run;
-};
+using Scenario = std::pair<const char*, std::function<void(MonitorFixture&, TranscriptGenerator&)>>;
 
 void runScenarios(const std::vector<Scenario>& rows) {
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [name, run] : rows) {
+        SCOPED_TRACE(name);
         MonitorFixture f;
         TranscriptGenerator gen(7);
-        row.run(f, gen);
+        run(f, gen);
     }
 }
 
@@ -52,302 +80,233 @@ TEST(SessionMonitor, Tailing) {
          [](MonitorFixture& f, TranscriptGenerator& g) {
              const std::string tool = g.toolUse(2);
              const auto p = f.write("proj/s.jsonl", g.userPrompt(f.now - 5) + "\n" + tool.substr(0, 100));
-             EXPECT_EQ(f.find(f.tick(), p)->combo, 0);
-             f.append("proj/s.jsonl", tool.substr(100) + "\n");
-             auto s = f.tick(1);
-             EXPECT_EQ(f.find(s, p)->combo, 2);
-             EXPECT_EQ(f.find(s, p)->status, SessionStatus::working);
+             EXPECT_EQ(f.tickFor(p).combo, 0);
+             f.write("proj/s.jsonl", tool.substr(100) + "\n", 0, true);
+             EXPECT_EQ(f.tickFor(p, 1).combo, 2);
              const int opens = f.files->opens;
-             EXPECT_EQ(f.find(f.tick(1), p)->combo, 2);
+             EXPECT_EQ(f.tickFor(p, 1).combo, 2);
              EXPECT_EQ(f.files->opens, opens) << "an unchanged file is not opened";
          }},
-        {"a transcript rewritten shorter is read again from its start, as a first read",
+        {"a transcript rewritten shorter is read again from its start, keeping its status and power-up",
          [](MonitorFixture& f, TranscriptGenerator& g) {
              const auto p =
                  f.write("proj/s.jsonl", lines({g.userPrompt(f.now - 60), g.toolUse(3), g.toolUse(1)}));
-             EXPECT_EQ(f.find(f.tick(), p)->combo, 4);
-             f.write("proj/s.jsonl", lines({g.userPrompt(f.now - 1, "short")}));
-             auto s = f.find(f.tick(1), p);
-             EXPECT_EQ(s->combo, 0);
-             EXPECT_EQ(s->lastPromptAt, f.now - 2);
-             EXPECT_FALSE(s->powerUpAt) << "a re-read is bootstrapping";
+             const Instant since = f.now;
+             EXPECT_EQ(f.tickFor(p).combo, 4);
+             f.write("proj/s.jsonl", lines({g.userPrompt(f.now + 2, "live"), g.toolUse(1)}), 0, true);
+             EXPECT_EQ(f.tickFor(p, 2).powerUpAt, f.now);
+             f.write("proj/s.jsonl", lines({g.userPrompt(f.now - 1, "short"), g.toolUse(1)}));
+             const auto s = f.tickFor(p, 1);
+             EXPECT_EQ(std::tie(s.combo, s.lastPromptAt, s.status),
+                       std::make_tuple(1, f.now - 2, SessionStatus::working));
+             EXPECT_EQ(std::tie(s.stateSince, s.powerUpAt), std::make_tuple(since, f.now - 1))
+                 << "the re-read is bootstrapping: it neither powers up nor forgets";
          }},
-        {"growth beyond 4 MiB jumps to the last 128 KiB and drops the old partial line",
+        {"growth beyond 4 MiB jumps to the last 128 KiB, where prompts are live",
          [](MonitorFixture& f, TranscriptGenerator& g) {
-             const auto p =
-                 f.write("proj/s.jsonl", g.userPrompt(f.now - 9) + "\n" + R"({"type":"assistant")");
+             const auto p = f.write("proj/s.jsonl", g.userPrompt(f.now - 9) + "\n" + R"({"type":"assistant")");
              f.tick();
              std::string growth;
-             while (growth.size() < (5u << 20))
-                 growth += lines({g.toolUse(1), g.toolResult(40000)});
-             growth += lines({g.userPrompt(f.now, "live"), g.toolUse(1)});
+             while (growth.size() < (5u << 20)) growth += lines({g.toolUse(1), g.toolResult(40000)});
              const std::uint64_t before = f.files->bytesRead;
-             f.append("proj/s.jsonl", growth);
-             auto s = f.find(f.tick(1), p);
+             f.write("proj/s.jsonl", growth + lines({g.userPrompt(f.now, "live"), g.toolUse(1)}), 0, true);
+             const auto s = f.tickFor(p, 1);
              EXPECT_LE(f.files->bytesRead - before, Tuning::initialTailBytes);
-             EXPECT_EQ(s->combo, 1);
-             EXPECT_EQ(s->powerUpAt, f.now - 1) << "a jump is no first read: prompts in it are live";
+             EXPECT_EQ(s.combo, 1);
+             EXPECT_EQ(s.powerUpAt, f.now - 1);
          }},
         {"a 1 MB transcript seen first: only the tail, its cut line dropped, no power-up",
          [](MonitorFixture& f, TranscriptGenerator& g) {
              // The tail starts exactly at an embedded prompt object inside a junk line: were
              // the partial piece parsed, that prompt would count.
-             const std::string boundary = R"({"type":"user","message":{"content":"cut"},"timestamp":")" +
-                                          fray::test::isoTimestamp(f.now - 5) + "\"}";
-             std::string rest = lines({g.userPrompt(f.now - 20), g.toolUse(1), g.toolUse(2)});
-             rest += neutralLine(Tuning::initialTailBytes - boundary.size() - 1 - rest.size() - 1) + "\n";
+             const std::string cut = R"({"type":"user","message":{"content":"cut"},"timestamp":")" +
+                                     isoTimestamp(f.now - 5) + "\"}\n";
+             std::string tail = lines({g.userPrompt(f.now - 20), g.toolUse(1), g.toolUse(2)});
+             const std::string neutral = R"({"type":"summary"})";
+             const std::size_t pad = Tuning::initialTailBytes - cut.size() - tail.size() - neutral.size() - 1;
+             tail += neutral + std::string(pad, ' ');
              std::string history;
-             while (history.size() < 900000)
-                 history += lines({g.userPrompt(f.now - 3000), g.toolResult(20000)});
-             const auto p = f.write("proj/s.jsonl", history + std::string(500, 'x') + boundary + "\n" + rest);
-             auto s = f.find(f.tick(), p);
+             while (history.size() < 900000) history += lines({g.userPrompt(f.now - 3000), g.toolResult(20000)});
+             history += std::string(500, 'x') + cut + tail + "\n";
+             const auto s = f.tickFor(f.write("proj/s.jsonl", history));
              EXPECT_EQ(f.files->bytesRead, Tuning::initialTailBytes);
-             EXPECT_EQ(s->combo, 3);
-             EXPECT_EQ(s->lastPromptAt, f.now - 20) << "only the prompt inside the tail";
-             EXPECT_FALSE(s->powerUpAt);
-         }},
-        {"a 100 KB transcript seen first is read whole, prompts without power-up",
-         [](MonitorFixture& f, TranscriptGenerator& g) {
-             std::string content = lines({g.userPrompt(f.now - 50)});
-             while (content.size() < 100000)
-                 content += lines({g.toolUse(1), g.toolResult(3000)});
-             const auto p = f.write("proj/s.jsonl", content);
-             auto s = f.find(f.tick(), p);
-             EXPECT_EQ(s->lastPromptAt, f.now - 50);
-             EXPECT_FALSE(s->powerUpAt);
+             EXPECT_EQ(s.combo, 3);
+             EXPECT_EQ(s.lastPromptAt, f.now - 20) << "only the prompt inside the tail";
+             EXPECT_FALSE(s.powerUpAt);
          }},
         {"a partial line too long for memory is kept on disk and parsed when complete",
          [](MonitorFixture& f, TranscriptGenerator& g) {
              const auto p = f.write("proj/s.jsonl", lines({g.userPrompt(f.now - 5)}));
              f.tick();
-             f.append("proj/s.jsonl",
-                      R"({"type":"assistant","message":{"content":[{"type":"tool_use","input":")" +
-                          std::string(300000, 'a'));
+             f.write("proj/s.jsonl", R"({"type":"assistant","message":{"content":[{"type":"tool_use","input":")" +
+                                         std::string(300000, 'a'), 0, true);
              f.tick(1);
-             auto st = f.mon().stats();
-             EXPECT_EQ(st.spilledLines, 1u);
-             EXPECT_EQ(st.leftoverBytes, 0u);
-             f.append("proj/s.jsonl", "\"}]}}\n");
-             EXPECT_EQ(f.find(f.tick(1), p)->combo, 1);
+             EXPECT_EQ(f.mon().stats().spilledLines, 1u);
+             EXPECT_EQ(f.mon().stats().leftoverBytes, 0u);
+             f.write("proj/s.jsonl", "\"}]}}\n", 0, true);
+             EXPECT_EQ(f.tickFor(p, 1).combo, 1);
              EXPECT_EQ(f.mon().stats().spilledLines, 0u);
          }},
-        {"a live prompt sets the power-up; a record carries the state's facts",
+        {"a live prompt powers up; a record carries the state's facts",
          [](MonitorFixture& f, TranscriptGenerator& g) {
              const auto p = f.write("proj/s.jsonl", lines({g.userPrompt(f.now - 30), g.toolUse(1)}), 10);
-             auto s = *f.find(f.tick(), p);
-             EXPECT_EQ(s.project, "orbit-api");
-             EXPECT_EQ(s.cwd, "/home/dev/code/orbit-api");
-             EXPECT_EQ(s.branch, "main");
-             EXPECT_EQ(s.lastActivity, f.now - 10);
-             EXPECT_EQ(s.stateSince, f.now);
-             EXPECT_EQ(s.lastPromptAt, f.now - 30);
-             EXPECT_EQ(s.agent, Agent::claude);
-             EXPECT_DOUBLE_EQ(s.stamina, staminaValue({f.now - 30}, f.now));
-             f.append("proj/s.jsonl", lines({g.userPrompt(f.now + 2)}));
-             s = *f.find(f.tick(2), p);
-             EXPECT_EQ(s.powerUpAt, f.now);
-             EXPECT_EQ(s.combo, 0);
+             EXPECT_EQ(f.tickFor(p), SessionInfo::make(p, "orbit-api", "main", "/home/dev/code/orbit-api",
+                                                       SessionStatus::working, 1, f.now, f.now - 10, f.now - 30,
+                                                       std::nullopt, staminaValue({f.now - 30}, f.now)));
+             f.write("proj/s.jsonl", lines({g.userPrompt(f.now + 2)}), 0, true);
+             EXPECT_EQ(f.tickFor(p, 2).powerUpAt, f.now);
          }},
     });
 }
 
 TEST(SessionMonitor, Candidates) {
     MonitorFixture f;
-    struct Row {
-        const char* rel;
-        double idle;
-        bool candidate;
-    } rows[] = {
-        {"p/fresh.jsonl", 0, true},
-        {"p/agent-1234.jsonl", 0, false},
-        {"p/forty.jsonl", 2400, true},
-        {"p/fifty.jsonl", 3000, false},
-        {"p/deeper/x.jsonl", 0, false},
-        {"p/notes.txt", 0, false},
-        {"p/x.JSONL", 0, false},
-        {"p/.hidden.jsonl", 0, false},
-        {".hidden-project/x.jsonl", 0, false},
+    const std::tuple<const char*, double, bool> rows[] = {
+        // clang-format off
+        {"p/fresh.jsonl", 0, true},     {"p/agent-1234.jsonl", 0, false}, {"p/forty.jsonl", 2400, true},
+        {"p/fifty.jsonl", 3000, false}, {"p/deeper/x.jsonl", 0, false},   {"p/notes.txt", 0, false},
+        {"p/x.JSONL", 0, false},        {"p/.hidden.jsonl", 0, false},    {".hidden-project/x.jsonl", 0, false},
         {"q/other.jsonl", 0, true},
+        // clang-format on
     };
-    for (const auto& r : rows)
-        f.write(r.rel, "", r.idle);
+    for (auto [rel, idle, candidate] : rows) f.write(rel, "", idle);
     f.home.mkdir(".claude/projects/p/dir.jsonl");
-    auto s = f.tick();
-    for (const auto& r : rows)
-        EXPECT_EQ(f.find(s, f.path(r.rel)) != nullptr, r.candidate) << r.rel;
-    EXPECT_EQ(s.size(), 3u);
+    std::set<std::string> found;
+    for (const auto& s : f.tick()) found.insert(s.id);
+    for (auto [rel, idle, candidate] : rows) EXPECT_EQ(found.contains(f.path(rel)), candidate) << rel;
+    EXPECT_EQ(found.size(), 3u);
 
     // 301 s later the forty-minute file has been idle over 45 minutes: dropped with its state.
-    s = f.tick(301);
-    EXPECT_FALSE(f.find(s, f.path("p/forty.jsonl")));
+    EXPECT_EQ(f.tickFor(f.path("p/forty.jsonl"), 301).id, "missing");
     EXPECT_EQ(f.mon().stats().states, 2u);
 }
 
 TEST(SessionMonitor, FaultsAreSilentAndBounded) {
     runScenarios({
-        {"file vanishes between its attributes and the open",
+        {"a file that vanishes between its attributes and the open is dropped",
          [](MonitorFixture& f, TranscriptGenerator& g) {
-             const auto p = f.write("p/s.jsonl", lines({g.toolUse(1)}));
+             f.write("p/s.jsonl", lines({g.toolUse(1)}));
              f.files->beforeOpen = [](const std::string& path) { std::filesystem::remove(path); };
              EXPECT_NO_THROW(f.tick());
              f.tick(1);
              EXPECT_EQ(f.mon().stats().states, 0u);
          }},
-        {"file shrinks between its attributes and the read: the next tick starts over",
+        {"a file that shrinks between its attributes and the read is read afresh next tick",
          [](MonitorFixture& f, TranscriptGenerator& g) {
              const auto p = f.write("p/s.jsonl", lines({g.toolUse(1), g.toolUse(1)}));
-             EXPECT_EQ(f.find(f.tick(), p)->combo, 2);
-             f.append("p/s.jsonl", lines({g.toolUse(1)}));
+             EXPECT_EQ(f.tickFor(p).combo, 2);
+             f.write("p/s.jsonl", lines({g.toolUse(1)}), 0, true);
              f.files->beforeOpen = [](const std::string& path) { std::filesystem::resize_file(path, 10); };
-             EXPECT_EQ(f.find(f.tick(1), p)->combo, 2);
+             EXPECT_EQ(f.tickFor(p, 1).combo, 2);
              f.files->beforeOpen = nullptr;
              f.write("p/s.jsonl", lines({g.toolUse(1)}));
-             EXPECT_EQ(f.find(f.tick(1), p)->combo, 1);
+             EXPECT_EQ(f.tickFor(p, 1).combo, 1);
          }},
-        {"permission denied on the file keeps its state; access back, it catches up",
+        {"a denied open or a failed read keeps the state; once readable it catches up",
          [](MonitorFixture& f, TranscriptGenerator& g) {
              const auto p = f.write("p/s.jsonl", lines({g.toolUse(1)}), 30);
              f.tick();
-             f.append("p/s.jsonl", lines({g.toolUse(1)}), 30);
+             f.write("p/s.jsonl", lines({g.toolUse(1)}), 30, true);
              f.files->denied.insert(p);
-             auto s = f.find(f.tick(1), p);
-             ASSERT_TRUE(s);
-             EXPECT_EQ(s->combo, 1);
-             EXPECT_EQ(s->status, SessionStatus::needsAction);
+             const auto s = f.tickFor(p, 1);
+             EXPECT_EQ(std::tie(s.combo, s.status), std::make_tuple(1, SessionStatus::needsAction));
              f.files->denied.clear();
-             EXPECT_EQ(f.find(f.tick(1), p)->combo, 2);
-         }},
-        {"a read error is like a failed open",
-         [](MonitorFixture& f, TranscriptGenerator& g) {
-             const auto p = f.write("p/s.jsonl", lines({g.toolUse(1)}));
-             f.tick();
-             f.append("p/s.jsonl", lines({g.toolUse(2)}));
              f.files->readErrors.insert(p);
-             EXPECT_EQ(f.find(f.tick(1), p)->combo, 1);
+             EXPECT_EQ(f.tickFor(p, 1).combo, 1);
              f.files->readErrors.clear();
-             EXPECT_EQ(f.find(f.tick(1), p)->combo, 3);
+             EXPECT_EQ(f.tickFor(p, 1).combo, 2);
          }},
         {"a project directory that cannot be listed is skipped, the others are not",
          [](MonitorFixture& f, TranscriptGenerator&) {
              f.write("locked/s.jsonl", "");
              const auto open = f.write("open/s.jsonl", "");
              f.files->denied.insert(f.path("locked"));
-             auto s = f.tick();
+             const auto s = f.tick();
              ASSERT_EQ(s.size(), 1u);
              EXPECT_EQ(s[0].id, open);
          }},
         {"invalid UTF-8, binary garbage and NUL bytes are skipped",
          [](MonitorFixture& f, TranscriptGenerator& g) {
-             std::string junk = "\xff\xfe{\"type\":\"assistant\"}\n";
-             junk += std::string("\0\0\x01\x02 binary \x80\x81", 16) + "\n";
-             junk += R"({"type":"user","message":{"content":"bad \xc3\x28 utf8"}})"
-                     "\n";
-             const auto p = f.write("p/s.jsonl", junk + lines({g.toolUse(1)}));
-             auto s = f.find(f.tick(), p);
-             EXPECT_EQ(s->combo, 1);
-             EXPECT_EQ(s->status, SessionStatus::working);
-         }},
-        {"a 50 MB line written in one go is skipped; memory stays bounded",
-         [](MonitorFixture& f, TranscriptGenerator& g) {
-             const auto p = f.write("p/s.jsonl", lines({g.userPrompt(f.now)}));
-             f.tick();
-             std::string huge =
-                 R"({"type":"user","message":{"content":")" + std::string(50u << 20, 'z') + "\"}}\n";
-             f.append("p/s.jsonl", huge + lines({g.toolUse(1)}));
-             auto s = f.find(f.tick(1), p);
-             EXPECT_EQ(s->combo, 1);
-             auto st = f.mon().stats();
-             EXPECT_EQ(st.leftoverBytes, 0u);
-             EXPECT_LE(st.bufferCapacity, 1u << 20);
+             const std::string junk = "\xff\xfe{\"type\":\"assistant\"}\n" +
+                                      std::string("\0\0\x01\x02 binary \x80\x81\n", 15) +
+                                      "{\"type\":\"user\",\"message\":{\"content\":\"bad \xc3\x28 utf8\"}}\n";
+             const auto s = f.tickFor(f.write("p/s.jsonl", junk + lines({g.toolUse(1)})));
+             EXPECT_EQ(std::tie(s.combo, s.status), std::make_tuple(1, SessionStatus::working));
          }},
         {"a 50 MB line trickling in over many ticks is cut, never held whole",
          [](MonitorFixture& f, TranscriptGenerator& g) {
-             const auto p = f.write("p/s.jsonl", lines({g.userPrompt(f.now)}));
+             const std::string open = R"({"type":"user","message":{"content":")";
+             const auto p = f.write("p/s.jsonl", lines({g.userPrompt(f.now)}) + open);
              f.tick();
-             f.append("p/s.jsonl", R"({"type":"user","message":{"content":")");
-             const std::string chunk(3u << 20, 'z');
              for (int i = 0; i < 17; ++i) {
-                 f.append("p/s.jsonl", chunk);
+                 f.write("p/s.jsonl", std::string(3u << 20, 'z'), 0, true);
                  const std::uint64_t before = f.files->bytesRead;
                  f.tick(0.1);
-                 EXPECT_LE(f.files->bytesRead - before,
-                           SessionMonitor::leftoverCap + Tuning::maxCatchupBytes);
+                 EXPECT_LE(f.files->bytesRead - before, SessionMonitor::leftoverCap + Tuning::maxCatchupBytes);
                  EXPECT_LE(f.mon().stats().leftoverBytes, SessionMonitor::maxLeftoverInMemory);
              }
-             f.append("p/s.jsonl", "\"}}\n" + lines({g.toolUse(2)}));
-             EXPECT_EQ(f.find(f.tick(0.1), p)->combo, 2);
+             f.write("p/s.jsonl", "\"}}\n" + lines({g.toolUse(2)}), 0, true);
+             EXPECT_EQ(f.tickFor(p, 0.1).combo, 2);
+             EXPECT_LE(f.mon().stats().bufferCapacity, 1u << 20);
          }},
     });
 }
 
-TEST(SessionMonitor, NeedsActionDelayReader) {
-    struct Row {
-        const char* name;
-        std::function<std::optional<double>()> reader;
-        SessionStatus expect; // a tool call idle for 10 s
-    } rows[] = {
-        {"no reader: 20 s", nullptr, SessionStatus::working},
-        {"missing: 20 s", [] { return std::nullopt; }, SessionStatus::working},
-        {"5 s", [] { return 5.0; }, SessionStatus::needsAction},
-        {"not a number: 20 s", [] { return std::nan(""); }, SessionStatus::working},
-        {"negative: 20 s", [] { return -3.0; }, SessionStatus::working},
-        {"reader throws: 20 s", []() -> std::optional<double> { throw std::runtime_error("store gone"); },
-         SessionStatus::working},
+TEST(SessionMonitor, NeedsActionDelayIsReadEachTickAndMadeSafe) {
+    for (auto [stored, delay] : {std::pair{std::optional<double>(), 20.0}, {0.0, 0.0}, {2700.0, 2700.0},
+                                 {2700.5, 20.0}, {std::nan(""), 20.0}, {-3.0, 20.0}})
+        EXPECT_EQ(Tuning::needsActionDelayFrom(stored), delay) << stored.value_or(-1);
+    MonitorFixture f;
+    std::optional<double> stored;
+    bool fails = false;
+    f.delay = [&]() -> std::optional<double> {
+        if (fails) throw std::runtime_error("store gone");
+        return stored;
     };
-    for (const auto& r : rows) {
-        MonitorFixture f;
-        TranscriptGenerator g;
-        f.delay = r.reader;
-        const auto p = f.write("p/s.jsonl", lines({g.toolUse(1)}), 10);
-        EXPECT_EQ(f.find(f.tick(), p)->status, r.expect) << r.name;
-    }
+    const auto p = f.write("p/s.jsonl", lines({TranscriptGenerator().toolUse(1)}), 10); // a tool call idle 10 s
+    EXPECT_EQ(f.tickFor(p).status, SessionStatus::working) << "missing: 20 s";
+    stored = 5.0;
+    EXPECT_EQ(f.tickFor(p).status, SessionStatus::needsAction);
+    fails = true;
+    EXPECT_EQ(f.tickFor(p).status, SessionStatus::working) << "a throwing reader: 20 s";
 }
 
 namespace {
 
-// Hands out fixed sessions and counts its polls.
-class FakeProvider : public AgentProvider {
-  public:
-    FakeProvider(Agent a, std::vector<SessionInfo> s, bool throws = false)
-        : agent_(a), sessions(std::move(s)), throws_(throws) {}
-    Agent agent() const override { return agent_; }
+// Hands out fixed sessions, or throws, and counts its polls.
+struct FakeProvider : AgentProvider {
+    FakeProvider(Agent a, std::vector<SessionInfo> s, bool t = false)
+        : who(a), sessions(std::move(s)), throws(t) {}
+    Agent agent() const override { return who; }
     bool isAvailable() const override { return true; }
     std::vector<SessionInfo> poll(Instant, double) override {
         ++polls;
-        if (throws_) throw std::runtime_error("store exploded");
+        if (throws) throw std::runtime_error("store exploded");
         return sessions;
     }
-    Agent agent_;
+    Agent who;
     std::vector<SessionInfo> sessions;
-    bool throws_;
+    bool throws;
     int polls = 0;
 };
 
 SessionInfo other(const char* id, Agent a, SessionStatus st, Instant since, Instant active) {
-    return SessionInfo::make(id, id, std::nullopt, std::nullopt, st, 0, since, active, std::nullopt,
-                             std::nullopt, 0.5, a);
+    return SessionInfo::make(id, id, {}, {}, st, 0, since, active, {}, {}, 0.5, a);
 }
 
 } // namespace
 
-TEST(SessionMonitor, PollCadence) {
+// No ~/.claude/projects here: the other agents' sessions come through all the same.
+TEST(SessionMonitor, PollCadenceAndAThrowingProvider) {
     const Instant t = wallNow();
-    struct Row {
-        const char* name;
-        std::vector<SessionInfo> sessions;
-        int expectedPolls; // over 10 ticks
-    } rows[] = {
-        {"no other-agent session: every tick", {}, 10},
-        {"some: ticks 1, 4, 7, 10", {other("c", Agent::codex, SessionStatus::working, t, t)}, 4},
-    };
-    for (const auto& r : rows) {
+    // None: a poll every tick; some: at ticks 1, 4, 7 and 10.
+    for (auto [sessions, polls] : {std::pair{std::vector<SessionInfo>{}, 10},
+                                   {{other("c", Agent::codex, SessionStatus::working, t, t)}, 4}}) {
         MonitorFixture f;
-        auto fake = std::make_shared<FakeProvider>(Agent::codex, r.sessions);
-        auto failing = std::make_shared<FakeProvider>(Agent::hermes, r.sessions, true);
-        f.providers = ProviderList{failing, fake};
-        for (int i = 0; i < 10; ++i)
-            EXPECT_EQ(f.tick(2).size(), r.sessions.size()) << r.name;
-        EXPECT_EQ(fake->polls, r.expectedPolls) << r.name;
+        auto fake = std::make_shared<FakeProvider>(Agent::codex, sessions);
+        f.providers = ProviderList{std::make_shared<FakeProvider>(Agent::hermes, sessions, true), fake};
+        for (int i = 0; i < 10; ++i) EXPECT_EQ(f.tick(2).size(), sessions.size());
+        EXPECT_EQ(fake->polls, polls);
     }
 }
 
@@ -357,65 +316,19 @@ TEST(SessionMonitor, SortsByUrgencyAcrossAgents) {
     const Instant t = f.now;
     const auto claudeWaiting = f.write("p/wait.jsonl", lines({g.toolUse(1)}), 60);
     const auto claudeWorking = f.write("p/work.jsonl", lines({g.userPrompt(t - 100), g.toolUse(1)}), 10);
-    f.providers = ProviderList{
-        std::make_shared<FakeProvider>(
-            Agent::codex,
-            std::vector{other("codex-done", Agent::codex, SessionStatus::completed, t - 5, t - 1),
-                        other("codex-wait", Agent::codex, SessionStatus::needsAction, t - 100, t - 1)}),
-        std::make_shared<FakeProvider>(
-            Agent::hermes,
-            std::vector{other("hermes-wait", Agent::hermes, SessionStatus::needsAction, t - 300, t - 50),
-                        other("osa-work", Agent::osaurus, SessionStatus::working, t - 9, t - 5)}),
-    };
+    using S = SessionStatus;
+    const auto codex = std::vector{other("codex-done", Agent::codex, S::completed, t - 5, t - 1),
+                                   other("codex-wait", Agent::codex, S::needsAction, t - 100, t - 1)};
+    const auto hermes = std::vector{other("hermes-wait", Agent::hermes, S::needsAction, t - 300, t - 50),
+                                    other("osa-work", Agent::osaurus, S::working, t - 9, t - 5)};
+    f.providers = ProviderList{std::make_shared<FakeProvider>(Agent::codex, codex),
+                               std::make_shared<FakeProvider>(Agent::hermes, hermes)};
     std::vector<std::string> order;
-    for (const auto& s : f.tick())
-        order.push_back(s.id);
+    for (const auto& s : f.tick()) order.push_back(s.id);
     // Waiting the longest first; the Claude session began waiting at this tick. Then the
     // working ones by latest activity, then the finished one.
     EXPECT_EQ(order, (std::vector<std::string>{"hermes-wait", "codex-wait", claudeWaiting, "osa-work",
                                                claudeWorking, "codex-done"}));
-}
-
-TEST(SessionMonitor, MissingProjectsDirectoryStillDeliversOtherAgents) {
-    MonitorFixture f;
-    f.providers = ProviderList{std::make_shared<FakeProvider>(
-        Agent::codex, std::vector{other("c", Agent::codex, SessionStatus::working, f.now, f.now)})};
-    for (int i = 0; i < 3; ++i) {
-        auto s = f.tick(2);
-        ASSERT_EQ(s.size(), 1u);
-        EXPECT_EQ(s[0].id, "c");
-    }
-    EXPECT_EQ(f.mon().stats().candidates, 0u);
-}
-
-TEST(SessionMonitor, RunsOnItsOwnThreadAndStopsWhenDestroyed) {
-    MonitorFixture f;
-    std::mutex m;
-    std::condition_variable cv;
-    int calls = 0;
-    std::string threadName;
-    f.mon().onUpdate = [&](const SessionList&) {
-        char name[16] = {};
-        pthread_getname_np(pthread_self(), name, sizeof name);
-        std::lock_guard lock(m);
-        threadName = name;
-        ++calls;
-        cv.notify_all();
-    };
-    f.mon().start();
-    {
-        std::unique_lock lock(m);
-        ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(2), [&] { return calls >= 1; }))
-            << "first tick at once";
-        EXPECT_EQ(threadName, "fray.monitor");
-    }
-    const auto t0 = std::chrono::steady_clock::now();
-    f.monitor.reset();
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(500))
-        << "no wait for the period";
-    std::lock_guard lock(m);
-    const int after = calls;
-    EXPECT_EQ(after, 1) << "no second tick within the 2 s period";
 }
 
 // A large first backlog is read on two threads; every file must still end up with the
@@ -424,29 +337,73 @@ TEST(SessionMonitor, BacklogReadInParallelMatchesFilesReadAlone) {
     MonitorFixture many;
     std::vector<std::string> contents;
     for (int i = 0; i < 24; ++i) {
-        TranscriptGenerator gen(static_cast<std::uint64_t>(40 + i), "/srv/p" + std::to_string(i), "b" + std::to_string(i));
-        std::string content = gen.session(2 + i % 3, many.now - 600.0, 2000, 60000);
-        if (i % 4 == 0) content += gen.toolUse(1 + i % 3) + "\n"; // some end waiting on a tool
-        contents.push_back(content);
-        many.write("-srv-p" + std::to_string(i) + "/s.jsonl", content, i % 4 == 0 ? 30 : 1);
+        const std::string n = std::to_string(i);
+        TranscriptGenerator gen(40 + i, "/srv/p" + n, "b" + n);
+        contents.push_back(gen.session(2 + i % 3, many.now - 600.0, 2000, 60000));
+        if (i % 4 == 0) contents.back() += gen.toolUse(1 + i % 3) + "\n"; // some end waiting on a tool
+        many.write("-srv-p" + n + "/s.jsonl", contents.back(), i % 4 == 0 ? 30 : 1);
     }
     const SessionList together = many.tick();
     ASSERT_EQ(together.size(), contents.size());
-
+    EXPECT_EQ(std::count_if(together.begin(), together.end(),
+                            [](const auto& s) { return s.status == SessionStatus::needsAction; }), 6);
     for (std::size_t i = 0; i < contents.size(); ++i) {
         MonitorFixture alone;
         alone.now = many.now;
-        alone.write("-srv-p" + std::to_string(i) + "/s.jsonl", contents[i], i % 4 == 0 ? 30 : 1);
-        auto solo = alone.tick();
-        ASSERT_EQ(solo.size(), 1u);
-        const SessionInfo* s = MonitorFixture::find(together, many.path("-srv-p" + std::to_string(i) + "/s.jsonl"));
-        ASSERT_TRUE(s);
-        SCOPED_TRACE(i);
-        EXPECT_EQ(s->project, solo[0].project);
-        EXPECT_EQ(s->branch, solo[0].branch);
-        EXPECT_EQ(s->status, solo[0].status);
-        EXPECT_EQ(s->combo, solo[0].combo);
-        EXPECT_EQ(s->lastPromptAt, solo[0].lastPromptAt);
-        EXPECT_EQ(s->stamina, solo[0].stamina);
+        const std::string rel = "-srv-p" + std::to_string(i) + "/s.jsonl";
+        auto solo = alone.tickFor(alone.write(rel, contents[i], i % 4 == 0 ? 30 : 1));
+        solo.id = many.path(rel);
+        EXPECT_NE(std::find(together.begin(), together.end(), solo), together.end()) << rel;
     }
+}
+
+// Fraymark never writes to another program's files: after ticks, polls and plan checks
+// over a full fixture home, nothing under it was created, removed or changed.
+TEST(ReadOnly, NothingUnderTheHomeChanges) {
+    MonitorFixture f;
+    f.providers.reset(); // the real registry and file system, as the application uses them
+    f.files = nullptr;
+    TranscriptGenerator g;
+    f.write("-home-dev-api/s1.jsonl", g.session(2, f.now - 200, 500, 4000));
+    f.write("-home-dev-api/agent-7.jsonl", g.toolUse(1) + "\n");
+    f.write("-home-dev-web/s2.jsonl", g.userPrompt(f.now - 3) + "\n" + g.toolUse(1).substr(0, 50), 5);
+    const auto rollout = f.home.write(".codex/sessions/2026/01/01/rollout-1.jsonl",
+                                      R"({"type":"session_meta","payload":{"cwd":"/home/dev/cli"}})"
+                                      "\n"
+                                      R"({"timestamp":")" +
+                                          isoTimestamp(f.now - 10) +
+                                          R"(","type":"event_msg","payload":{"type":"user_message"}})"
+                                          "\n");
+    setMtime(rollout, toUnixSeconds(f.now) - 10);
+    std::filesystem::create_directory_symlink("..", f.home / ".codex/sessions/2026/loop");
+
+    const std::string now = std::to_string(toUnixSeconds(f.now));
+    f.home.mkdir(".hermes");
+    WriterProcess hermes((f.home / ".hermes/state.db").string(), "wal",
+                         std::string(hermesSchema) +
+                             "INSERT INTO sessions (id, cwd, started_at) VALUES ('h', '/x/y', 1);"
+                             "INSERT INTO messages (session_id, role, timestamp) VALUES ('h', 'user', " +
+                             now + ");");
+    f.home.mkdir(".osaurus/chat-history");
+    WritableDb((f.home / ".osaurus/chat-history/history.sqlite").string(), "wal")
+        .exec(std::string(osaurusSchema) + "INSERT INTO sessions (id, updated_at) VALUES ('o', " + now + ")");
+    f.home.write(".claude.json", R"({"cachedUsageUtilization":{"fetchedAtMs":1,"utilization":{}}})");
+
+    const auto before = TreeSnapshot::of(f.home.path());
+    ASSERT_TRUE(before.entries.contains(".hermes/state.db-shm"))
+        << "a live WAL writer's side files are checked too";
+
+    std::set<Agent> seen;
+    for (int i = 0; i < 16; ++i)
+        for (const auto& s : f.tick(2))
+            seen.insert(s.agent);
+    EXPECT_EQ(seen, (std::set<Agent>{Agent::claude, Agent::codex, Agent::hermes, Agent::osaurus}));
+    int plans = 0;
+    PlanUsageReader plan(f.home.str());
+    plan.onUpdate = [&](const PlanUsage&) { ++plans; };
+    for (int i = 0; i < 3; ++i)
+        plan.tickNow();
+    EXPECT_EQ(plans, 3);
+
+    EXPECT_EQ(before.diff(TreeSnapshot::of(f.home.path())), "");
 }

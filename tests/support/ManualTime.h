@@ -18,9 +18,7 @@ public:
     explicit ManualTime(Instant start = fromUnixSeconds(1767225600.0)) : now_(start) {}
 
     Instant now() const { return now_; }
-    Clock clock() {
-        return [this] { return now_; };
-    }
+    Clock clock() { return [this] { return now_; }; }
 
     void after(double seconds, std::function<void()> fn) override {
         events_.push_back({now_ + seconds, 0, std::move(fn), nullptr});

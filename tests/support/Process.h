@@ -8,13 +8,12 @@
 
 namespace fray::test {
 
-// Runs a program to completion (or kills it after `timeout`), capturing its output.
 struct ProcessResult {
     int exitCode = -1; // -1 when killed or not started
     std::string out, err;
-    bool timedOut = false;
 };
 
+// Runs a program to completion (or kills it after `timeout`), capturing its output.
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
                          const std::map<std::string, std::string>& env,
                          std::chrono::milliseconds timeout = std::chrono::seconds(20));
@@ -31,11 +30,20 @@ public:
     std::optional<std::string> readLine(std::chrono::milliseconds timeout);
     // Sends `sig` and waits for the exit status (-1 when it had to be killed).
     int stop(int sig, std::chrono::milliseconds timeout = std::chrono::seconds(10));
-    std::string stderrText();
+    std::string stderrText() {
+        pump(0);
+        return errBuf_;
+    }
 
 private:
+    friend ProcessResult runProcess(const std::string&, const std::vector<std::string>&,
+                                    const std::map<std::string, std::string>&, std::chrono::milliseconds);
+    // Waits up to `ms` for output and takes what there is; false once both streams are closed.
+    bool pump(int ms);
+
     int pid_ = -1;
-    int outFd_ = -1, errFd_ = -1;
+    int fds_[2] = {-1, -1}; // stdout, stderr
+    bool open_[2] = {false, false};
     std::string outBuf_, errBuf_;
     bool reaped_ = false;
 };

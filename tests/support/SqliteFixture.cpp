@@ -3,6 +3,8 @@
 #include <sqlite3.h>
 
 #include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fray::test {
 
@@ -24,23 +26,21 @@ CREATE TABLE turns (id INTEGER PRIMARY KEY, session_id TEXT NOT NULL, seq INTEGE
 
 WritableDb::WritableDb(const std::string& path, const std::string& journalMode) {
     if (sqlite3_open(path.c_str(), &db_) != SQLITE_OK) throw std::runtime_error("cannot create " + path);
-    exec("PRAGMA journal_mode=" + journalMode);
-    exec("PRAGMA synchronous=OFF"); // fixtures need no durability, and fsyncs are slow
+    // Fixtures need no durability, and fsyncs are slow.
+    exec("PRAGMA journal_mode=" + journalMode + "; PRAGMA synchronous=OFF");
 }
 
-WritableDb::~WritableDb() {
-    close();
-}
+WritableDb::~WritableDb() { close(); }
 
 void WritableDb::close() {
-    if (db_) sqlite3_close(db_);
+    sqlite3_close(db_); // a no-op once closed
     db_ = nullptr;
 }
 
 void WritableDb::exec(const std::string& sql) {
     char* err = nullptr;
     if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
-        std::string msg = err ? err : "unknown error";
+        const std::string msg = err ? err : "unknown error";
         sqlite3_free(err);
         throw std::runtime_error("sqlite: " + msg + " in: " + sql);
     }
@@ -48,36 +48,24 @@ void WritableDb::exec(const std::string& sql) {
 
 std::string sqlQuote(const std::string& s) {
     std::string out = "'";
-    for (char c : s) {
-        if (c == '\'') out += '\'';
-        out += c;
-    }
+    for (char c : s) out += c == '\'' ? std::string("''") : std::string(1, c);
     return out + "'";
 }
 
-} // namespace fray::test
-
-#include <sys/wait.h>
-#include <unistd.h>
-
-namespace fray::test {
-
-WriterProcess::WriterProcess(const std::string& path, const std::string& journalMode,
-                             const std::string& sql) {
+WriterProcess::WriterProcess(const std::string& path, const std::string& journalMode, const std::string& sql) {
     int ready[2], release[2];
     if (::pipe(ready) != 0 || ::pipe(release) != 0) throw std::runtime_error("pipe failed");
     pid_ = ::fork();
     if (pid_ < 0) throw std::runtime_error("fork failed");
     if (pid_ == 0) {
         ::close(ready[0]);
-        ::close(release[1]);
+        ::close(release[1]); // else the read below never sees the parent let go
         char status = 'k';
-        sqlite3* db = nullptr;
-        if (sqlite3_open(path.c_str(), &db) != SQLITE_OK ||
-            sqlite3_exec(db, ("PRAGMA journal_mode=" + journalMode + "; PRAGMA synchronous=OFF").c_str(),
-                         nullptr, nullptr, nullptr) != SQLITE_OK ||
-            sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        try {
+            (new WritableDb(path, journalMode))->exec(sql); // never closed: see _exit below
+        } catch (...) {
             status = 'e';
+        }
         (void)!::write(ready[1], &status, 1);
         char c;
         (void)!::read(release[0], &c, 1); // returns when the parent closes its end

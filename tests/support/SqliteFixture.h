@@ -29,10 +29,6 @@ extern const char* const osaurusSchema;
 
 std::string sqlQuote(const std::string& s);
 
-} // namespace fray::test
-
-namespace fray::test {
-
 // A writer in another process, as the owning application would be: SQLite shares locks
 // and the WAL index between connections of one process, so only a second process shows
 // what a reader really does. Runs `sql`, then holds its connection (and any open

@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
-#include <sys/stat.h>
 #include <sys/time.h>
 
 namespace fray::test {
@@ -17,43 +16,20 @@ TempDir::TempDir() {
 
 TempDir::~TempDir() {
     std::error_code ec;
-    // Tests may remove permissions; give them back so the tree can go.
-    for (auto it = std::filesystem::recursive_directory_iterator(
-             path_, std::filesystem::directory_options::skip_permission_denied, ec);
-         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-        if (it->is_directory(ec) && !it->is_symlink(ec))
-            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                         std::filesystem::perm_options::add, ec);
-    }
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
     std::filesystem::remove_all(path_, ec);
 }
 
-std::filesystem::path TempDir::write(std::string_view rel, std::string_view content) const {
+std::filesystem::path TempDir::put(std::string_view rel, std::string_view content, std::ios::openmode mode) const {
     auto p = path_ / rel;
     std::filesystem::create_directories(p.parent_path());
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    std::ofstream out(p, std::ios::binary | mode);
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    return p;
-}
-
-std::filesystem::path TempDir::append(std::string_view rel, std::string_view content) const {
-    auto p = path_ / rel;
-    std::filesystem::create_directories(p.parent_path());
-    std::ofstream out(p, std::ios::binary | std::ios::app);
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    return p;
-}
-
-std::filesystem::path TempDir::mkdir(std::string_view rel) const {
-    auto p = path_ / rel;
-    std::filesystem::create_directories(p);
     return p;
 }
 
 void setMtime(const std::filesystem::path& p, double unixSeconds) {
+    const double whole = std::floor(unixSeconds);
     struct timeval tv[2];
-    double whole = std::floor(unixSeconds);
     tv[0].tv_sec = tv[1].tv_sec = static_cast<time_t>(whole);
     tv[0].tv_usec = tv[1].tv_usec = static_cast<suseconds_t>((unixSeconds - whole) * 1e6);
     if (lutimes(p.c_str(), tv) != 0) throw std::runtime_error("lutimes failed for " + p.string());

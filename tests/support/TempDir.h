@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <ios>
 #include <string>
 #include <string_view>
 
@@ -18,12 +19,20 @@ public:
     std::string str() const { return path_.string(); }
     std::filesystem::path operator/(std::string_view rel) const { return path_ / rel; }
 
-    // Writes (creating parent directories) and returns the full path.
-    std::filesystem::path write(std::string_view rel, std::string_view content) const;
-    std::filesystem::path append(std::string_view rel, std::string_view content) const;
-    std::filesystem::path mkdir(std::string_view rel) const;
+    // Write or append (creating parent directories); both return the full path.
+    std::filesystem::path write(std::string_view rel, std::string_view content) const {
+        return put(rel, content, std::ios::trunc);
+    }
+    std::filesystem::path append(std::string_view rel, std::string_view content) const {
+        return put(rel, content, std::ios::app);
+    }
+    std::filesystem::path mkdir(std::string_view rel) const {
+        std::filesystem::create_directories(path_ / rel);
+        return path_ / rel;
+    }
 
 private:
+    std::filesystem::path put(std::string_view rel, std::string_view content, std::ios::openmode mode) const;
     std::filesystem::path path_;
 };
 

@@ -2,40 +2,38 @@
 
 #include <array>
 #include <cmath>
-#include <chrono>
 #include <cstdio>
+#include <ctime>
 
 namespace fray::test {
 
 namespace {
 
 constexpr std::array<std::string_view, 10> prompts{
-    "add retry + idempotency keys to the stripe webhook handler",
-    "why does the checkout test fail on CI but not locally?",
-    "refactor the queue worker so it can be cancelled",
-    "write a migration that backfills the `region` column",
-    "make the build warning-free under -Wpedantic",
-    "explain what `useDeferredValue` does here",
-    "bump the dependencies and fix whatever breaks",
-    "add a --dry-run flag to the deploy script",
-    "the dashboard is slow when there are 10k rows, profile it",
-    "rename Order.total to Order.amountDue everywhere",
+    "add retry + idempotency keys to the stripe webhook handler", "explain what `useDeferredValue` does here",
+    "why does the checkout test fail on CI but not locally?", "bump the dependencies and fix whatever breaks",
+    "refactor the queue worker so it can be cancelled", "rename Order.total to Order.amountDue everywhere",
+    "write a migration that backfills the `region` column", "make the build warning-free under -Wpedantic",
+    "the dashboard is slow when there are 10k rows, profile it", "add a --dry-run flag to the deploy script",
 };
 
+// Escaped in JSON: quotes, tabs, non-ASCII, long and short lines.
 constexpr std::array<std::string_view, 12> codeLines{
-    "import { retry } from \"../lib/retry\";",
-    "export async function handle(event: Stripe.Event): Promise<void> {",
-    "  const key = `${event.id}:${event.type}`;",
-    "  if (await seen.has(key)) return; // already processed",
-    "\tfor (let i = 0; i < attempts; i++) {",
-    "    console.log('attempt', i, \"of\", attempts);",
-    "  }",
-    "PASS src/webhooks/stripe.test.ts (4.212 s)",
-    "  ✓ retries transient failures (41 ms)",
+    "import { retry } from \"../lib/retry\";", "export async function handle(event: Stripe.Event): Promise<void> {",
+    "  const key = `${event.id}:${event.type}`;", "  if (await seen.has(key)) return; // already processed",
+    "\tfor (let i = 0; i < attempts; i++) {", "    console.log('attempt', i, \"of\", attempts);", "  }",
+    "PASS src/webhooks/stripe.test.ts (4.212 s)", "  ✓ retries transient failures (41 ms)",
     "error TS2345: Argument of type 'string' is not assignable to parameter of type 'number'.",
-    "drwxr-xr-x  12 dev dev  4096 Jan 31 09:15 node_modules",
-    "warning: unused variable `backoff` — consider prefixing with an underscore",
+    "drwxr-xr-x  12 dev dev  4096 Jan 31 09:15 node_modules", "warning: unused variable `backoff` — prefix it",
 };
+
+std::string assistantMessage(std::string_view id, std::string_view contentJson) {
+    return "{\"id\":\"" + std::string(id) +
+           "\",\"type\":\"message\",\"role\":\"assistant\",\"model\":\"claude-sonnet-4-5-20250929\",\"content\":" +
+           std::string(contentJson) +
+           ",\"stop_reason\":null,\"stop_sequence\":null,\"usage\":{\"input_tokens\":4,\"cache_creation_input_"
+           "tokens\":1721,\"cache_read_input_tokens\":40322,\"output_tokens\":212,\"service_tier\":\"standard\"}}";
+}
 
 } // namespace
 
@@ -43,53 +41,34 @@ std::string jsonEscape(std::string_view s) {
     std::string out;
     out.reserve(s.size() + s.size() / 8);
     for (unsigned char c : s) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                out += buf;
-            } else {
-                out += static_cast<char>(c);
-            }
+        if (c == '"' || c == '\\') out += '\\';
+        if (c == '\n') {
+            out += "\\n";
+        } else if (c < 0x20) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+        } else {
+            out += static_cast<char>(c);
         }
     }
     return out;
 }
 
-std::string isoTimestamp(Instant t, bool millis) {
-    using namespace std::chrono;
-    double secs = toUnixSeconds(t);
-    auto whole = static_cast<long long>(std::floor(secs));
-    int ms = static_cast<int>(std::lround((secs - static_cast<double>(whole)) * 1000.0));
-    if (ms == 1000) {
-        ++whole;
-        ms = 0;
-    }
-    sys_days day = floor<days>(sys_seconds(seconds(whole)));
-    year_month_day ymd(day);
-    long long rest = whole - day.time_since_epoch().count() * 86400LL;
-    char buf[64];
-    int n = std::snprintf(buf, sizeof buf, "%04d-%02u-%02uT%02lld:%02lld:%02lld", static_cast<int>(ymd.year()),
-                          static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()), rest / 3600,
-                          (rest / 60) % 60, rest % 60);
-    std::string out(buf, static_cast<std::size_t>(n));
-    if (millis) {
-        std::snprintf(buf, sizeof buf, ".%03d", ms);
-        out += buf;
-    }
-    return out + "Z";
+std::string isoTimestamp(Instant t) {
+    const auto ms = std::llround(toUnixSeconds(t) * 1000.0);
+    const std::time_t whole = static_cast<std::time_t>(ms / 1000);
+    std::tm tm{};
+    gmtime_r(&whole, &tm);
+    char buf[40];
+    const std::size_t n = std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%S", &tm);
+    std::snprintf(buf + n, sizeof buf - n, ".%03lldZ", static_cast<long long>(ms % 1000));
+    return buf;
 }
 
 TranscriptGenerator::TranscriptGenerator(std::uint64_t seed, std::string cwd, std::string branch)
     : rng_(seed), cwd_(std::move(cwd)), branch_(std::move(branch)) {
     sessionId_ = id("", 8) + "-" + id("", 4) + "-" + id("", 4) + "-" + id("", 4) + "-" + id("", 12);
-    clock_ = fromUnixSeconds(1767225600.0); // 2026-01-01
 }
 
 std::size_t TranscriptGenerator::uniform(std::size_t lo, std::size_t hi) {
@@ -105,11 +84,7 @@ std::string TranscriptGenerator::id(std::string_view prefix, int len) {
 
 std::string TranscriptGenerator::text(std::size_t approxBytes) {
     std::string out;
-    out.reserve(approxBytes + 128);
-    while (out.size() < approxBytes) {
-        out += codeLines[uniform(0, codeLines.size() - 1)];
-        out += '\n';
-    }
+    while (out.size() < approxBytes) out.append(codeLines[uniform(0, codeLines.size() - 1)]).push_back('\n');
     return out;
 }
 
@@ -121,10 +96,7 @@ std::string TranscriptGenerator::envelope(std::string_view type, std::string_vie
                       "\",\"sessionId\":\"" + sessionId_ + "\",\"version\":\"2.0.31\",\"gitBranch\":\"" +
                       jsonEscape(branch_) + "\",\"type\":\"" + std::string(type) + "\",\"message\":";
     out += messageJson;
-    if (!extra.empty()) {
-        out += ',';
-        out += extra;
-    }
+    if (!extra.empty()) out += "," + std::string(extra);
     out += ",\"uuid\":\"" + id("", 8) + "-" + id("", 4) + "-" + id("", 4) + "\",\"timestamp\":\"" +
            isoTimestamp(clock_) + "\"}";
     return out;
@@ -142,28 +114,9 @@ std::string TranscriptGenerator::commandNoise(Instant at) {
                             "<command-message>clear</command-message>\\n<command-args></command-args>\"}");
 }
 
-std::string TranscriptGenerator::interrupted(Instant at) {
-    clock_ = at - 0.8;
-    return envelope("user", "{\"role\":\"user\",\"content\":[{\"type\":\"text\",\"text\":\"[Request interrupted "
-                            "by user for tool use]\"}]}");
-}
-
-namespace {
-std::string assistantMessage(std::string_view id, std::string_view contentJson) {
-    return "{\"id\":\"" + std::string(id) +
-           "\",\"type\":\"message\",\"role\":\"assistant\",\"model\":\"claude-sonnet-4-5-20250929\",\"content\":" +
-           std::string(contentJson) +
-           ",\"stop_reason\":null,\"stop_sequence\":null,\"usage\":{\"input_tokens\":4,\"cache_creation_input_"
-           "tokens\":1721,\"cache_read_input_tokens\":40322,\"output_tokens\":212,\"service_tier\":\"standard\"}}";
-}
-} // namespace
-
-std::string TranscriptGenerator::assistantText(std::string_view t) {
-    std::string body = t.empty() ? "Done — the handler now retries with exponential backoff and keeps an "
-                                   "idempotency key per event.\n\nTests: `npm test -- webhooks` passes."
-                                 : std::string(t);
-    return envelope("assistant", assistantMessage(id("msg_01", 22), "[{\"type\":\"text\",\"text\":\"" +
-                                                                         jsonEscape(body) + "\"}]"),
+std::string TranscriptGenerator::assistantText() {
+    const char* text = R"([{"type":"text","text":"Done — the handler retries with backoff.\n\nTests pass."}])";
+    return envelope("assistant", assistantMessage(id("msg_01", 22), text),
                     "\"requestId\":\"" + id("req_011", 20) + "\"");
 }
 
@@ -187,8 +140,7 @@ std::string TranscriptGenerator::toolUse(int calls) {
         content += "{\"type\":\"tool_use\",\"id\":\"" + id("toolu_01", 22) + "\"," +
                    std::string(tools[uniform(0, tools.size() - 1)]) + "}";
     }
-    content += "]";
-    return envelope("assistant", assistantMessage(id("msg_01", 22), content));
+    return envelope("assistant", assistantMessage(id("msg_01", 22), content + "]"));
 }
 
 std::string TranscriptGenerator::toolResult(std::size_t bytes) {
@@ -202,9 +154,7 @@ std::string TranscriptGenerator::toolResult(std::size_t bytes) {
 
 std::string TranscriptGenerator::sidechain() {
     std::string line = toolUse(1);
-    auto pos = line.find("\"isSidechain\":false");
-    line.replace(pos, 19, "\"isSidechain\":true");
-    return line;
+    return line.replace(line.find("\"isSidechain\":false"), 19, "\"isSidechain\":true");
 }
 
 std::string TranscriptGenerator::lastPrompt(std::string_view t) {
@@ -212,23 +162,15 @@ std::string TranscriptGenerator::lastPrompt(std::string_view t) {
            "\"}";
 }
 
-std::string TranscriptGenerator::summary() {
-    return "{\"type\":\"summary\",\"summary\":\"Stripe webhook retries\",\"leafUuid\":\"" + id("", 8) + "\"}";
-}
-
 std::string TranscriptGenerator::session(int turns, Instant start, std::size_t minResult, std::size_t maxResult) {
     std::string out;
     Instant t = start;
-    auto add = [&](std::string line) {
-        out += line;
-        out += '\n';
-    };
+    auto add = [&](const std::string& line) { out += line + '\n'; };
     for (int turn = 0; turn < turns; ++turn) {
         if (turn == 0) add(commandNoise(t));
         add(userPrompt(t));
         add(assistantThinking());
-        int calls = static_cast<int>(uniform(1, 4));
-        for (int c = 0; c < calls; ++c) {
+        for (auto calls = uniform(1, 4); calls > 0; --calls) {
             add(toolUse(static_cast<int>(uniform(1, 2))));
             add(toolResult(uniform(minResult, maxResult)));
             if (uniform(0, 5) == 0) add(sidechain());
@@ -242,9 +184,7 @@ std::string TranscriptGenerator::session(int turns, Instant start, std::size_t m
 
 std::vector<std::string> TranscriptGenerator::smallLines(std::size_t count, Instant start) {
     std::vector<std::string> lines;
-    lines.reserve(count);
-    Instant t = start;
-    while (lines.size() < count) {
+    for (Instant t = start; lines.size() < count; t = t + 5.0) {
         switch (uniform(0, 6)) {
         case 0: lines.push_back(userPrompt(t)); break;
         case 1: lines.push_back(assistantText()); break;
@@ -254,7 +194,6 @@ std::vector<std::string> TranscriptGenerator::smallLines(std::size_t count, Inst
         case 5: lines.push_back(sidechain()); break;
         default: lines.push_back(lastPrompt(prompts[uniform(0, prompts.size() - 1)])); break;
         }
-        t = t + 5.0;
     }
     return lines;
 }
@@ -262,8 +201,7 @@ std::vector<std::string> TranscriptGenerator::smallLines(std::size_t count, Inst
 std::vector<std::string> TranscriptGenerator::largeMix(std::size_t totalBytes, Instant start) {
     std::vector<std::string> lines;
     std::size_t total = 0;
-    Instant t = start;
-    while (total < totalBytes) {
+    for (Instant t = start; total < totalBytes; t = t + 5.0) {
         std::string line;
         switch (uniform(0, 4)) {
         case 0: line = userPrompt(t); break;
@@ -273,7 +211,6 @@ std::vector<std::string> TranscriptGenerator::largeMix(std::size_t totalBytes, I
         }
         total += line.size() + 1;
         lines.push_back(std::move(line));
-        t = t + 5.0;
     }
     return lines;
 }

@@ -14,34 +14,28 @@ Xvfb::Xvfb(const std::string& screen) {
     pid_ = fork();
     if (pid_ == 0) {
         close(fds[0]);
-        int devnull = open("/dev/null", O_WRONLY);
+        const int devnull = open("/dev/null", O_WRONLY);
         dup2(devnull, 1);
         dup2(devnull, 2);
-        std::string fd = std::to_string(fds[1]);
+        const std::string fd = std::to_string(fds[1]);
         execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
                "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);
+    // Xvfb writes the display number and a line feed once it accepts connections.
     std::string number;
     pollfd p{fds[0], POLLIN, 0};
-    while (poll(&p, 1, 10000) > 0) {
-        char c;
-        if (read(fds[0], &c, 1) != 1) break;
-        if (c == '\n') {
-            display_ = ":" + number;
-            break;
-        }
-        number += c;
-    }
+    char c = 0;
+    while (poll(&p, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    if (c == '\n') display_ = ":" + number;
     close(fds[0]);
 }
 
 Xvfb::~Xvfb() {
     if (pid_ > 0) {
         kill(pid_, SIGTERM);
-        int status;
-        waitpid(pid_, &status, 0);
+        waitpid(pid_, nullptr, 0);
     }
 }
 
