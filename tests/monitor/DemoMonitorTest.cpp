@@ -27,3 +27,32 @@ TEST(DemoMonitor, LoopsThroughEveryStatusOnceASecondUntilGone) {
     }
     EXPECT_EQ(phases, (std::vector{S::working, S::needsAction, S::working, S::completed, S::started}));
 }
+
+TEST(DemoMonitor, ScriptTurningPoints) {
+    const Instant now = fromUnixSeconds(5000);
+    // p, A status, A combo, A seconds in state, B status (if present), B combo, B seconds.
+    struct Row { std::int64_t p; S a; std::int64_t ca; double agoA; std::optional<S> b; std::int64_t cb; double agoB; };
+    // clang-format off
+    const Row rows[] = {
+        {1, S::started, 0, 1, {}, 0, 0},                    // the list start() delivers
+        {0, S::started, 0, 0, {}, 0, 0},                    // step 46 wraps to a fresh start
+        {6, S::working, 3, 0, S::working, 4, 30},           // A turns working, B joins
+        {20, S::needsAction, 41, 0, S::working, 9, 44},
+        {30, S::working, 41, 0, S::completed, 12, 20},
+        {37, S::working, 48, 7, S::completed, 12, 20},
+        {38, S::completed, 52, 0, {}, 0, 0},                // B leaves, A is knocked out
+    };
+    // clang-format on
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.p);
+        const SessionList list = DemoMonitor::script(r.p, now);
+        ASSERT_EQ(list.size(), r.b ? 2u : 1u);
+        EXPECT_EQ(std::tie(list[0].id, list[0].project, *list[0].branch), std::make_tuple("a", "Quillfeather", "feat/fraymark"));
+        EXPECT_EQ(std::tie(list[0].status, list[0].combo), std::tie(r.a, r.ca));
+        EXPECT_EQ(list[0].stateSince, now - r.agoA);
+        if (!r.b) continue;
+        EXPECT_EQ(std::tie(list[1].id, list[1].project, *list[1].branch), std::make_tuple("b", "docs-site", "master"));
+        EXPECT_EQ(std::tie(list[1].status, list[1].combo), std::tie(*r.b, r.cb));
+        EXPECT_EQ(list[1].stateSince, now - r.agoB);
+    }
+}
