@@ -130,7 +130,7 @@ void BM_CodexPollFloor(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_CodexPoll)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_CodexPoll)->Unit(benchmark::kMillisecond)->MinTime(2.0)->MeasureProcessCPUTime();
 BENCHMARK(BM_CodexPollFloor)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 int main(int argc, char** argv) {
@@ -141,11 +141,12 @@ int main(int argc, char** argv) {
     bool ok = true;
     std::printf("\n");
     if (rec.has("BM_CodexPoll") && rec.has("BM_CodexPollFloor")) {
-        ok &= fray::bench::check("Codex poll / simdjson floor (CPU)",
-                                 rec.cpuSeconds["BM_CodexPoll"] / rec.cpuSeconds["BM_CodexPollFloor"], "x",
-                                 1.5);
-        std::printf("%-44s %10.3f x  (wall clock, for reference)\n", "Codex poll / simdjson floor (wall)",
-                    rec.seconds["BM_CodexPoll"] / rec.seconds["BM_CodexPollFloor"]);
+        // A poll over many rollouts may use both cores, so its latency is what is checked;
+        // the CPU time of all its threads is printed beside it.
+        ok &= fray::bench::check("Codex poll / simdjson floor (wall)",
+                                 rec.seconds["BM_CodexPoll"] / rec.seconds["BM_CodexPollFloor"], "x", 1.5);
+        std::printf("%-44s %10.3f x  (CPU of all threads, for reference)\n", "Codex poll / simdjson floor (CPU)",
+                    rec.cpuSeconds["BM_CodexPoll"] / rec.cpuSeconds["BM_CodexPollFloor"]);
     }
     return ok ? 0 : 1;
 }

@@ -1,5 +1,7 @@
 #include "CodexProvider.h"
 
+#include "monitor/TwoThreads.h"
+
 #include "monitor/FileState.h"
 #include "monitor/PathText.h"
 #include "monitor/Timestamp.h"
@@ -32,10 +34,22 @@ struct CodexProvider::Parser {
     simdjson::dom::parser dom;
 };
 
+CodexProvider::Scratch::Scratch()
+    : parser(std::make_unique<Parser>()), head(simdjson::SIMDJSON_PADDING), tail(simdjson::SIMDJSON_PADDING) {}
+
+CodexProvider::Scratch::~Scratch() = default;
+
+void CodexProvider::Scratch::release() {
+    head.clear();
+    tail.clear();
+    head.shrinkTo(keepBuffer);
+    tail.shrinkTo(keepBuffer);
+    // The parser keeps about 14 bytes per byte of the longest line it met.
+    if (parser->dom.capacity() > keepParserCapacity) parser = std::make_unique<Parser>();
+}
+
 CodexProvider::CodexProvider(const std::string& home, std::shared_ptr<FileAccess> files)
-    : files_(files ? std::move(files) : posixFileAccess()), root_(PathText::join(home, ".codex/sessions")),
-      parser_(std::make_unique<Parser>()), head_(simdjson::SIMDJSON_PADDING),
-      tail_(simdjson::SIMDJSON_PADDING) {}
+    : files_(files ? std::move(files) : posixFileAccess()), root_(PathText::join(home, ".codex/sessions")) {}
 
 CodexProvider::~CodexProvider() = default;
 
@@ -46,22 +60,35 @@ bool CodexProvider::isAvailable() const {
 std::vector<SessionInfo> CodexProvider::poll(Instant now, double needsActionDelay) {
     std::vector<SessionInfo> out;
     try {
-        walk(now, needsActionDelay, out);
+        const std::vector<Candidate> found = walk(now);
+        std::uint64_t bytes = 0;
+        for (const Candidate& c : found) bytes += std::min<std::uint64_t>(c.attrs.size, tailBytes);
+        bool parallel = bytes >= parallelReadBytes;
+        if (parallel && !helperScratch_) helperScratch_ = std::make_unique<Scratch>();
+        // Rollouts are independent; results keep the enumeration order whoever reads them.
+        std::vector<std::optional<SessionInfo>> sessions(found.size());
+        forEachOnTwoThreads(found.size(), parallel, "fray.codex", [&](std::size_t i, int worker) {
+            try {
+                sessions[i] = read(found[i].path, found[i].attrs, now, needsActionDelay,
+                                   worker ? *helperScratch_ : scratch_);
+            } catch (...) {
+                // One unreadable file costs only its own session.
+            }
+        });
+        for (auto& s : sessions)
+            if (s) out.push_back(std::move(*s));
     } catch (...) {
         // Out of memory at worst: what was found stands, the rest waits for the next poll.
     }
-    head_.clear();
-    tail_.clear();
-    head_.shrinkTo(keepBuffer);
-    tail_.shrinkTo(keepBuffer);
-    // The parser keeps about 14 bytes per byte of the longest line it met.
-    if (parser_->dom.capacity() > keepParserCapacity) parser_ = std::make_unique<Parser>();
+    scratch_.release();
+    if (helperScratch_) helperScratch_->release();
     return out;
 }
 
-void CodexProvider::walk(Instant now, double needsActionDelay, std::vector<SessionInfo>& out) {
+std::vector<CodexProvider::Candidate> CodexProvider::walk(Instant now) {
+    std::vector<Candidate> out;
     auto top = files_->list(root_, true);
-    if (!top) return;
+    if (!top) return out;
 
     // Depth first, in listing order, directories entered where they are met. Links to
     // directories are never followed, so a loop of links cannot trap the walk.
@@ -86,47 +113,43 @@ void CodexProvider::walk(Instant now, double needsActionDelay, std::vector<Sessi
             continue; // `level` may be dangling after the push
         }
         if (e.kind != EntryKind::file || !e.attributes || !isRollout(e.name)) continue;
-        const Instant mtime = e.attributes->mtime;
-        if (secondsBetween(mtime, now) > Tuning::candidateWindow) continue;
-        try {
-            if (auto s = read(path, *e.attributes, now, needsActionDelay)) out.push_back(std::move(*s));
-        } catch (...) {
-            // One unreadable file costs only its own session.
-        }
+        if (secondsBetween(e.attributes->mtime, now) > Tuning::candidateWindow) continue;
+        out.push_back({std::move(path), *e.attributes});
     }
+    return out;
 }
 
-std::optional<std::string> CodexProvider::readCwd(OpenFile& file, std::uint64_t size) {
+std::optional<std::string> CodexProvider::readCwd(OpenFile& file, std::uint64_t size, Scratch& s) {
     const char* data;
     std::size_t len;
     const char* lf = nullptr;
-    if (tail_.size() > 0 && size <= tailBytes) {
+    if (s.tail.size() > 0 && size <= tailBytes) {
         // The tail read started at offset 0: the head is already in memory.
-        data = tail_.data();
-        len = tail_.size();
+        data = s.tail.data();
+        len = s.tail.size();
         lf = static_cast<const char*>(std::memchr(data, '\n', len));
     } else {
-        head_.clear();
+        s.head.clear();
         // Most first lines are a few KiB: start small and double up to the full chunk size,
         // rather than copying 64 KiB to find one line feed.
         std::size_t chunk = 8 * 1024;
-        while (head_.size() < headLimit) {
-            const std::size_t want = std::min(chunk, headLimit - head_.size()); // never past the first MiB
-            char* dst = head_.reserveTail(want);
-            auto got = file.readAt(head_.size(), dst, want);
+        while (s.head.size() < headLimit) {
+            const std::size_t want = std::min(chunk, headLimit - s.head.size()); // never past the first MiB
+            char* dst = s.head.reserveTail(want);
+            auto got = file.readAt(s.head.size(), dst, want);
             chunk = std::min(chunk * 2, headChunk);
             if (!got || *got == 0) break;
-            head_.commit(*got);
-            lf = static_cast<const char*>(std::memchr(head_.data() + head_.size() - *got, '\n', *got));
+            s.head.commit(*got);
+            lf = static_cast<const char*>(std::memchr(s.head.data() + s.head.size() - *got, '\n', *got));
             if (lf) break;
         }
-        data = head_.data();
-        len = head_.size();
+        data = s.head.data();
+        len = s.head.size();
     }
     if (!lf) return std::nullopt;
 
     simdjson::dom::element doc;
-    if (parser_->dom.parse(reinterpret_cast<const uint8_t*>(data), static_cast<std::size_t>(lf - data), false)
+    if (s.parser->dom.parse(reinterpret_cast<const uint8_t*>(data), static_cast<std::size_t>(lf - data), false)
             .get(doc))
         return std::nullopt;
     std::string_view type, cwd;
@@ -137,7 +160,7 @@ std::optional<std::string> CodexProvider::readCwd(OpenFile& file, std::uint64_t 
 }
 
 std::optional<SessionInfo> CodexProvider::read(const std::string& path, const FileAttributes& attrs,
-                                               Instant now, double delay) {
+                                               Instant now, double delay, Scratch& s) {
     auto file = files_->open(path);
     if (!file) return std::nullopt;
     const Instant mtime = attrs.mtime;
@@ -145,21 +168,21 @@ std::optional<SessionInfo> CodexProvider::read(const std::string& path, const Fi
     const std::uint64_t size = attrs.size;
 
     // The tail first: for a small file it holds the head too, saving a second read.
-    tail_.clear();
+    s.tail.clear();
     const std::uint64_t offset = size > tailBytes ? size - tailBytes : 0;
     // Bounded even when the file keeps growing while it is read.
-    if (!readToEnd(*file, offset, tailBytes + Tuning::maxCatchupBytes, tail_,
+    if (!readToEnd(*file, offset, tailBytes + Tuning::maxCatchupBytes, s.tail,
                    static_cast<std::size_t>(size - offset)))
-        tail_.clear();
+        s.tail.clear();
 
-    std::optional<std::string> cwd = readCwd(*file, size);
+    std::optional<std::string> cwd = readCwd(*file, size, s);
 
     std::int64_t combo = 0, pending = 0;
     std::vector<Instant> promptTimes;
     LastEvent last = LastEvent::none;
 
-    const char* p = tail_.data();
-    const char* end = p + tail_.size();
+    const char* p = s.tail.data();
+    const char* end = p + s.tail.size();
     while (p < end) {
         const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
         const char* pieceEnd = lf ? lf : end;
@@ -169,7 +192,7 @@ std::optional<SessionInfo> CodexProvider::read(const std::string& path, const Fi
         if (len <= 2) continue; // also the empty pieces between two line feeds
 
         simdjson::dom::element doc;
-        if (parser_->dom.parse(reinterpret_cast<const uint8_t*>(piece), len, false).get(doc)) continue;
+        if (s.parser->dom.parse(reinterpret_cast<const uint8_t*>(piece), len, false).get(doc)) continue;
         simdjson::dom::object obj, payload;
         std::string_view lineType, payloadType;
         if (doc.get_object().get(obj) || obj["type"].get_string().get(lineType) ||

@@ -26,18 +26,34 @@ class CodexProvider final : public AgentProvider {
     static constexpr std::size_t headChunk = 64 * 1024;
     static constexpr std::uint64_t tailBytes = 128 * 1024;
 
+    // Rollouts whose tails add up to this much are read on two threads.
+    static constexpr std::uint64_t parallelReadBytes = 1u << 20;
+
   private:
-    void walk(Instant now, double needsActionDelay, std::vector<SessionInfo>& out);
+    struct Parser;
+    // What one thread needs to read a rollout: a parser and the two buffers.
+    struct Scratch {
+        Scratch();
+        ~Scratch();
+        std::unique_ptr<Parser> parser;
+        ReadBuffer head;
+        ReadBuffer tail;
+        void release();
+    };
+    struct Candidate {
+        std::string path;
+        FileAttributes attrs;
+    };
+
+    std::vector<Candidate> walk(Instant now);
     std::optional<SessionInfo> read(const std::string& path, const FileAttributes& attrs, Instant now,
-                                    double delay);
-    std::optional<std::string> readCwd(OpenFile& file, std::uint64_t size);
+                                    double delay, Scratch& s);
+    static std::optional<std::string> readCwd(OpenFile& file, std::uint64_t size, Scratch& s);
 
     std::shared_ptr<FileAccess> files_;
     std::string root_;
-    struct Parser;
-    std::unique_ptr<Parser> parser_;
-    ReadBuffer head_;
-    ReadBuffer tail_;
+    Scratch scratch_;
+    std::unique_ptr<Scratch> helperScratch_; // only once a poll was worth a second thread
 };
 
 } // namespace fray

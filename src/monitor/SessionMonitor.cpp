@@ -2,13 +2,11 @@
 
 #include "PathText.h"
 #include "RepeatingWorker.h"
+#include "TwoThreads.h"
 #include "Tuning.h"
 #include "agents/AgentRegistry.h"
 
 #include <algorithm>
-#include <atomic>
-#include <pthread.h>
-#include <thread>
 #include <unordered_set>
 #include <cstring>
 
@@ -237,30 +235,19 @@ void SessionMonitor::readAll(std::vector<ReadJob>& jobs, Instant now) {
     }
     // Files are independent: each job touches only its own state, so two threads may share
     // the list. The tick as a whole still ends before the next one begins.
-    std::atomic<std::size_t> next{0};
-    auto work = [&](Reader& r) {
-        for (std::size_t i; (i = next.fetch_add(1)) < jobs.size();) {
-            try {
-                readNewBytes(*jobs[i].path, *jobs[i].watched, jobs[i].size, now, r);
-            } catch (...) {
-                jobs[i].failed = true;
-            }
-        }
-    };
-    std::optional<std::thread> helper;
-    if (backlog >= parallelReadBytes && jobs.size() >= 2) {
-        try {
-            if (!helperReader_) helperReader_ = std::make_unique<Reader>();
-            helper.emplace([&] {
-                pthread_setname_np(pthread_self(), "fray.read");
-                work(*helperReader_);
-            });
-        } catch (...) {
-            helper.reset(); // no second thread: this one does it all
-        }
+    bool parallel = backlog >= parallelReadBytes && jobs.size() >= 2;
+    try {
+        if (parallel && !helperReader_) helperReader_ = std::make_unique<Reader>();
+    } catch (...) {
+        parallel = false;
     }
-    work(reader_);
-    if (helper) helper->join();
+    forEachOnTwoThreads(jobs.size(), parallel, "fray.read", [&](std::size_t i, int worker) {
+        try {
+            readNewBytes(*jobs[i].path, *jobs[i].watched, jobs[i].size, now, worker ? *helperReader_ : reader_);
+        } catch (...) {
+            jobs[i].failed = true;
+        }
+    });
 }
 
 void SessionMonitor::readNewBytes(const std::string& path, Watched& w, std::uint64_t size, Instant now,

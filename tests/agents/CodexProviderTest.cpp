@@ -170,3 +170,40 @@ TEST(CodexProvider, EnumerationSkipsHiddenOtherAndOldFilesAndNeverFollowsLinks) 
 
     EXPECT_TRUE(CodexProvider((c.home / "nobody").string()).poll(kNow, 20).empty()) << "no sessions directory";
 }
+
+// Many rollouts are read on two threads; each must come out as it does alone, in the
+// order the tree lists them.
+TEST(CodexProvider, ManyRolloutsReadTogetherMatchEachAlone) {
+    CodexHome many;
+    std::vector<std::pair<std::string, std::string>> files;
+    const std::string filler = item("function_call_output", R"(,"call_id":"c","output":")" + std::string(90000, 'x') + "\"");
+    for (int i = 0; i < 16; ++i) {
+        std::string content = meta("/w/p" + std::to_string(i)) + ev("user_message", stamp(200 + i)) + filler;
+        for (int k = 0; k < i % 4; ++k) content += call;
+        if (i % 3 == 0) content += ev("task_complete");
+        files.emplace_back("2026/01/0" + std::to_string(1 + i % 3) + "/rollout-" + std::to_string(i) + ".jsonl", content);
+        many.write(files.back().first, content, 5.0 * i);
+    }
+    const auto together = many.poll();
+    ASSERT_EQ(together.size(), files.size());
+    std::set<std::string> seen;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        CodexHome alone;
+        alone.write(files[i].first, files[i].second, 5.0 * i);
+        const auto solo = alone.poll();
+        ASSERT_EQ(solo.size(), 1u);
+        const auto it = std::find_if(together.begin(), together.end(), [&](const SessionInfo& s) {
+            return s.id.size() >= files[i].first.size() && s.id.compare(s.id.size() - files[i].first.size(),
+                                                                     std::string::npos, files[i].first) == 0;
+        });
+        ASSERT_NE(it, together.end()) << files[i].first;
+        SessionInfo expected = solo[0];
+        expected.id = it->id;
+        EXPECT_EQ(*it, expected) << files[i].first;
+        seen.insert(it->id);
+    }
+    EXPECT_EQ(seen.size(), files.size());
+    // Enumeration order is the directory walk's, whichever thread read the file.
+    const auto again = many.poll();
+    for (std::size_t i = 0; i < again.size(); ++i) EXPECT_EQ(again[i].id, together[i].id);
+}
