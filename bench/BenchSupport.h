@@ -41,4 +41,14 @@ inline bool check(const char* what, double value, const char* unit, double limit
     return ok;
 }
 
+// A batch that may use both cores: its latency (wall time) against a single-threaded
+// floor is the checked figure; the CPU time of all its threads is printed beside it.
+inline bool checkLatencyRatio(Recorder& rec, const std::string& what, const std::string& name,
+                              const std::string& floor, double limit) {
+    const bool ok = check((what + " (wall)").c_str(), rec.seconds[name] / rec.seconds[floor], "x", limit);
+    std::printf("%-44s %10.3f x  (CPU of all threads, for reference)\n", (what + " (CPU)").c_str(),
+                rec.cpuSeconds[name] / rec.cpuSeconds[floor]);
+    return ok;
+}
+
 } // namespace fray::bench

@@ -205,10 +205,8 @@ int main(int argc, char** argv) {
     // whole process beside it. Elsewhere ratios use CPU time: other work on a shared
     // machine inflates wall time unevenly between two runs.
     if (rec.has("BM_ColdTick") && rec.has("BM_ColdTickFloor")) {
-        ok &= fray::bench::check("cold tick / simdjson floor (wall)",
-                                 rec.seconds["BM_ColdTick"] / rec.seconds["BM_ColdTickFloor"], "x", 1.5);
-        std::printf("%-44s %10.3f x  (CPU of all threads, for reference)\n", "cold tick / simdjson floor (CPU)",
-                    rec.cpuSeconds["BM_ColdTick"] / rec.cpuSeconds["BM_ColdTickFloor"]);
+        ok &= fray::bench::checkLatencyRatio(rec, "cold tick / simdjson floor", "BM_ColdTick", "BM_ColdTickFloor",
+                                             1.5);
         if (rec.has("BM_ColdTickReadFloor"))
             std::printf("%-44s %10.3f x  (context: reading the tails alone costs %.2f ms)\n",
                         "cold tick / (parse floor + read floor) (CPU)",
