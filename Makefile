@@ -2,8 +2,9 @@
 BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
+PREFIX ?=
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test bench install uninstall package clean
 
 all: build
 
@@ -17,13 +18,23 @@ build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	@if [ -x $(BUILD)/fraymark ]; then ./$(BUILD)/fraymark $(ARGS); else echo "fraymark: built the libraries; the executable is not part of this build yet"; fi
+	@./$(BUILD)/fraymark $(ARGS)
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE bench
 
 bench: build
 	@./bench/run-all.sh $(BUILD)
+
+# DESTDIR and PREFIX (default /usr/local) are honoured.
+install: build
+	@cmake --install $(BUILD) $(if $(PREFIX),--prefix $(PREFIX))
+
+uninstall:
+	@cmake --build $(BUILD) --target uninstall
+
+package: build
+	@cd $(BUILD) && cpack -G DEB >/dev/null && ls -1 $(CURDIR)/$(BUILD)/package/*.deb
 
 clean:
 	rm -rf $(BUILD)
