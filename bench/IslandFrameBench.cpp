@@ -14,7 +14,8 @@ namespace {
 
 using namespace fray;
 
-SessionInfo session(const char* id, const char* project, SessionStatus status, std::int64_t combo, double ago, Instant now) {
+SessionInfo session(const char* id, const char* project, SessionStatus status, std::int64_t combo, double ago,
+                    Instant now) {
     SessionInfo s;
     s.id = id;
     s.project = project;
@@ -30,7 +31,8 @@ SessionInfo session(const char* id, const char* project, SessionStatus status, s
 void frames(benchmark::State& state, const IslandModel& m) {
     const Instant start = fromUnixSeconds(1735689600.0);
     const double h = IslandView::height(m, std::nullopt, start);
-    QImage panel(int(IslandLayout::panelWidth * 2), int((h + IslandLayout::margin + IslandLayout::topHalo) * 2),
+    QImage panel(int(IslandLayout::panelWidth * 2),
+                 int((h + IslandLayout::margin + IslandLayout::topHalo) * 2),
                  QImage::Format_ARGB32_Premultiplied);
     panel.setDevicePixelRatio(2);
     IslandViewState view;
@@ -50,8 +52,8 @@ void frames(benchmark::State& state, const IslandModel& m) {
 
 void BM_CompactFrame_Working(benchmark::State& state) {
     const Instant now = fromUnixSeconds(1735689600.0);
-    frames(state, IslandModel::from({session("a", "PIXEL-FORGE", SessionStatus::working, 7, 41, now)}, false, "YOU", {},
-                                    nullptr, now));
+    frames(state, IslandModel::from({session("a", "PIXEL-FORGE", SessionStatus::working, 7, 41, now)}, false,
+                                    "YOU", {}, nullptr, now));
 }
 BENCHMARK(BM_CompactFrame_Working)->Unit(benchmark::kMillisecond);
 
@@ -67,9 +69,11 @@ void BM_ExpandedFrame_SixRowsAndPlan(benchmark::State& state) {
     const Instant now = fromUnixSeconds(1735689600.0);
     SessionList six;
     const char* ids[] = {"a", "b", "c", "d", "e", "f"};
-    const SessionStatus statuses[] = {SessionStatus::needsAction, SessionStatus::working, SessionStatus::working,
-                                      SessionStatus::started, SessionStatus::completed, SessionStatus::completed};
-    for (int i = 0; i < 6; ++i) six.push_back(session(ids[i], "PIXEL-FORGE", statuses[i], i * 3, 30.0 + 40 * i, now));
+    const SessionStatus statuses[] = {SessionStatus::needsAction, SessionStatus::working,
+                                      SessionStatus::working,     SessionStatus::started,
+                                      SessionStatus::completed,   SessionStatus::completed};
+    for (int i = 0; i < 6; ++i)
+        six.push_back(session(ids[i], "PIXEL-FORGE", statuses[i], i * 3, 30.0 + 40 * i, now));
     PlanUsage plan;
     plan.fiveHour = 42;
     plan.weekly = 71;

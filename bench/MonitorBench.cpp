@@ -205,8 +205,8 @@ int main(int argc, char** argv) {
     // whole process beside it. Elsewhere ratios use CPU time: other work on a shared
     // machine inflates wall time unevenly between two runs.
     if (rec.has("BM_ColdTick") && rec.has("BM_ColdTickFloor")) {
-        ok &= fray::bench::checkLatencyRatio(rec, "cold tick / simdjson floor", "BM_ColdTick", "BM_ColdTickFloor",
-                                             1.5);
+        ok &= fray::bench::checkLatencyRatio(rec, "cold tick / simdjson floor", "BM_ColdTick",
+                                             "BM_ColdTickFloor", 1.5);
         if (rec.has("BM_ColdTickReadFloor"))
             std::printf("%-44s %10.3f x  (context: reading the tails alone costs %.2f ms)\n",
                         "cold tick / (parse floor + read floor) (CPU)",

@@ -19,7 +19,8 @@ struct Corpus {
 Corpus makeCorpus(const std::vector<std::string>& src) {
     Corpus c;
     std::size_t total = 0;
-    for (const auto& l : src) total += l.size() + 1;
+    for (const auto& l : src)
+        total += l.size() + 1;
     c.buffer.reserve(total + LineClassifier::padding());
     for (const auto& l : src) {
         c.buffer += l;
@@ -39,18 +40,20 @@ const Instant kStart = fromUnixSeconds(1767225600.0);
 void run(benchmark::State& state, const Corpus& corpus) {
     LineClassifier classifier;
     std::size_t bytes = 0;
-    for (auto& l : corpus.lines) bytes += l.size();
+    for (auto& l : corpus.lines)
+        bytes += l.size();
     for (auto _ : state) {
         FileState st(kStart);
-        for (auto l : corpus.lines) classifier.parsePadded(l, st, kStart);
+        for (auto l : corpus.lines)
+            classifier.parsePadded(l, st, kStart);
         benchmark::DoNotOptimize(st.combo);
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * corpus.lines.size()));
     state.counters["MB/s"] = benchmark::Counter(static_cast<double>(state.iterations() * bytes) / 1e6,
                                                 benchmark::Counter::kIsRate);
-    state.counters["lines/s"] = benchmark::Counter(static_cast<double>(state.iterations() * corpus.lines.size()),
-                                                   benchmark::Counter::kIsRate);
+    state.counters["lines/s"] = benchmark::Counter(
+        static_cast<double>(state.iterations() * corpus.lines.size()), benchmark::Counter::kIsRate);
 }
 
 void BM_ParseLine_LargeToolResultMix(benchmark::State& state) {
@@ -78,7 +81,8 @@ void BM_ParseLine_SmallLinesCopying(benchmark::State& state) {
     LineClassifier classifier;
     for (auto _ : state) {
         FileState st(kStart);
-        for (auto& l : lines) classifier.parseLine(l, st, kStart);
+        for (auto& l : lines)
+            classifier.parseLine(l, st, kStart);
         benchmark::DoNotOptimize(st.combo);
     }
     state.counters["lines/s"] = benchmark::Counter(static_cast<double>(state.iterations() * lines.size()),

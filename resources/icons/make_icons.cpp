@@ -32,25 +32,34 @@ QTransform emblemPlacement() {
     return t;
 }
 
-QString svgColor(const QColor& c) { return c.name(QColor::HexRgb); }
+QString svgColor(const QColor& c) {
+    return c.name(QColor::HexRgb);
+}
 
-QString num(double v) { return QString::number(v, 'f', 3); }
+QString num(double v) {
+    return QString::number(v, 'f', 3);
+}
 
 QString svgPathData(const QPainterPath& path) {
     QString d;
     for (int i = 0; i < path.elementCount(); ++i) {
         const auto e = path.elementAt(i);
         switch (e.type) {
-        case QPainterPath::MoveToElement: d += "M" + num(e.x) + " " + num(e.y); break;
-        case QPainterPath::LineToElement: d += "L" + num(e.x) + " " + num(e.y); break;
+        case QPainterPath::MoveToElement:
+            d += "M" + num(e.x) + " " + num(e.y);
+            break;
+        case QPainterPath::LineToElement:
+            d += "L" + num(e.x) + " " + num(e.y);
+            break;
         case QPainterPath::CurveToElement: {
             const auto c2 = path.elementAt(i + 1), end = path.elementAt(i + 2);
-            d += "C" + num(e.x) + " " + num(e.y) + " " + num(c2.x) + " " + num(c2.y) + " " + num(end.x) + " " +
-                 num(end.y);
+            d += "C" + num(e.x) + " " + num(e.y) + " " + num(c2.x) + " " + num(c2.y) + " " + num(end.x) +
+                 " " + num(end.y);
             i += 2;
             break;
         }
-        case QPainterPath::CurveToDataElement: break;
+        case QPainterPath::CurveToDataElement:
+            break;
         }
     }
     return d + "Z";
@@ -58,15 +67,19 @@ QString svgPathData(const QPainterPath& path) {
 
 QString svg() {
     const QTransform t = emblemPlacement();
-    QString out = QString("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%1\" height=\"%1\" viewBox=\"0 0 %1 %1\">\n")
-                      .arg(canvas);
+    QString out =
+        QString(
+            "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%1\" height=\"%1\" viewBox=\"0 0 %1 %1\">\n")
+            .arg(canvas);
     out += QString("  <defs><linearGradient id=\"plate\" x1=\"0\" y1=\"0\" x2=\"0\" y2=\"1\">"
                    "<stop offset=\"0\" stop-color=\"%1\"/><stop offset=\"1\" stop-color=\"%2\"/>"
                    "</linearGradient></defs>\n")
                .arg(svgColor(Vortan::plateTop()), svgColor(Vortan::plateBottom()));
-    out += QString("  <rect x=\"8\" y=\"8\" width=\"%1\" height=\"%1\" rx=\"%2\" fill=\"url(#plate)\" stroke=\"%3\" "
-                   "stroke-width=\"6\"/>\n")
-               .arg(num(canvas - 16), num(corner), svgColor(Vortan::goldDark()));
+    out +=
+        QString(
+            "  <rect x=\"8\" y=\"8\" width=\"%1\" height=\"%1\" rx=\"%2\" fill=\"url(#plate)\" stroke=\"%3\" "
+            "stroke-width=\"6\"/>\n")
+            .arg(num(canvas - 16), num(corner), svgColor(Vortan::goldDark()));
     for (const auto& path : MenuBarIcon::paths(MenuBarIcon::Clash::full)) {
         const char* rule = path.fillRule() == Qt::OddEvenFill ? "evenodd" : "nonzero";
         out += QString("  <path fill=\"%1\" fill-rule=\"%2\" d=\"%3\"/>\n")
@@ -90,7 +103,8 @@ QImage png(int size) {
     p.setPen(Qt::NoPen);
     p.setBrush(Vortan::gold());
     p.setTransform(emblemPlacement(), true);
-    for (const auto& path : MenuBarIcon::paths(MenuBarIcon::Clash::full)) p.drawPath(path);
+    for (const auto& path : MenuBarIcon::paths(MenuBarIcon::Clash::full))
+        p.drawPath(path);
     return img;
 }
 
@@ -109,7 +123,8 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QString out = QString::fromLocal8Bit(argv[1]);
-    bool ok = QDir().mkpath(out + "/scalable/apps") && write(out + "/scalable/apps/" + name + ".svg", svg().toUtf8());
+    bool ok = QDir().mkpath(out + "/scalable/apps") &&
+              write(out + "/scalable/apps/" + name + ".svg", svg().toUtf8());
     for (int size : sizes) {
         const QString dir = QString("%1/%2x%2/apps").arg(out).arg(size);
         ok = ok && QDir().mkpath(dir) && png(size).save(dir + "/" + name + ".png");

@@ -13,7 +13,7 @@ namespace fray {
 // One other agent's store, read synchronously on the monitor's thread. poll() never
 // throws and never reports errors: a store it cannot read yields an empty list.
 class AgentProvider {
-public:
+  public:
     virtual ~AgentProvider() = default;
     virtual Agent agent() const = 0;
     virtual bool isAvailable() const = 0;

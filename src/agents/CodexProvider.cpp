@@ -35,7 +35,8 @@ struct CodexProvider::Parser {
 };
 
 CodexProvider::Scratch::Scratch()
-    : parser(std::make_unique<Parser>()), head(simdjson::SIMDJSON_PADDING), tail(simdjson::SIMDJSON_PADDING) {}
+    : parser(std::make_unique<Parser>()), head(simdjson::SIMDJSON_PADDING), tail(simdjson::SIMDJSON_PADDING) {
+}
 
 CodexProvider::Scratch::~Scratch() = default;
 
@@ -62,7 +63,8 @@ std::vector<SessionInfo> CodexProvider::poll(Instant now, double needsActionDela
     try {
         const std::vector<Candidate> found = walk(now);
         std::uint64_t bytes = 0;
-        for (const Candidate& c : found) bytes += std::min<std::uint64_t>(c.attrs.size, tailBytes);
+        for (const Candidate& c : found)
+            bytes += std::min<std::uint64_t>(c.attrs.size, tailBytes);
         bool parallel = bytes >= parallelReadBytes;
         if (parallel && !helperScratch_) helperScratch_ = std::make_unique<Scratch>();
         // Rollouts are independent; results keep the enumeration order whoever reads them.
@@ -149,7 +151,8 @@ std::optional<std::string> CodexProvider::readCwd(OpenFile& file, std::uint64_t 
     if (!lf) return std::nullopt;
 
     simdjson::dom::element doc;
-    if (s.parser->dom.parse(reinterpret_cast<const uint8_t*>(data), static_cast<std::size_t>(lf - data), false)
+    if (s.parser->dom
+            .parse(reinterpret_cast<const uint8_t*>(data), static_cast<std::size_t>(lf - data), false)
             .get(doc))
         return std::nullopt;
     std::string_view type, cwd;

@@ -12,7 +12,9 @@ bool PlanUsage::isUsable(Instant now) const {
     return fetchedAt && secondsBetween(*fetchedAt, now) <= usableFor;
 }
 
-bool PlanUsage::hasStaleData(Instant now) const { return fetchedAt && !isUsable(now); }
+bool PlanUsage::hasStaleData(Instant now) const {
+    return fetchedAt && !isUsable(now);
+}
 
 std::optional<std::int64_t> PlanUsage::headline(Instant now) const {
     if (!isUsable(now)) return std::nullopt;

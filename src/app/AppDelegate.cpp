@@ -19,13 +19,16 @@ AppDelegate::AppDelegate(bool demoSource, bool logLines, Settings& settings, Pla
     updates_->syncIcon = [this](const SessionList& list) { icon_->syncIcon(list); };
 
     // Hiding completed sessions takes effect at once; showing them waits for the next update.
-    connect(&settings_, &Settings::showCompletedChanged, this, [this](bool show) {
-        if (show) return;
-        SessionList kept;
-        for (const auto& s : model_->sessions())
-            if (s.status != SessionStatus::completed) kept.push_back(s);
-        if (kept != model_->sessions()) model_->setSessions(std::move(kept));
-    }, Qt::QueuedConnection);
+    connect(
+        &settings_, &Settings::showCompletedChanged, this,
+        [this](bool show) {
+            if (show) return;
+            SessionList kept;
+            for (const auto& s : model_->sessions())
+                if (s.status != SessionStatus::completed) kept.push_back(s);
+            if (kept != model_->sessions()) model_->setSessions(std::move(kept));
+        },
+        Qt::QueuedConnection);
 }
 
 AppDelegate::~AppDelegate() {
@@ -34,7 +37,9 @@ AppDelegate::~AppDelegate() {
     planReader_.reset();
 }
 
-void AppDelegate::apply(const SessionList& list) { updates_->apply(list); }
+void AppDelegate::apply(const SessionList& list) {
+    updates_->apply(list);
+}
 
 void AppDelegate::applicationDidFinishLaunching() {
     if (demo) {
@@ -48,15 +53,19 @@ void AppDelegate::applicationDidFinishLaunching() {
     }
     // Each delivery is queued onto the main thread, so lists apply one at a time in order.
     monitor_->onUpdate = [this](const SessionList& list) {
-        QMetaObject::invokeMethod(this, [this, list] { apply(list); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, list] { apply(list); }, Qt::QueuedConnection);
     };
     monitor_->start();
 
     planReader_ = std::make_unique<PlanUsageReader>(platform_.paths.home);
     planReader_->onUpdate = [this](const PlanUsage& plan) {
-        QMetaObject::invokeMethod(this, [this, plan] {
-            if (!(plan == model_->plan())) model_->setPlan(plan);
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this, plan] {
+                if (!(plan == model_->plan())) model_->setPlan(plan);
+            },
+            Qt::QueuedConnection);
     };
     planReader_->start();
 }

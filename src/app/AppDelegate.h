@@ -19,7 +19,7 @@ struct Platform;
 // in delivery order.
 class AppDelegate : public QObject {
     Q_OBJECT
-public:
+  public:
     AppDelegate(bool demo, bool logging, Settings& settings, Platform& platform);
     ~AppDelegate() override;
 
@@ -34,7 +34,7 @@ public:
     const bool demo;
     const bool logging;
 
-private:
+  private:
     void apply(const SessionList& list);
 
     Settings& settings_;

@@ -16,7 +16,7 @@ namespace fray {
 // Observable state shared by the controller and the island views. Main thread only.
 class AppModel : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit AppModel(std::shared_ptr<Scheduler> scheduler = mainThreadScheduler());
 
     const SessionList& sessions() const { return sessions_; }
@@ -51,14 +51,14 @@ public:
     static constexpr double hoverExitDelay = 0.35;
     static constexpr double dragClearDelay = 0.25;
 
-signals:
+  signals:
     void sessionsChanged();
     void planChanged();
     void hoveredChanged(bool);
     void notchLocalChanged();
     void collapsedSizeChanged();
 
-private:
+  private:
     std::shared_ptr<Scheduler> scheduler_;
     SessionList sessions_;
     PlanUsage plan_;

@@ -3,15 +3,15 @@
 #include "AppDelegate.h"
 #include "Displays.h"
 #include "Settings.h"
+#include "media/PreviewRenderer.h"
 #include "platform/InstanceLock.h"
 #include "platform/Platform.h"
 #include "platform/Session.h"
-#include "media/PreviewRenderer.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QTimer>
 #include <QLoggingCategory>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -22,7 +22,8 @@ namespace fray {
 namespace {
 
 std::size_t codePoints(const std::string& s) {
-    return static_cast<std::size_t>(std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+    return static_cast<std::size_t>(
+        std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; }));
 }
 
 // Pads to at least `width` characters, never shortening.
@@ -85,7 +86,8 @@ std::string CommandLine::usage() {
         {"--render-film <dir>", "write the demo film's frames + ffconcat list"},
     };
     std::string out = "Fraymark — Vortan-style Claude Code session HUD";
-    for (const auto& [option, description] : rows) out += "\n  " + padded(option, 26) + description;
+    for (const auto& [option, description] : rows)
+        out += "\n  " + padded(option, 26) + description;
     return out;
 }
 
@@ -137,8 +139,8 @@ int CommandLine::displays() {
         const bool primary = !screens.empty() && c.screen.id == screens.front().id;
         const GRect& f = c.screen.frame;
         std::printf("%s %s %s %.0fx%.0f at (%.0f,%.0f)%s\n", pinned && *pinned == c.key ? "▸" : " ",
-                    padded(c.name, 26).c_str(), padded(c.key, 20).c_str(), f.width, f.height, f.left(), f.bottom(),
-                    primary ? "  (primary)" : "");
+                    padded(c.name, 26).c_str(), padded(c.key, 20).c_str(), f.width, f.height, f.left(),
+                    f.bottom(), primary ? "  (primary)" : "");
     }
     if (pinned && std::none_of(list.begin(), list.end(), [&](const auto& c) { return c.key == *pinned; }))
         std::printf("  pinned display is not attached — island falls back to primary\n");

@@ -8,7 +8,7 @@ namespace fray {
 // The program's entry: diagnostic and render modes end after their work; otherwise the
 // resident application runs until quit.
 class CommandLine {
-public:
+  public:
     explicit CommandLine(std::vector<std::string> args);
 
     int run(int& argc, char** argv);
@@ -19,7 +19,7 @@ public:
     // The element after the first occurrence of `option`, if any.
     const std::string* valueAfter(const std::string& option) const;
 
-private:
+  private:
     int displays();
     int previews(const std::string& dir, int& argc, char** argv);
     int resident(int& argc, char** argv);

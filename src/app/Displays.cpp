@@ -26,7 +26,8 @@ std::vector<Choice> attached(const std::vector<ScreenInfo>& systemScreens) {
         else if (s.vendor == 0 && s.model == 0 && s.serial == 0)
             base = "name:" + s.name;
         else
-            base = "ext:" + std::to_string(s.vendor) + "-" + std::to_string(s.model) + "-" + std::to_string(s.serial);
+            base = "ext:" + std::to_string(s.vendor) + "-" + std::to_string(s.model) + "-" +
+                   std::to_string(s.serial);
         int n = ++seen[base];
         if (n == 1)
             out.push_back({base, s.name, s});
@@ -34,11 +35,14 @@ std::vector<Choice> attached(const std::vector<ScreenInfo>& systemScreens) {
             out.push_back({base + "#" + std::to_string(n), s.name + " (" + std::to_string(n) + ")", s});
     }
     if (nameOverride)
-        for (std::size_t i = 0; i < out.size() && i < nameOverride->size(); ++i) out[i].name = (*nameOverride)[i];
+        for (std::size_t i = 0; i < out.size() && i < nameOverride->size(); ++i)
+            out[i].name = (*nameOverride)[i];
     return out;
 }
 
-std::vector<Choice> attached() { return attached(platform().displays->screens()); }
+std::vector<Choice> attached() {
+    return attached(platform().displays->screens());
+}
 
 std::optional<ScreenInfo> screenForKey(const std::string& key) {
     for (auto& c : attached())

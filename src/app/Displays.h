@@ -9,7 +9,7 @@
 namespace fray::Displays {
 
 struct Choice {
-    std::string key;  // stable across reconnection
+    std::string key; // stable across reconnection
     std::string name;
     ScreenInfo screen;
 };

@@ -15,9 +15,12 @@ inline constexpr IslandPosition allIslandPositions[] = {IslandPosition::left, Is
 
 inline constexpr std::string_view rawValue(IslandPosition p) {
     switch (p) {
-    case IslandPosition::left: return "left";
-    case IslandPosition::center: return "center";
-    case IslandPosition::right: return "right";
+    case IslandPosition::left:
+        return "left";
+    case IslandPosition::center:
+        return "center";
+    case IslandPosition::right:
+        return "right";
     }
     return "center";
 }
@@ -54,9 +57,12 @@ inline constexpr IslandMode mode(bool collapsed, bool hovered) {
 
 inline constexpr double contentHeight(IslandMode mode, int rowCount, double notchInset, bool planLine) {
     switch (mode) {
-    case IslandMode::collapsed: return collapsedHeight;
-    case IslandMode::compact: return compactHeight + notchInset;
-    case IslandMode::expanded: break;
+    case IslandMode::collapsed:
+        return collapsedHeight;
+    case IslandMode::compact:
+        return compactHeight + notchInset;
+    case IslandMode::expanded:
+        break;
     }
     int rows = std::clamp(rowCount, 1, maxRows);
     return compactHeight + notchInset + 9 + rowHeight * rows + (rowCount > maxRows ? 16 : 0) +

@@ -10,8 +10,12 @@ namespace MenuBarIcon {
 
 namespace {
 // The drawing grid has y upwards; the image y downwards.
-QRectF up(double x, double y, double w, double h) { return QRectF(x, gridH - y - h, w, h); }
-QPointF up(double x, double y) { return QPointF(x, gridH - y); }
+QRectF up(double x, double y, double w, double h) {
+    return QRectF(x, gridH - y - h, w, h);
+}
+QPointF up(double x, double y) {
+    return QPointF(x, gridH - y);
+}
 } // namespace
 
 std::vector<QPainterPath> paths(Clash clash) {
@@ -38,7 +42,8 @@ std::vector<QPainterPath> paths(Clash clash) {
 
     if (clash != Clash::none) {
         const double k = clash == Clash::full ? 1.0 : 0.66;
-        static constexpr double d[6][2] = {{1.5, 6.4}, {-1.5, 0}, {0.6, 0}, {-1.6, -6.4}, {1.4, -0.6}, {-0.7, -0.6}};
+        static constexpr double d[6][2] = {{1.5, 6.4},   {-1.5, 0},   {0.6, 0},
+                                           {-1.6, -6.4}, {1.4, -0.6}, {-0.7, -0.6}};
         QPainterPath spark;
         for (int i = 0; i < 6; ++i) {
             QPointF p = up(12.9 + k * d[i][0], 9.0 + k * d[i][1]);
@@ -62,7 +67,8 @@ QImage image(Clash clash, int pixelHeight, QColor color) {
     p.scale(s, s);
     p.setPen(Qt::NoPen);
     p.setBrush(color);
-    for (const auto& path : paths(clash)) p.drawPath(path);
+    for (const auto& path : paths(clash))
+        p.drawPath(path);
     img.setText("Description", "Fraymark");
     return img;
 }
@@ -101,7 +107,8 @@ void IconAnimator::syncIcon(const SessionList& list) {
 
 void IconAnimator::tick() {
     iconPhase_ = !iconPhase_;
-    auto alt = iconStatus_ == SessionStatus::needsAction ? MenuBarIcon::Clash::none : MenuBarIcon::Clash::short_;
+    auto alt =
+        iconStatus_ == SessionStatus::needsAction ? MenuBarIcon::Clash::none : MenuBarIcon::Clash::short_;
     show(iconPhase_ ? alt : MenuBarIcon::Clash::full);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "monitor/RepeatingTimer.h"
-#include "monitor/SessionStatus.h"
 #include "monitor/SessionMonitoring.h"
+#include "monitor/SessionStatus.h"
 
 #include <QColor>
 #include <QImage>
@@ -35,7 +35,7 @@ QImage image(Clash clash, int pixelHeight, QColor color = Qt::black);
 // Drives the emblem's animation from the most urgent status of every update.
 class IconAnimator : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit IconAnimator(TimerFactory timers);
 
     void syncIcon(const SessionList& list);
@@ -43,10 +43,10 @@ public:
     MenuBarIcon::Clash frame() const { return frame_; }
     std::optional<SessionStatus> iconStatus() const { return iconStatus_; }
 
-signals:
+  signals:
     void frameChanged(fray::MenuBarIcon::Clash);
 
-private:
+  private:
     void tick();
     void show(MenuBarIcon::Clash c);
 

@@ -18,11 +18,21 @@ std::string escape(const std::string& s) {
     std::string out = "\"";
     for (unsigned char c : s) {
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
         default:
             if (c < 0x20) {
                 char buf[8];
@@ -65,7 +75,6 @@ std::string serialize(const std::map<std::string, PreferencesStore::Value>& valu
     return out + (first ? "}\n" : "\n}\n");
 }
 
-
 } // namespace
 
 PreferencesStore::PreferencesStore(std::string path) : path_(std::move(path)) {}
@@ -82,7 +91,8 @@ void PreferencesStore::load() {
         if (std::filesystem::exists(path_, ec)) {
             // Unreadable but present: keep our hands off it rather than overwrite it.
             writable_ = false;
-            std::fprintf(stderr, "fraymark: cannot read %s; using default settings and leaving the file alone\n",
+            std::fprintf(stderr,
+                         "fraymark: cannot read %s; using default settings and leaving the file alone\n",
                          path_.c_str());
         }
         return;
@@ -93,7 +103,8 @@ void PreferencesStore::load() {
     if (parser.parse(text).get_object().get(obj)) {
         std::string aside = path_ + ".broken";
         if (std::rename(path_.c_str(), aside.c_str()) == 0) {
-            std::fprintf(stderr, "fraymark: %s is not valid JSON; moved it to %s and using default settings\n",
+            std::fprintf(stderr,
+                         "fraymark: %s is not valid JSON; moved it to %s and using default settings\n",
                          path_.c_str(), aside.c_str());
         } else {
             writable_ = false;
@@ -108,12 +119,24 @@ void PreferencesStore::load() {
     for (auto [key, el] : obj) {
         std::string k(key);
         switch (el.type()) {
-        case simdjson::dom::element_type::BOOL: values_[k] = bool(el.get_bool()); break;
-        case simdjson::dom::element_type::INT64: values_[k] = double(int64_t(el.get_int64())); break;
-        case simdjson::dom::element_type::UINT64: values_[k] = double(uint64_t(el.get_uint64())); break;
-        case simdjson::dom::element_type::DOUBLE: values_[k] = double(el.get_double()); break;
-        case simdjson::dom::element_type::STRING: values_[k] = std::string(std::string_view(el.get_string())); break;
-        default: values_[k] = Raw{simdjson::minify(el)}; break;
+        case simdjson::dom::element_type::BOOL:
+            values_[k] = bool(el.get_bool());
+            break;
+        case simdjson::dom::element_type::INT64:
+            values_[k] = double(int64_t(el.get_int64()));
+            break;
+        case simdjson::dom::element_type::UINT64:
+            values_[k] = double(uint64_t(el.get_uint64()));
+            break;
+        case simdjson::dom::element_type::DOUBLE:
+            values_[k] = double(el.get_double());
+            break;
+        case simdjson::dom::element_type::STRING:
+            values_[k] = std::string(std::string_view(el.get_string()));
+            break;
+        default:
+            values_[k] = Raw{simdjson::minify(el)};
+            break;
         }
     }
 }

@@ -12,7 +12,7 @@ namespace fray {
 // every change written through atomically. Thread-safe: the monitor thread reads while
 // the main thread writes. Keys it does not know are kept as they were.
 class PreferencesStore {
-public:
+  public:
     // A value of another JSON type (array, object, null), kept verbatim.
     struct Raw {
         std::string json;
@@ -40,7 +40,7 @@ public:
     // The last write error, if the file could not be written (the value is kept in memory).
     std::optional<std::string> lastError() const;
 
-private:
+  private:
     void persistLocked();
 
     std::string path_;

@@ -6,7 +6,7 @@ namespace fray {
 
 namespace {
 class QtRepeatingTimer : public RepeatingTimer {
-public:
+  public:
     QtRepeatingTimer(double interval, std::function<void()> fire) {
         timer_.setTimerType(Qt::PreciseTimer);
         timer_.setInterval(static_cast<int>(interval * 1000.0 + 0.5));
@@ -14,7 +14,7 @@ public:
         timer_.start();
     }
 
-private:
+  private:
     QTimer timer_;
 };
 } // namespace

@@ -7,9 +7,10 @@ namespace fray {
 
 namespace {
 class QtScheduler : public Scheduler {
-public:
+  public:
     void after(double seconds, std::function<void()> fn) override {
-        QTimer::singleShot(static_cast<int>(seconds * 1000.0 + 0.5), QCoreApplication::instance(), std::move(fn));
+        QTimer::singleShot(static_cast<int>(seconds * 1000.0 + 0.5), QCoreApplication::instance(),
+                           std::move(fn));
     }
 };
 } // namespace

@@ -8,7 +8,7 @@ namespace fray {
 // Runs a closure later on the main thread. The model's delayed resets go through it
 // so their timing can be tested on a controllable clock.
 class Scheduler {
-public:
+  public:
     virtual ~Scheduler() = default;
     virtual void after(double seconds, std::function<void()> fn) = 0;
 };

@@ -35,11 +35,13 @@ void SessionUpdates::checkSounds(const SessionList& list) {
         if (s.status == SessionStatus::needsAction && prev != SessionStatus::needsAction &&
             settings_.soundNeedsAction())
             cue = "your-move";
-        if (s.status == SessionStatus::completed && prev != SessionStatus::completed && settings_.soundKO() && !cue)
+        if (s.status == SessionStatus::completed && prev != SessionStatus::completed && settings_.soundKO() &&
+            !cue)
             cue = "ko";
     }
     prevStatuses_.clear();
-    for (const auto& s : list) prevStatuses_[s.id] = s.status;
+    for (const auto& s : list)
+        prevStatuses_[s.id] = s.status;
 
     if (!cue) return;
     const Instant now = clock_();
@@ -96,10 +98,14 @@ std::string SessionUpdates::terminalSafe(std::string_view s) {
 namespace {
 const char* statusWord(SessionStatus s) {
     switch (s) {
-    case SessionStatus::completed: return "completed";
-    case SessionStatus::started: return "started";
-    case SessionStatus::working: return "working";
-    case SessionStatus::needsAction: return "NEEDS-ACTION";
+    case SessionStatus::completed:
+        return "completed";
+    case SessionStatus::started:
+        return "started";
+    case SessionStatus::working:
+        return "working";
+    case SessionStatus::needsAction:
+        return "NEEDS-ACTION";
     }
     return "?";
 }
@@ -126,8 +132,8 @@ std::string SessionUpdates::formatLogLine(const SessionList& list, Instant now) 
             powerUp = e >= 0 && e <= 1.5;
         }
         char tail[96];
-        std::snprintf(tail, sizeof tail, " combo=%lld stamina=%.2f idle=%llds%s", static_cast<long long>(s.combo),
-                      s.stamina, idle, powerUp ? " POWER-UP!" : "");
+        std::snprintf(tail, sizeof tail, " combo=%lld stamina=%.2f idle=%llds%s",
+                      static_cast<long long>(s.combo), s.stamina, idle, powerUp ? " POWER-UP!" : "");
         out += std::string(tag(s.agent)) + ":" + terminalSafe(s.project) + "[" +
                (s.branch ? terminalSafe(*s.branch) : std::string("-")) + "]=" + statusWord(s.status) + tail;
     }

@@ -18,7 +18,7 @@ class SoundOutput;
 // The pipeline every delivered list passes through on the main thread: alert cues,
 // the tray icon, the show-completed filter, the model, and the --log line.
 class SessionUpdates {
-public:
+  public:
     SessionUpdates(Settings& settings, AppModel& model, SoundOutput& sounds, Clock clock = wallNow);
 
     bool logging = false;
@@ -37,7 +37,7 @@ public:
 
     static constexpr double soundDebounce = 6.0;
 
-private:
+  private:
     void play(const std::string& cue);
 
     Settings& settings_;

@@ -16,7 +16,8 @@ bool boolReading(const PreferencesStore& s, const std::string& key) {
 }
 } // namespace
 
-Settings::Settings(std::shared_ptr<PreferencesStore> store, PrimaryFrame primaryFrame) : store_(std::move(store)) {
+Settings::Settings(std::shared_ptr<PreferencesStore> store, PrimaryFrame primaryFrame)
+    : store_(std::move(store)) {
     load(primaryFrame);
 }
 
@@ -40,7 +41,8 @@ void Settings::load(const PrimaryFrame& primaryFrame) {
     soundKO_ = d.boolValue("soundKO").value_or(legacy.value_or(true));
     showOverFullscreen_ = d.boolValue("showOverFullscreen").value_or(true);
     showCompleted_ = d.boolValue("showCompleted").value_or(true);
-    position_ = islandPositionFromRaw(d.stringValue("position").value_or("")).value_or(IslandPosition::center);
+    position_ =
+        islandPositionFromRaw(d.stringValue("position").value_or("")).value_or(IslandPosition::center);
     // A stored delay that is not a sane number of seconds counts as missing.
     needsActionDelay_ = Tuning::needsActionDelayFrom(d.doubleValue("needsActionDelay"));
     collapsed_ = boolReading(d, "collapsed");
@@ -68,12 +70,12 @@ void Settings::load(const PrimaryFrame& primaryFrame) {
     }
 }
 
-#define FRAY_BOOL_SETTER(Setter, field, key, signal)                                                             \
-    void Settings::Setter(bool v) {                                                                              \
-        field = v;                                                                                               \
-        store_->set(key, v);                                                                                     \
-        emit signal(v);                                                                                          \
-        emit changed();                                                                                          \
+#define FRAY_BOOL_SETTER(Setter, field, key, signal)                                                         \
+    void Settings::Setter(bool v) {                                                                          \
+        field = v;                                                                                           \
+        store_->set(key, v);                                                                                 \
+        emit signal(v);                                                                                      \
+        emit changed();                                                                                      \
     }
 
 FRAY_BOOL_SETTER(setSoundNeedsAction, soundNeedsAction_, "soundNeedsAction", soundNeedsActionChanged)

@@ -18,7 +18,7 @@ namespace fray {
 // store itself.
 class Settings : public QObject {
     Q_OBJECT
-public:
+  public:
     // Frame of the primary display (global, y-up), for migrating the older absolute
     // position; absent when there is no display.
     using PrimaryFrame = std::function<std::optional<GRect>()>;
@@ -56,7 +56,7 @@ public:
     void setDisplayName(std::optional<std::string> v);
     void setCustomSpot(std::optional<GPoint> v);
 
-signals:
+  signals:
     // Emitted after every assignment, equal values included; observers that care
     // suppress repeats themselves.
     void soundNeedsActionChanged(bool);
@@ -74,7 +74,7 @@ signals:
     // Any of the above.
     void changed();
 
-private:
+  private:
     void load(const PrimaryFrame& primaryFrame);
 
     std::shared_ptr<PreferencesStore> store_;

@@ -4,9 +4,13 @@
 
 namespace fray {
 
-std::string LoginItem::entryPath() { return systemAutostart(platform().paths)->entryPath(); }
+std::string LoginItem::entryPath() {
+    return systemAutostart(platform().paths)->entryPath();
+}
 
-bool LoginItem::isEnabled() { return systemAutostart(platform().paths)->isEnabled(); }
+bool LoginItem::isEnabled() {
+    return systemAutostart(platform().paths)->isEnabled();
+}
 
 std::optional<std::string> LoginItem::registeredPath() {
     return systemAutostart(platform().paths)->registeredPath();

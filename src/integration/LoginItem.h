@@ -11,7 +11,7 @@ namespace fray {
 // itself: the switch is off until the user turns it on. Every query reads the entry
 // afresh through the system's autostart backend for the platform's current paths.
 class LoginItem {
-public:
+  public:
     LoginItem() = delete;
 
     static std::string entryPath();

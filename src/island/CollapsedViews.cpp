@@ -61,18 +61,29 @@ void Collapsed::schedule(RedrawSchedule& s, const QRectF& area, const IslandMode
 
 QColor BarMini::statusColour(IslandStatus s) {
     switch (s) {
-    case IslandStatus::idle: return QColor::fromRgbF(1, 1, 1, 0.4f);
-    case IslandStatus::started: return Vortan::fightCyan();
-    case IslandStatus::working: return Vortan::barYellow();
-    case IslandStatus::needsAction: return Vortan::rageRed();
-    case IslandStatus::completed: return Vortan::gold();
+    case IslandStatus::idle:
+        return QColor::fromRgbF(1, 1, 1, 0.4f);
+    case IslandStatus::started:
+        return Vortan::fightCyan();
+    case IslandStatus::working:
+        return Vortan::barYellow();
+    case IslandStatus::needsAction:
+        return Vortan::rageRed();
+    case IslandStatus::completed:
+        return Vortan::gold();
     }
     return Vortan::gold();
 }
 
-double BarMini::cornerRadius(double height) { return std::min(0.34 * height, 9.0); }
-double BarMini::labelSize(double height) { return 0.54 * height; }
-double BarMini::badgeFontSize(double height) { return std::max(0.32 * height, 7.0); }
+double BarMini::cornerRadius(double height) {
+    return std::min(0.34 * height, 9.0);
+}
+double BarMini::labelSize(double height) {
+    return 0.54 * height;
+}
+double BarMini::badgeFontSize(double height) {
+    return std::max(0.32 * height, 7.0);
+}
 
 QString BarMini::label(const IslandModel& m, Instant now) {
     if (m.status == IslandStatus::idle) return QStringLiteral("—");
@@ -98,9 +109,10 @@ void BarMini::paint(QPainter& p, const QRectF& rect, const IslandModel& m, Insta
         const QColor colour = fl > 0 ? Vortan::barPale() : statusColour(m.status);
         const double lw = 1.5 + fl;
         const QRectF rimRect = rect.adjusted(lw / 2, lw / 2, -lw / 2, -lw / 2);
-        Effects::drawWithShadow(q, rect.adjusted(-2, -2, 2, 2), Effects::glow(colour, 0.55 + 0.4 * fl, 2 + 5 * fl),
-                                [&](QPainter& g) {
-                                    g.strokePath(continuousRoundedRect(rimRect, std::max(0.0, r - lw / 2)), QPen(colour, lw));
+        Effects::drawWithShadow(q, rect.adjusted(-2, -2, 2, 2),
+                                Effects::glow(colour, 0.55 + 0.4 * fl, 2 + 5 * fl), [&](QPainter& g) {
+                                    g.strokePath(continuousRoundedRect(rimRect, std::max(0.0, r - lw / 2)),
+                                                 QPen(colour, lw));
                                 });
 
         const Text::Shaped text = Text::shape(label(m, t), Vortan::font(labelSize(h)));
@@ -116,14 +128,15 @@ void BarMini::paint(QPainter& p, const QRectF& rect, const IslandModel& m, Insta
             const Text::Shaped b = Text::shape(count, Vortan::fontDemi(badgeFontSize(h)));
             const double side = 0.44 * h;
             const QSizeF box(std::max(b.advance + 4, side), std::max(b.height(), side));
-            const QRectF badgeRect(rect.right() - box.width() + 0.16 * h, rect.bottom() - box.height() + 0.16 * h,
-                                   box.width(), box.height());
+            const QRectF badgeRect(rect.right() - box.width() + 0.16 * h,
+                                   rect.bottom() - box.height() + 0.16 * h, box.width(), box.height());
             // A circle for one digit; it stretches into a capsule so two digits stay on gold.
             const double d = std::min(badgeRect.width(), badgeRect.height());
             q.setPen(Qt::NoPen);
             q.setBrush(Vortan::gold());
-            q.drawRoundedRect(badgeRect.adjusted(0, (badgeRect.height() - d) / 2, 0, -(badgeRect.height() - d) / 2), d / 2,
-                              d / 2);
+            q.drawRoundedRect(
+                badgeRect.adjusted(0, (badgeRect.height() - d) / 2, 0, -(badgeRect.height() - d) / 2), d / 2,
+                d / 2);
             Text::drawCentred(q, b, badgeRect, Qt::black);
         }
         q.restore();
@@ -156,13 +169,14 @@ void CollapsedIsland::paint(QPainter& p, QPointF topLeft, const IslandModel& m, 
         QLinearGradient border(rect.topLeft(), rect.bottomRight());
         border.setColorAt(0, Vortan::withOpacity(Vortan::goldLight(), 0.85));
         border.setColorAt(1, Vortan::withOpacity(Vortan::goldDark(), 0.8));
-        q.strokePath(continuousRoundedRect(rect.adjusted(0.6, 0.6, -0.6, -0.6), 12.4), QPen(QBrush(border), 1.2));
+        q.strokePath(continuousRoundedRect(rect.adjusted(0.6, 0.6, -0.6, -0.6), 12.4),
+                     QPen(QBrush(border), 1.2));
 
         const QColor colour = fl > 0 ? Vortan::withOpacity(Vortan::barPale(), fl) : statusColor(m.status);
         const double d = 30 + 5 * fl;
         const QRectF dial(rect.center().x() - d / 2, rect.center().y() - d / 2, d, d);
-        Effects::drawWithShadow(q, dial.adjusted(-3, -3, 3, 3), Effects::glow(colour, 0.7 + 0.3 * fl, 3 + 7 * fl),
-                                [&](QPainter& g) {
+        Effects::drawWithShadow(q, dial.adjusted(-3, -3, 3, 3),
+                                Effects::glow(colour, 0.7 + 0.3 * fl, 3 + 7 * fl), [&](QPainter& g) {
                                     g.setPen(QPen(colour, 2 + 1.5 * fl));
                                     g.setBrush(Qt::NoBrush);
                                     g.drawEllipse(dial);
@@ -171,7 +185,8 @@ void CollapsedIsland::paint(QPainter& p, QPointF topLeft, const IslandModel& m, 
 
         if (QString count = badge(m); !count.isEmpty()) {
             const Text::Shaped b = Text::shape(count, Vortan::fontDemi(9));
-            Text::draw(q, b, QPointF(rect.right() - 4 - b.advance, rect.bottom() - 1 - b.descent), Vortan::gold());
+            Text::draw(q, b, QPointF(rect.right() - 4 - b.advance, rect.bottom() - 1 - b.descent),
+                       Vortan::gold());
         }
         q.restore();
     });

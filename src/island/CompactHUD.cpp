@@ -22,7 +22,8 @@ Layout layout(const QRectF& frame) {
     l.p1 = QRectF(frame.left() + padX, top, sideW, PlayerSide::height());
     l.p2 = QRectF(frame.right() - padX - sideW, top, sideW, PlayerSide::height());
     const QPointF c = frame.center() - QPointF(0, 15);
-    l.medallion = QRectF(c.x() - Medallion::size / 2, c.y() - Medallion::size / 2, Medallion::size, Medallion::size);
+    l.medallion =
+        QRectF(c.x() - Medallion::size / 2, c.y() - Medallion::size / 2, Medallion::size, Medallion::size);
     l.status = QRectF(frame.left() + padX, top + sidesHeight + spacing, inner, StatusLine::height);
     return l;
 }
@@ -42,7 +43,8 @@ void paint(QPainter& p, const QRectF& frame, const IslandModel& m, const Stamina
         draw(p);
 }
 
-void schedule(RedrawSchedule& s, const QRectF& frame, const IslandModel& m, const StaminaRamp& ramp, Instant t) {
+void schedule(RedrawSchedule& s, const QRectF& frame, const IslandModel& m, const StaminaRamp& ramp,
+              Instant t) {
     const Layout l = layout(frame);
     PlayerSide(QString(), Vortan::p1Blue(), false, m, ramp).schedule(s, l.p1, t);
     PlayerSide(QString(), Vortan::p2Red(), true, m, ramp).schedule(s, l.p2, t);
@@ -53,7 +55,8 @@ void schedule(RedrawSchedule& s, const QRectF& frame, const IslandModel& m, cons
 QString tooltipAt(const QRectF& frame, const IslandModel& m, QPointF pos, Instant t) {
     const Layout l = layout(frame);
     if (QLineF(pos, l.medallion.center()).length() <= Medallion::size / 2) return Medallion::tooltip();
-    if (PlanBadge::visible(m.plan, t) && StatusLine::planBadgeRect(l.status, m, t).adjusted(-2, -2, 2, 2).contains(pos))
+    if (PlanBadge::visible(m.plan, t) &&
+        StatusLine::planBadgeRect(l.status, m, t).adjusted(-2, -2, 2, 2).contains(pos))
         return PlanBadge::tooltip(m.plan, t);
     return {};
 }

@@ -18,7 +18,8 @@ struct Layout {
 Layout layout(const QRectF& frame);
 
 void paint(QPainter& p, const QRectF& frame, const IslandModel& m, const StaminaRamp& ramp, Instant t);
-void schedule(RedrawSchedule& s, const QRectF& frame, const IslandModel& m, const StaminaRamp& ramp, Instant t);
+void schedule(RedrawSchedule& s, const QRectF& frame, const IslandModel& m, const StaminaRamp& ramp,
+              Instant t);
 QString tooltipAt(const QRectF& frame, const IslandModel& m, QPointF pos, Instant t);
 
 // Player 2 is always the agent.

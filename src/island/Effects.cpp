@@ -27,7 +27,8 @@ void boxRadii(double sigma, int (&radii)[3]) {
     int wu = wl + 2;
     double mIdeal = (12 * sigma * sigma - n * wl * wl - 4 * n * wl - 3 * n) / (-4.0 * wl - 4);
     int m = int(std::lround(mIdeal));
-    for (int i = 0; i < n; ++i) radii[i] = std::clamp(((i < m ? wl : wu) - 1) / 2, 0, 128);
+    for (int i = 0; i < n; ++i)
+        radii[i] = std::clamp(((i < m ? wl : wu) - 1) / 2, 0, 128);
 }
 
 // One box pass along rows; `w` ≤ 257 keeps every sum times the reciprocal in 32 bits.
@@ -41,7 +42,8 @@ void blurRows(QImage& img, int r, std::vector<std::uint8_t>& tmp) {
         std::copy(row, row + w, tmp.begin());
         const std::uint8_t* src = tmp.data();
         std::uint32_t acc = 0;
-        for (int x = 0; x <= std::min(r, w - 1); ++x) acc += src[x];
+        for (int x = 0; x <= std::min(r, w - 1); ++x)
+            acc += src[x];
         for (int x = 0; x < w; ++x) {
             row[x] = std::uint8_t((acc * mul + 32768u) >> 16);
             int add = x + r + 1, sub = x - r;
@@ -62,19 +64,23 @@ void blurColumns(QImage& img, int r, std::vector<std::uint32_t>& acc, std::vecto
     std::uint32_t* a = acc.data();
     for (int y = 0; y <= std::min(r, h - 1); ++y) {
         const std::uint8_t* src = copy.data() + bpl * y;
-        for (int x = 0; x < w; ++x) a[x] += src[x];
+        for (int x = 0; x < w; ++x)
+            a[x] += src[x];
     }
     for (int y = 0; y < h; ++y) {
         std::uint8_t* row = img.scanLine(y);
-        for (int x = 0; x < w; ++x) row[x] = std::uint8_t((a[x] * mul + 32768u) >> 16);
+        for (int x = 0; x < w; ++x)
+            row[x] = std::uint8_t((a[x] * mul + 32768u) >> 16);
         int add = y + r + 1, sub = y - r;
         if (add < h) {
             const std::uint8_t* src = copy.data() + bpl * add;
-            for (int x = 0; x < w; ++x) a[x] += src[x];
+            for (int x = 0; x < w; ++x)
+                a[x] += src[x];
         }
         if (sub >= 0) {
             const std::uint8_t* src = copy.data() + bpl * sub;
-            for (int x = 0; x < w; ++x) a[x] -= src[x];
+            for (int x = 0; x < w; ++x)
+                a[x] -= src[x];
         }
     }
 }
@@ -84,8 +90,8 @@ void tintLut(const QColor& color, std::uint32_t (&lut)[256]) {
     for (int a = 0; a < 256; ++a) {
         double A = a * ca;
         auto ch = [&](double c) { return std::uint32_t(std::lround(c * A)); };
-        lut[a] = (std::uint32_t(std::lround(A)) << 24) | (ch(color.redF()) << 16) | (ch(color.greenF()) << 8) |
-                 ch(color.blueF());
+        lut[a] = (std::uint32_t(std::lround(A)) << 24) | (ch(color.redF()) << 16) |
+                 (ch(color.greenF()) << 8) | ch(color.blueF());
     }
 }
 
@@ -103,7 +109,8 @@ QImage tinted(const QImage& alpha, const QRect& sub, const std::uint32_t (&lut)[
     for (int y = 0; y < sub.height(); ++y) {
         const std::uint8_t* src = alpha.constScanLine(sub.top() + y) + sub.left();
         auto* dst = reinterpret_cast<std::uint32_t*>(out.scanLine(y));
-        for (int x = 0; x < sub.width(); ++x) dst[x] = lut[src[x]];
+        for (int x = 0; x < sub.width(); ++x)
+            dst[x] = lut[src[x]];
     }
     return out;
 }
@@ -166,7 +173,9 @@ double deviceScale(const QPainter& p) {
     return std::sqrt(std::abs(t.m11() * t.m22() - t.m12() * t.m21()));
 }
 
-double sigmaFor(const QPainter& p, double radius) { return std::max(0.0, radius) * deviceScale(p); }
+double sigmaFor(const QPainter& p, double radius) {
+    return std::max(0.0, radius) * deviceScale(p);
+}
 
 Layer::Layer(QPainter& target, const QRectF& bounds, double padPoints) {
     scale_ = deviceScale(target);
@@ -204,12 +213,14 @@ Mask maskOf(const QImage& argb, QPoint origin, double sigma) {
         for (int y = 0; y < sh; ++y) {
             auto* src = reinterpret_cast<const std::uint32_t*>(argb.constScanLine(y));
             std::uint8_t* dst = m.alpha.scanLine(y + pad) + pad;
-            for (int x = 0; x < sw; ++x) dst[x] = std::uint8_t(src[x] >> 24);
+            for (int x = 0; x < sw; ++x)
+                dst[x] = std::uint8_t(src[x] >> 24);
         }
     } else {
         for (int y = 0; y < sh; y += 2) {
             auto* a = reinterpret_cast<const std::uint32_t*>(argb.constScanLine(y));
-            auto* b = y + 1 < sh ? reinterpret_cast<const std::uint32_t*>(argb.constScanLine(y + 1)) : nullptr;
+            auto* b =
+                y + 1 < sh ? reinterpret_cast<const std::uint32_t*>(argb.constScanLine(y + 1)) : nullptr;
             std::uint8_t* dst = m.alpha.scanLine(y / 2 + pad) + pad;
             for (int x = 0; x < sw; x += 2) {
                 unsigned sum = a[x] >> 24;
@@ -225,7 +236,9 @@ Mask maskOf(const QImage& argb, QPoint origin, double sigma) {
     return m;
 }
 
-Mask maskOf(const Layer& layer, double sigma) { return maskOf(layer.image(), layer.origin(), sigma); }
+Mask maskOf(const Layer& layer, double sigma) {
+    return maskOf(layer.image(), layer.origin(), sigma);
+}
 
 void boxBlur(QImage& alpha8, double sigma) {
     if (sigma <= 0 || alpha8.isNull()) return;
@@ -233,26 +246,31 @@ void boxBlur(QImage& alpha8, double sigma) {
     boxRadii(sigma, radii);
     std::vector<std::uint8_t> tmp;
     std::vector<std::uint32_t> acc;
-    for (int r : radii) blurRows(alpha8, r, tmp);
-    for (int r : radii) blurColumns(alpha8, r, acc, tmp);
+    for (int r : radii)
+        blurRows(alpha8, r, tmp);
+    for (int r : radii)
+        blurColumns(alpha8, r, acc, tmp);
 }
 
 void blur(QImage& img, double sigma) {
     if (sigma <= 0 || img.isNull()) return;
-    if (img.format() != QImage::Format_ARGB32_Premultiplied) img.convertTo(QImage::Format_ARGB32_Premultiplied);
+    if (img.format() != QImage::Format_ARGB32_Premultiplied)
+        img.convertTo(QImage::Format_ARGB32_Premultiplied);
     const int w = img.width(), h = img.height();
     QImage plane(w, h, QImage::Format_Alpha8);
     for (int shift = 0; shift < 32; shift += 8) {
         for (int y = 0; y < h; ++y) {
             auto* src = reinterpret_cast<const std::uint32_t*>(img.constScanLine(y));
             std::uint8_t* dst = plane.scanLine(y);
-            for (int x = 0; x < w; ++x) dst[x] = std::uint8_t(src[x] >> shift);
+            for (int x = 0; x < w; ++x)
+                dst[x] = std::uint8_t(src[x] >> shift);
         }
         boxBlur(plane, sigma);
         for (int y = 0; y < h; ++y) {
             auto* dst = reinterpret_cast<std::uint32_t*>(img.scanLine(y));
             const std::uint8_t* src = plane.constScanLine(y);
-            for (int x = 0; x < w; ++x) dst[x] = (dst[x] & ~(0xffu << shift)) | (std::uint32_t(src[x]) << shift);
+            for (int x = 0; x < w; ++x)
+                dst[x] = (dst[x] & ~(0xffu << shift)) | (std::uint32_t(src[x]) << shift);
         }
     }
     // Rounding per channel can leave a colour a hair above its alpha; premultiplied data forbids that.
@@ -272,7 +290,8 @@ Mask blurred(Mask mask, double sigma) {
     return mask;
 }
 
-void drawMask(QPainter& target, const Mask& mask, const QColor& color, QPointF deviceOffset, const QRect& hidden) {
+void drawMask(QPainter& target, const Mask& mask, const QColor& color, QPointF deviceOffset,
+              const QRect& hidden) {
     if (color.alpha() == 0 || mask.alpha.isNull()) return;
     std::uint32_t lut[256];
     tintLut(color, lut);
@@ -326,7 +345,8 @@ void drawWithShadow(QPainter& target, const QRectF& bounds, const Shadow& shadow
     layer.drawInto(target);
 }
 
-void drawGroup(QPainter& target, const QRectF& bounds, double opacity, double saturation, const Content& content) {
+void drawGroup(QPainter& target, const QRectF& bounds, double opacity, double saturation,
+               const Content& content) {
     if (opacity >= 1 && saturation >= 1) {
         content(target);
         return;
@@ -350,7 +370,8 @@ struct CachedKey {
 };
 struct CachedKeyHash {
     std::size_t operator()(const CachedKey& k) const {
-        return qHash(k.key) ^ (std::hash<double>()(k.scale * 1e3 + k.w * 7 + k.h * 131) << 1) ^ std::size_t(k.fx * 13 + k.fy * 97);
+        return qHash(k.key) ^ (std::hash<double>()(k.scale * 1e3 + k.w * 7 + k.h * 131) << 1) ^
+               std::size_t(k.fx * 13 + k.fy * 97);
     }
 };
 struct CachedImage {
@@ -369,7 +390,8 @@ void drawCached(QPainter& target, const QString& key, const QRectF& bounds, cons
     constexpr int phases = 4;
     const QPointF corner = dt.map(bounds.topLeft());
     const double wx = std::floor(corner.x()), wy = std::floor(corner.y());
-    const int fx = int(std::lround((corner.x() - wx) * phases)), fy = int(std::lround((corner.y() - wy) * phases));
+    const int fx = int(std::lround((corner.x() - wx) * phases)),
+              fy = int(std::lround((corner.y() - wy) * phases));
 
     using Entry = std::pair<CachedKey, CachedImage>;
     thread_local std::list<Entry> order;
@@ -382,9 +404,10 @@ void drawCached(QPainter& target, const QString& key, const QRectF& bounds, cons
             order.pop_back();
         }
         const double s = dt.m11();
-        const QRect box = QRectF(double(fx) / phases, double(fy) / phases, bounds.width() * s, bounds.height() * s)
-                              .toAlignedRect()
-                              .adjusted(-1, -1, 1, 1);
+        const QRect box =
+            QRectF(double(fx) / phases, double(fy) / phases, bounds.width() * s, bounds.height() * s)
+                .toAlignedRect()
+                .adjusted(-1, -1, 1, 1);
         CachedImage c{QImage(box.size(), QImage::Format_ARGB32_Premultiplied), box.topLeft()};
         c.image.fill(Qt::transparent);
         {

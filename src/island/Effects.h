@@ -39,7 +39,7 @@ double deviceScale(const QPainter& p);
 // An offscreen surface covering `bounds` (target coordinates) plus `padPoints` around it,
 // at the target's device resolution.
 class Layer {
-public:
+  public:
     Layer(QPainter& target, const QRectF& bounds, double padPoints = 0);
     Layer(const Layer&) = delete;
     Layer& operator=(const Layer&) = delete;
@@ -56,7 +56,7 @@ public:
     // Composites the layer 1:1 onto the target's device pixels.
     void drawInto(QPainter& target, double opacity = 1) const;
 
-private:
+  private:
     QImage image_;
     QPoint origin_;
     double scale_ = 1;
@@ -99,7 +99,8 @@ void drawWithShadow(QPainter& target, const QRectF& bounds, const Shadow& shadow
 
 // Draws `content` grouped: composited at `opacity`, with its colours' saturation scaled by
 // `saturation` (1 leaves them, 0 makes them grey).
-void drawGroup(QPainter& target, const QRectF& bounds, double opacity, double saturation, const Content& content);
+void drawGroup(QPainter& target, const QRectF& bounds, double opacity, double saturation,
+               const Content& content);
 
 // Draws `content` (which stays within `bounds` and depends only on `key` and the size of
 // `bounds`) from a per-thread cache rasterised once per device scale and quarter-pixel

@@ -54,8 +54,10 @@ double HealthBar::fill(Instant t) const {
         switch (m_.status) {
         case IslandStatus::working:
             return std::min(0.7 + 0.3 * pressure(m_, t) + 0.04 * std::sin(2.1 * Redraw::phase(t)), 1.0);
-        case IslandStatus::completed: return 0;
-        default: return 1;
+        case IslandStatus::completed:
+            return 0;
+        default:
+            return 1;
         }
     }
     return std::max((1 - 0.8 * pressure(m_, t)) * ramp_.eased(t), 0.02);
@@ -112,8 +114,10 @@ void HealthBar::paint(QPainter& p, const QRectF& rect, Instant t) const {
             q.translate(-rect.center());
         }
         const QString side = mirrored_ ? QStringLiteral("p2") : QStringLiteral("p1");
-        Effects::drawCached(q, "bar-track-" + side, rect, [&](QPainter& c) { c.fillPath(whole, Vortan::barBack()); });
-        q.fillPath(slant.path(aligned(rect, trail(t) * W, mirrored_)), Vortan::withOpacity(Vortan::damageRed(), 0.8));
+        Effects::drawCached(q, "bar-track-" + side, rect,
+                            [&](QPainter& c) { c.fillPath(whole, Vortan::barBack()); });
+        q.fillPath(slant.path(aligned(rect, trail(t) * W, mirrored_)),
+                   Vortan::withOpacity(Vortan::damageRed(), 0.8));
 
         const QRectF fillRect = aligned(rect, f * W, mirrored_);
         if (fillRect.width() > 0) {
@@ -182,7 +186,8 @@ void HealthBar::paint(QPainter& p, const QRectF& rect, Instant t) const {
     };
 
     if (flare > 0)
-        Effects::drawWithShadow(p, rect.adjusted(-2, -H, 2, H), Effects::glow(Vortan::barPale(), 0.9 * flare, 10 * flare), draw);
+        Effects::drawWithShadow(p, rect.adjusted(-2, -H, 2, H),
+                                Effects::glow(Vortan::barPale(), 0.9 * flare, 10 * flare), draw);
     else
         draw(p);
 }

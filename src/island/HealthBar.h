@@ -30,8 +30,9 @@ struct StaminaRamp {
 // A fighter's slanted health bar. Player 1 (not mirrored) shows the user's stamina
 // drained by work pressure; player 2 (mirrored) is the agent.
 class HealthBar {
-public:
-    HealthBar(const IslandModel& model, bool mirrored, const StaminaRamp& ramp) : m_(model), mirrored_(mirrored), ramp_(ramp) {}
+  public:
+    HealthBar(const IslandModel& model, bool mirrored, const StaminaRamp& ramp)
+        : m_(model), mirrored_(mirrored), ramp_(ramp) {}
 
     static constexpr double powerDuration = 1.5;
     static constexpr double height = 13;
@@ -59,7 +60,7 @@ public:
     static double overdraw() { return 32; }
     void schedule(RedrawSchedule& s, const QRectF& rect, Instant t) const;
 
-private:
+  private:
     const IslandModel& m_;
     bool mirrored_;
     const StaminaRamp& ramp_;

@@ -10,10 +10,14 @@ namespace fray {
 
 IslandStatus islandStatus(SessionStatus s) {
     switch (s) {
-    case SessionStatus::completed: return IslandStatus::completed;
-    case SessionStatus::started: return IslandStatus::started;
-    case SessionStatus::working: return IslandStatus::working;
-    case SessionStatus::needsAction: return IslandStatus::needsAction;
+    case SessionStatus::completed:
+        return IslandStatus::completed;
+    case SessionStatus::started:
+        return IslandStatus::started;
+    case SessionStatus::working:
+        return IslandStatus::working;
+    case SessionStatus::needsAction:
+        return IslandStatus::needsAction;
     }
     return IslandStatus::idle;
 }
@@ -64,6 +68,8 @@ std::string playerOneName(const std::string& fullName, const std::string& loginN
     return QString::fromStdString(pick).toUpper().toStdString();
 }
 
-std::string playerOneName(const UserInfo& user) { return playerOneName(user.fullName(), user.loginName()); }
+std::string playerOneName(const UserInfo& user) {
+    return playerOneName(user.fullName(), user.loginName());
+}
 
 } // namespace fray

@@ -54,8 +54,8 @@ struct Body {
             Effects::Mask m = Effects::blurred(glowMask, key / 4.0 * scale);
             // Nothing beyond the panel's margin is ever on screen: keep only that much.
             const double reachPx = IslandView::reach * scale;
-            QRectF keep(QPointF(-reachPx, -reachPx) - m.origin, QSizeF(size.width() * scale + 2 * reachPx,
-                                                                       size.height() * scale + 2 * reachPx));
+            QRectF keep(QPointF(-reachPx, -reachPx) - m.origin,
+                        QSizeF(size.width() * scale + 2 * reachPx, size.height() * scale + 2 * reachPx));
             QRect cells = QRectF(keep.topLeft() / m.step, keep.size() / m.step).toAlignedRect() &
                           QRect(QPoint(0, 0), m.alpha.size());
             m.alpha = m.alpha.copy(cells);
@@ -77,7 +77,8 @@ Body buildBody(QSizeF size, const std::optional<QRectF>& notch, double scale) {
     const QRectF r(QPointF(0, 0), size);
     const QPainterPath shape = IslandShape{notch}.path(r);
     const QPen rim = rimPen(r);
-    const QSize px(int(std::ceil((size.width() + 2 * bodyPad) * scale)), int(std::ceil((size.height() + 2 * bodyPad) * scale)));
+    const QSize px(int(std::ceil((size.width() + 2 * bodyPad) * scale)),
+                   int(std::ceil((size.height() + 2 * bodyPad) * scale)));
     b.origin = QPoint(-int(std::ceil(bodyPad * scale)), -int(std::ceil(bodyPad * scale)));
 
     auto begin = [&](QPainter& p, QImage& img) {
@@ -157,9 +158,10 @@ void paint(QPainter& p, QPointF topLeft, const IslandModel& m, const std::option
         // The opaque body hides the glow beneath it; only the rim of it needs drawing.
         const double s = b.scale;
         const double top = notch ? notch->height() + 2 : 22;
-        const QRect hidden = QRectF(at.x() + 22 * s, at.y() + top * s, (r.width() - 44) * s, (r.height() - top - 22) * s)
-                                 .toAlignedRect()
-                                 .adjusted(2, 2, -2, -2);
+        const QRect hidden =
+            QRectF(at.x() + 22 * s, at.y() + top * s, (r.width() - 44) * s, (r.height() - top - 22) * s)
+                .toAlignedRect()
+                .adjusted(2, 2, -2, -2);
         Effects::drawMask(p, b.glow(glow.radius), glow.color, QPointF(at), hidden);
     }
     Effects::drawDevice(p, b.under, b.origin + at);

@@ -60,7 +60,8 @@ void paint(QPainter& p, const QRectF& rect, const IslandModel& m, Instant now) {
     QLinearGradient shine(lineBox.topLeft(), lineBox.bottomLeft());
     shine.setColorAt(0, Qt::white);
     shine.setColorAt(1, Vortan::goldLight());
-    Effects::drawWithShadow(p, lineBox.adjusted(-3, -3, 3, 3), {QColor::fromRgbF(0, 0, 0, 0.8f), 1, QPointF(1, 1)},
+    Effects::drawWithShadow(p, lineBox.adjusted(-3, -3, 3, 3),
+                            {QColor::fromRgbF(0, 0, 0, 0.8f), 1, QPointF(1, 1)},
                             [&](QPainter& q) { Text::draw(q, secs, origin, shine); });
     p.restore();
 }
@@ -71,7 +72,8 @@ void schedule(RedrawSchedule& s, const QRectF& rect, const IslandModel& m, Insta
 }
 
 QString tooltip() {
-    return QStringLiteral("Round timer: time in the current state — seconds, with minutes above once it passes 1:00");
+    return QStringLiteral(
+        "Round timer: time in the current state — seconds, with minutes above once it passes 1:00");
 }
 
 } // namespace fray::Medallion

@@ -13,8 +13,12 @@ namespace fray {
 
 namespace {
 
-QString pct(std::int64_t p) { return QString::number(p) + "%"; }
-QFont labelFont() { return Vortan::kerned(Vortan::fontDemi(7.5), 0.7); }
+QString pct(std::int64_t p) {
+    return QString::number(p) + "%";
+}
+QFont labelFont() {
+    return Vortan::kerned(Vortan::fontDemi(7.5), 0.7);
+}
 
 struct BadgeParts {
     std::vector<Text::Piece> row;
@@ -42,7 +46,8 @@ BadgeParts badgeParts(const PlanUsage& plan, Instant now) {
 
 double rowHeight(const std::vector<Text::Piece>& row) {
     double h = 0;
-    for (const auto& p : row) h = std::max(h, p.shape.height());
+    for (const auto& p : row)
+        h = std::max(h, p.shape.height());
     return h;
 }
 
@@ -56,7 +61,9 @@ QColor PlanTint::color(std::int64_t percent) {
     return Vortan::rageRed();
 }
 
-bool PlanBadge::visible(const PlanUsage& plan, Instant now) { return plan.headline(now) || plan.hasStaleData(now); }
+bool PlanBadge::visible(const PlanUsage& plan, Instant now) {
+    return plan.headline(now) || plan.hasStaleData(now);
+}
 
 QSizeF PlanBadge::size(const PlanUsage& plan, Instant now) {
     BadgeParts b = badgeParts(plan, now);
@@ -96,11 +103,14 @@ QString PlanBadge::tooltip(const PlanUsage& plan, Instant now) {
     }
     if (plan.hasStaleData(now))
         return QStringLiteral("Plan usage unknown — Claude Code last cached it ") + age +
-               ". The desktop app doesn't refresh that cache; run /usage in a claude CLI session to update it.";
+               ". The desktop app doesn't refresh that cache; run /usage in a claude CLI session to update "
+               "it.";
     return {};
 }
 
-bool PlanLine::visible(const PlanUsage& plan, Instant now) { return PlanBadge::visible(plan, now); }
+bool PlanLine::visible(const PlanUsage& plan, Instant now) {
+    return PlanBadge::visible(plan, now);
+}
 
 void PlanLine::paint(QPainter& p, const QRectF& frame, const PlanUsage& plan, Instant now) {
     const QRectF inner = frame.adjusted(16, 0, -16, 0);
@@ -109,13 +119,16 @@ void PlanLine::paint(QPainter& p, const QRectF& frame, const PlanUsage& plan, In
     const QFont mono8 = Vortan::systemFont(8, QFont::Normal, true);
 
     if (plan.headline(now)) {
-        std::vector<Text::Piece> row{{Text::shape("PLAN USED", Vortan::kerned(Vortan::fontDemi(9), 1.4)), Vortan::gold()}};
+        std::vector<Text::Piece> row{
+            {Text::shape("PLAN USED", Vortan::kerned(Vortan::fontDemi(9), 1.4)), Vortan::gold()}};
         auto part = [&](const char* label, std::int64_t value, std::optional<Instant> resets) {
-            row.push_back({Text::shape(label, Vortan::kerned(Vortan::fontDemi(8), 0.5)), Vortan::dimText(), gap});
+            row.push_back(
+                {Text::shape(label, Vortan::kerned(Vortan::fontDemi(8), 0.5)), Vortan::dimText(), gap});
             row.push_back({Text::shape(pct(value), Vortan::fontDemi(11)), PlanTint::color(value), 3});
             if (auto text = PlanUsage::resetsIn(resets, now))
-                row.push_back({Text::shape(QStringLiteral("→") + QString::fromStdString(*text).toUpper(), mono8),
-                               Vortan::dimText(), 3});
+                row.push_back(
+                    {Text::shape(QStringLiteral("→") + QString::fromStdString(*text).toUpper(), mono8),
+                     Vortan::dimText(), 3});
         };
         if (plan.fiveHour) part("SESSION", *plan.fiveHour, plan.fiveHourResets);
         if (plan.weekly) part("WEEK", *plan.weekly, plan.weeklyResets);
@@ -128,7 +141,8 @@ void PlanLine::paint(QPainter& p, const QRectF& frame, const PlanUsage& plan, In
         Text::drawRow(p, {{ageText, ageColour}}, inner.right() - ageText.advance, cy);
     } else if (plan.hasStaleData(now)) {
         std::vector<Text::Piece> row{
-            {Text::shape("PLAN USED", Vortan::kerned(Vortan::fontDemi(9), 1.4)), Vortan::withOpacity(Vortan::gold(), 0.6)},
+            {Text::shape("PLAN USED", Vortan::kerned(Vortan::fontDemi(9), 1.4)),
+             Vortan::withOpacity(Vortan::gold(), 0.6)},
             {Text::shape("UNKNOWN — CACHE IS " + QString::fromStdString(plan.ageText(now)),
                          Vortan::kerned(Vortan::fontDemi(9), 0.5)),
              Vortan::withOpacity(Vortan::barOrange(), 0.85), gap}};
@@ -153,7 +167,7 @@ std::optional<Instant> nextPlanChange(const PlanUsage& plan, Instant now) {
     for (const auto& reset : {plan.fiveHourResets, plan.weeklyResets}) {
         if (!reset) continue;
         double remaining = secondsBetween(now, *reset);
-        if (remaining <= 0) continue; // reads "due" from now on
+        if (remaining <= 0) continue;             // reads "due" from now on
         double k = std::ceil(remaining / 60) - 1; // the next whole minute still ahead of the reset
         consider(*reset - k * 60);
     }

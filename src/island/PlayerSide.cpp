@@ -10,11 +10,15 @@
 namespace fray {
 
 namespace {
-QFont nameFont() { return Vortan::kerned(Vortan::fontDemi(11), 1.4); }
+QFont nameFont() {
+    return Vortan::kerned(Vortan::fontDemi(11), 1.4);
+}
 constexpr double chipW = 4, chipH = 9, chipGap = 4;
 } // namespace
 
-double PlayerSide::nameRowHeight() { return std::max(chipH, Text::shape("P", nameFont()).height()); }
+double PlayerSide::nameRowHeight() {
+    return std::max(chipH, Text::shape("P", nameFont()).height());
+}
 
 double PlayerSide::powerFlare(Instant now) const {
     if (mirrored_ || !model_.powerUpAt) return 0;
@@ -41,12 +45,14 @@ void PlayerSide::paint(QPainter& p, const QRectF& side, Instant t) const {
         q.rotate(mirrored_ ? -14 : 14);
         q.fillRect(QRectF(-chipW / 2, -chipH / 2, chipW, chipH), chip_);
         q.restore();
-        double nameX = mirrored_ ? row.right() - chipW - chipGap - name.advance : row.left() + chipW + chipGap;
+        double nameX =
+            mirrored_ ? row.right() - chipW - chipGap - name.advance : row.left() + chipW + chipGap;
         Text::draw(q, name, QPointF(nameX, row.center().y() - name.height() / 2 + name.ascent),
                    QColor::fromRgbF(1, 1, 1, 0.88f));
     };
     auto drawRow = [&](QPainter& q) {
-        const QString key = QStringLiteral("plate-") + (mirrored_ ? "r-" : "l-") + chip_.name(QColor::HexArgb) + name_;
+        const QString key =
+            QStringLiteral("plate-") + (mirrored_ ? "r-" : "l-") + chip_.name(QColor::HexArgb) + name_;
         Effects::drawCached(q, key, row.adjusted(-2, -3, 2, 3), drawPlate);
     };
     double flare = powerFlare(t);

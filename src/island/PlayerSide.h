@@ -9,7 +9,7 @@ namespace fray {
 
 // One fighter: a name plate with its colour chip over the health bar.
 class PlayerSide {
-public:
+  public:
     PlayerSide(QString name, QColor chip, bool mirrored, const IslandModel& model, const StaminaRamp& ramp)
         : name_(std::move(name)), chip_(std::move(chip)), mirrored_(mirrored), model_(model), ramp_(ramp) {}
 
@@ -23,7 +23,7 @@ public:
     void paint(QPainter& p, const QRectF& side, Instant t) const;
     void schedule(RedrawSchedule& s, const QRectF& side, Instant t) const;
 
-private:
+  private:
     QString name_;
     QColor chip_;
     bool mirrored_;

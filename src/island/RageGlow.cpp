@@ -6,7 +6,9 @@
 
 namespace fray::RageGlow {
 
-double pulse(Instant t) { return 0.55 + 0.45 * std::sin(5 * Redraw::phase(t)); }
+double pulse(Instant t) {
+    return 0.55 + 0.45 * std::sin(5 * Redraw::phase(t));
+}
 
 Effects::Shadow shadow(Instant t) {
     double p = pulse(t);

@@ -12,7 +12,7 @@ namespace fray {
 // When each animated part of a view next changes, and where. The live window repaints
 // only those areas, no sooner than they are due; a view that is settled adds nothing.
 class RedrawSchedule {
-public:
+  public:
     struct Item {
         Instant due;
         QRectF area;
@@ -26,7 +26,7 @@ public:
     const std::vector<Item>& items() const { return items_; }
     bool empty() const { return items_.empty(); }
 
-private:
+  private:
     std::vector<Item> items_;
 };
 
@@ -40,7 +40,9 @@ inline constexpr double flareInterval = 0.05;
 // The next instant at which whole seconds elapsed since `since` (never below 0) ticks over.
 Instant nextSecond(Instant since, Instant t);
 // Frame time in seconds, the phase of every periodic animation.
-inline double phase(Instant t) { return toUnixSeconds(t); }
+inline double phase(Instant t) {
+    return toUnixSeconds(t);
+}
 // Whole seconds elapsed since `since`, truncated, never negative.
 std::int64_t elapsedSeconds(Instant since, Instant t);
 } // namespace Redraw

@@ -17,7 +17,8 @@
 
 namespace fray {
 
-RootView::RootView(AppModel& model, Settings& settings, std::shared_ptr<UserInfo> user, Clock clock, QWidget* parent)
+RootView::RootView(AppModel& model, Settings& settings, std::shared_ptr<UserInfo> user, Clock clock,
+                   QWidget* parent)
     : QWidget(parent), model_(model), settings_(settings), user_(std::move(user)), clock_(std::move(clock)) {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent, false);
@@ -37,12 +38,15 @@ RootView::RootView(AppModel& model, Settings& settings, std::shared_ptr<UserInfo
     changed();
 }
 
-IslandMode RootView::mode() const { return IslandLayout::mode(settings_.collapsed(), model_.hovered()); }
+IslandMode RootView::mode() const {
+    return IslandLayout::mode(settings_.collapsed(), model_.hovered());
+}
 
 IslandModel RootView::islandModel(Instant now) const {
     const std::string& p1 = p1Name_;
     const IslandMode m = mode();
-    if (m == IslandMode::collapsed) return IslandModel::from(model_.sessions(), false, p1, PlanUsage{}, nullptr, now);
+    if (m == IslandMode::collapsed)
+        return IslandModel::from(model_.sessions(), false, p1, PlanUsage{}, nullptr, now);
     AppModel* app = &model_;
     auto resume = [app](const SessionInfo& s) {
         if (app->suppressClick) return;
@@ -207,10 +211,12 @@ std::vector<RootView::MenuItem> RootView::contextMenuItems() {
     std::vector<MenuItem> items;
     Settings* settings = &settings_;
     AppModel* app = &model_;
-    items.push_back({settings_.collapsed() ? QStringLiteral("Expand Island") : QStringLiteral("Collapse Island"),
-                     [settings] { settings->setCollapsed(!settings->collapsed()); }});
+    items.push_back(
+        {settings_.collapsed() ? QStringLiteral("Expand Island") : QStringLiteral("Collapse Island"),
+         [settings] { settings->setCollapsed(!settings->collapsed()); }});
     if (settings_.customSpot())
-        items.push_back({QStringLiteral("Reset Position"), [settings] { settings->setCustomSpot(std::nullopt); }});
+        items.push_back(
+            {QStringLiteral("Reset Position"), [settings] { settings->setCustomSpot(std::nullopt); }});
     items.push_back({QStringLiteral("Options…"), [app] {
                          if (app->openSettings) app->openSettings();
                      }});
@@ -239,7 +245,8 @@ bool RootView::event(QEvent* e) {
         const Instant now = clock_();
         QString tip;
         if (mode() != IslandMode::collapsed)
-            tip = IslandView::tooltipAt(islandOrigin(now), islandModel(now), model_.notchLocal(), help->pos(), now);
+            tip = IslandView::tooltipAt(islandOrigin(now), islandModel(now), model_.notchLocal(), help->pos(),
+                                        now);
         if (tip.isEmpty())
             QToolTip::hideText();
         else

@@ -23,7 +23,7 @@ class UserInfo;
 // model's and the settings' actions. Repaints only the parts that animate, when due.
 class RootView : public QWidget {
     Q_OBJECT
-public:
+  public:
     RootView(AppModel& model, Settings& settings, std::shared_ptr<UserInfo> user, Clock clock = wallNow,
              QWidget* parent = nullptr);
 
@@ -48,7 +48,7 @@ public:
     // The drag threshold, in points, measured in screen coordinates.
     static constexpr double dragDistance = 4;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -57,7 +57,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* e) override;
     bool event(QEvent* e) override;
 
-private:
+  private:
     QPointF islandOrigin(Instant now) const;
     void changed();
     void schedule();

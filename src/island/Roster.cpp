@@ -23,20 +23,28 @@ constexpr double rowPad = 16, rowSpacing = 7, marker = 8, ageWidth = 38, branchM
 
 QColor SessionRow::colour(SessionStatus s) {
     switch (s) {
-    case SessionStatus::completed: return Vortan::gold();
-    case SessionStatus::started: return Vortan::fightCyan();
-    case SessionStatus::working: return Vortan::barYellow();
-    case SessionStatus::needsAction: return Vortan::rageRed();
+    case SessionStatus::completed:
+        return Vortan::gold();
+    case SessionStatus::started:
+        return Vortan::fightCyan();
+    case SessionStatus::working:
+        return Vortan::barYellow();
+    case SessionStatus::needsAction:
+        return Vortan::rageRed();
     }
     return Vortan::gold();
 }
 
 QString SessionRow::moveWord(const SessionInfo& s) {
     switch (s.status) {
-    case SessionStatus::completed: return QStringLiteral("K.O.");
-    case SessionStatus::started: return QStringLiteral("FIGHT!");
-    case SessionStatus::working: return s.combo >= 1 ? QString::number(s.combo) + " HITS" : QStringLiteral("FIGHTING");
-    case SessionStatus::needsAction: return QStringLiteral("YOUR MOVE");
+    case SessionStatus::completed:
+        return QStringLiteral("K.O.");
+    case SessionStatus::started:
+        return QStringLiteral("FIGHT!");
+    case SessionStatus::working:
+        return s.combo >= 1 ? QString::number(s.combo) + " HITS" : QStringLiteral("FIGHTING");
+    case SessionStatus::needsAction:
+        return QStringLiteral("YOUR MOVE");
     }
     return {};
 }
@@ -46,7 +54,9 @@ QString SessionRow::age(const SessionInfo& s, Instant now) {
     return QString::asprintf("%d:%02d", int(std::min<std::int64_t>(e / 60, 99)), int(e % 60));
 }
 
-QString SessionRow::tooltip() { return QStringLiteral("Bring Claude Code to the front"); }
+QString SessionRow::tooltip() {
+    return QStringLiteral("Bring Claude Code to the front");
+}
 
 void SessionRow::paint(QPainter& p, const QRectF& row, const SessionInfo& s, bool hovering, Instant now) {
     p.save();
@@ -73,8 +83,9 @@ void SessionRow::paint(QPainter& p, const QRectF& row, const SessionInfo& s, boo
     x += marker + rowSpacing;
 
     const bool claude = s.agent == Agent::claude;
-    const Text::Shaped tag = Text::shape(QString::fromUtf8(fray::tag(s.agent).data(), int(fray::tag(s.agent).size())),
-                                         Vortan::systemFont(8, QFont::Bold, true));
+    const Text::Shaped tag =
+        Text::shape(QString::fromUtf8(fray::tag(s.agent).data(), int(fray::tag(s.agent).size())),
+                    Vortan::systemFont(8, QFont::Bold, true));
     const QRectF tagBox(x, cy - tag.height() / 2 - 1, tag.advance + 6, tag.height() + 2);
     QColor tagText = claude ? Vortan::dimText() : Vortan::withOpacity(Vortan::fightCyan(), 0.95);
     QColor tagLine = claude ? Vortan::dimText() : Vortan::fightCyan();
@@ -92,8 +103,10 @@ void SessionRow::paint(QPainter& p, const QRectF& row, const SessionInfo& s, boo
     const QString branch = s.branch ? QString::fromStdString(*s.branch) : QString();
     double branchW = branch.isEmpty() ? 0 : std::min(Text::width(branch, branchFont), branchMax);
     double projW = Text::width(project, projFont);
-    if (!branch.isEmpty() && projW + rowSpacing + branchW > room) branchW = std::max(0.0, room - projW - rowSpacing);
-    const Text::Shaped proj = Text::shape(Text::elided(project, projFont, branch.isEmpty() ? room : room - rowSpacing - branchW), projFont);
+    if (!branch.isEmpty() && projW + rowSpacing + branchW > room)
+        branchW = std::max(0.0, room - projW - rowSpacing);
+    const Text::Shaped proj = Text::shape(
+        Text::elided(project, projFont, branch.isEmpty() ? room : room - rowSpacing - branchW), projFont);
     Text::drawRow(p, {{proj, QColor::fromRgbF(1, 1, 1, 0.92f)}}, x, cy);
     x += proj.advance + rowSpacing;
     if (!branch.isEmpty() && branchW > 8) {
@@ -133,7 +146,8 @@ void ExpandedList::paint(QPainter& p, const QRectF& frame, const IslandModel& m,
     double y = frame.top() + dividerBlock;
     if (m.sessions.empty()) {
         Text::Shaped s = Text::shape("NO FIGHTERS IN QUEUE", Vortan::kerned(Vortan::fontDemi(11), 1.5));
-        Text::drawCentred(p, s, QRectF(frame.left(), y, frame.width(), IslandLayout::rowHeight), Vortan::dimText());
+        Text::drawCentred(p, s, QRectF(frame.left(), y, frame.width(), IslandLayout::rowHeight),
+                          Vortan::dimText());
         y += IslandLayout::rowHeight;
     } else {
         for (const Row& r : rows(frame, m)) {
@@ -142,9 +156,10 @@ void ExpandedList::paint(QPainter& p, const QRectF& frame, const IslandModel& m,
             y = r.rect.bottom();
         }
         if (m.sessions.size() > std::size_t(IslandLayout::maxRows)) {
-            QString more = "+ " + QString::number(m.sessions.size() - IslandLayout::maxRows) + QStringLiteral(" MORE…");
-            Text::drawCentred(p, Text::shape(more, Vortan::fontDemi(10)), QRectF(frame.left(), y, frame.width(), overflowHeight),
-                              Vortan::dimText());
+            QString more =
+                "+ " + QString::number(m.sessions.size() - IslandLayout::maxRows) + QStringLiteral(" MORE…");
+            Text::drawCentred(p, Text::shape(more, Vortan::fontDemi(10)),
+                              QRectF(frame.left(), y, frame.width(), overflowHeight), Vortan::dimText());
             y += overflowHeight;
         }
     }
@@ -152,9 +167,11 @@ void ExpandedList::paint(QPainter& p, const QRectF& frame, const IslandModel& m,
         PlanLine::paint(p, QRectF(frame.left(), y, frame.width(), PlanLine::height), m.plan, now);
         y += PlanLine::height;
     }
-    Text::Shaped hint = Text::shape(QStringLiteral("click to focus Claude Code · drag to move · right-click for options"),
-                                    Vortan::systemFont(9));
-    Text::drawCentred(p, hint, QRectF(frame.left(), y, frame.width(), hintHeight), QColor::fromRgbF(1, 1, 1, 0.25f));
+    Text::Shaped hint =
+        Text::shape(QStringLiteral("click to focus Claude Code · drag to move · right-click for options"),
+                    Vortan::systemFont(9));
+    Text::drawCentred(p, hint, QRectF(frame.left(), y, frame.width(), hintHeight),
+                      QColor::fromRgbF(1, 1, 1, 0.25f));
     p.restore();
 }
 

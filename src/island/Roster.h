@@ -37,8 +37,8 @@ struct Row {
 std::vector<Row> rows(const QRectF& frame, const IslandModel& m);
 
 // `hoveredRow` is the id of the row under the pointer (view-local state of the owner).
-void paint(QPainter& p, const QRectF& frame, const IslandModel& m, const std::optional<std::string>& hoveredRow,
-           Instant now);
+void paint(QPainter& p, const QRectF& frame, const IslandModel& m,
+           const std::optional<std::string>& hoveredRow, Instant now);
 void schedule(RedrawSchedule& s, const QRectF& frame, const IslandModel& m, Instant now);
 
 } // namespace ExpandedList

@@ -19,7 +19,7 @@ QPainterPath continuousRoundedRect(const QRectF& rect, double radius) {
         p.addRect(rect);
         return p;
     }
-    double a = std::min(continuousExtent * r, half); // where the curve leaves the edge
+    double a = std::min(continuousExtent * r, half);  // where the curve leaves the edge
     double c = (arcMidpoint * r - 0.125 * a) / 0.375; // control distance from the corner
     double l = rect.left(), t = rect.top(), rr = rect.right(), b = rect.bottom();
     p.moveTo(l + a, t);
@@ -47,7 +47,9 @@ bool IslandShape::wrapsNotch(const QRectF& rect) const {
            notch->right() < W - r - fillet - 2;
 }
 
-double IslandShape::biteRadius() const { return notch ? std::min(biteCorner, notch->height() / 2) : biteCorner; }
+double IslandShape::biteRadius() const {
+    return notch ? std::min(biteCorner, notch->height() / 2) : biteCorner;
+}
 
 QPainterPath IslandShape::path(const QRectF& rect) const {
     double r = cornerRadius(rect);
@@ -79,7 +81,9 @@ QPainterPath IslandShape::path(const QRectF& rect) const {
     return p;
 }
 
-double Slant::lean(double height) { return std::min(0.45 * height, 6.0); }
+double Slant::lean(double height) {
+    return std::min(0.45 * height, 6.0);
+}
 
 QPainterPath Slant::path(const QRectF& rect) const {
     double s = lean(rect.height());

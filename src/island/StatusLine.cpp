@@ -16,7 +16,9 @@ namespace {
 constexpr double locationMaxWidth = 132;
 constexpr double trailingPad = 4;
 
-QColor hardShadow() { return QColor::fromRgbF(0, 0, 0, 0.9f); }
+QColor hardShadow() {
+    return QColor::fromRgbF(0, 0, 0, 0.9f);
+}
 
 // One styled run on a shared baseline.
 struct Run {
@@ -49,17 +51,21 @@ QRectF lineBox(const Text::Shaped& s, QPointF origin) {
 }
 
 // Room for an italic overhang and a hard shadow around a line box.
-QRectF inked(const QRectF& box) { return box.adjusted(-box.height() * 0.3, -2, box.height() * 0.3, 3); }
+QRectF inked(const QRectF& box) {
+    return box.adjusted(-box.height() * 0.3, -2, box.height() * 0.3, 3);
+}
 
 QLinearGradient vertical(const QRectF& box, std::initializer_list<QColor> stops) {
     QLinearGradient g(box.topLeft(), box.bottomLeft());
     int n = int(stops.size()), i = 0;
-    for (const QColor& c : stops) g.setColorAt(n == 1 ? 0 : double(i++) / (n - 1), c);
+    for (const QColor& c : stops)
+        g.setColorAt(n == 1 ? 0 : double(i++) / (n - 1), c);
     return g;
 }
 
 // Draws `s` with a hard drop shadow (radius 0, 1.5 points down) under its fill.
-void withHardShadow(QPainter& q, const Text::Shaped& s, QPointF origin, const QBrush& fill, bool snap = false) {
+void withHardShadow(QPainter& q, const Text::Shaped& s, QPointF origin, const QBrush& fill,
+                    bool snap = false) {
     auto draw = snap ? Text::drawSnapped : Text::draw;
     draw(q, s, origin + QPointF(0, 1.5), hardShadow());
     draw(q, s, origin, fill);
@@ -76,12 +82,15 @@ QString location(const IslandModel& m) {
 
 CentreWord centreWord(const IslandModel& m) {
     switch (m.status) {
-    case IslandStatus::idle: return {Word::awaiting, QStringLiteral("AWAITING CHALLENGER…"), {}};
-    case IslandStatus::started: return {Word::fight, QStringLiteral("FIGHT!"), {}};
+    case IslandStatus::idle:
+        return {Word::awaiting, QStringLiteral("AWAITING CHALLENGER…"), {}};
+    case IslandStatus::started:
+        return {Word::fight, QStringLiteral("FIGHT!"), {}};
     case IslandStatus::working:
         if (m.combo <= 0) return {Word::fightOn, QStringLiteral("FIGHT ON…"), {}};
         return {Word::hits, QString::number(m.combo), m.combo == 1 ? "HIT" : "HITS"};
-    case IslandStatus::needsAction: return {Word::yourMove, QStringLiteral("YOUR MOVE!"), {}};
+    case IslandStatus::needsAction:
+        return {Word::yourMove, QStringLiteral("YOUR MOVE!"), {}};
     case IslandStatus::completed:
         return {Word::knockOut, QStringLiteral("K.O.!"),
                 m.combo == 0 ? QStringLiteral("PERFECT") : QString::number(m.combo) + " HIT FINISH"};
@@ -93,7 +102,9 @@ QString count(const IslandModel& m) {
     return m.sessions.size() >= 2 ? QStringLiteral("×") + QString::number(m.sessions.size()) : QString();
 }
 
-double movePulse(Instant t) { return 0.5 + 0.5 * std::sin(5 * Redraw::phase(t)); }
+double movePulse(Instant t) {
+    return 0.5 + 0.5 * std::sin(5 * Redraw::phase(t));
+}
 
 QRectF planBadgeRect(const QRectF& rect, const IslandModel& m, Instant t) {
     QSizeF sz = PlanBadge::size(m.plan, t);
@@ -108,8 +119,9 @@ void paint(QPainter& p, const QRectF& rect, const IslandModel& m, Instant t) {
     // Back layer: location on the left, count and plan badge on the right.
     const QFont locFont = Vortan::kerned(Vortan::fontDemi(10), 0.5);
     if (QString loc = location(m); !loc.isEmpty())
-        Text::drawRow(p, {{Text::shape(Text::elided(loc, locFont, locationMaxWidth), locFont), Vortan::dimText()}},
-                      rect.left(), cy);
+        Text::drawRow(
+            p, {{Text::shape(Text::elided(loc, locFont, locationMaxWidth), locFont), Vortan::dimText()}},
+            rect.left(), cy);
     double right = rect.right();
     if (PlanBadge::visible(m.plan, t)) {
         PlanBadge::paint(p, rect, m.plan, t);
@@ -166,13 +178,14 @@ void paint(QPainter& p, const QRectF& rect, const IslandModel& m, Instant t) {
         p.translate(box.center());
         p.scale(beat, beat);
         p.translate(-box.center());
-        Effects::drawWithShadow(p, inked(box), Effects::glow(Vortan::rageRed(), 0.5 + 0.45 * pulse, 5 + 6 * pulse),
-                                [&](QPainter& q) {
-                                    withHardShadow(q, s, o,
-                                                   vertical(box, {Qt::white, QColor::fromRgbF(1.0f, 0.72f, 0.62f),
-                                                                  Vortan::rageRed()}),
-                                                   true);
-                                });
+        Effects::drawWithShadow(
+            p, inked(box), Effects::glow(Vortan::rageRed(), 0.5 + 0.45 * pulse, 5 + 6 * pulse),
+            [&](QPainter& q) {
+                withHardShadow(
+                    q, s, o,
+                    vertical(box, {Qt::white, QColor::fromRgbF(1.0f, 0.72f, 0.62f), Vortan::rageRed()}),
+                    true);
+            });
         p.restore();
         break;
     }
@@ -181,9 +194,11 @@ void paint(QPainter& p, const QRectF& rect, const IslandModel& m, Instant t) {
         Text::Shaped finish = Text::shape(w.second, Vortan::kerned(Vortan::fontDemi(10), 1));
         auto at = baselineRow({{ko}, {finish, 6}}, rect, trailingPad);
         QRectF koBox = lineBox(ko, at[0]);
-        Effects::drawWithShadow(p, inked(koBox), Effects::glow(Vortan::barOrange(), 0.8, 6), [&](QPainter& q) {
-            withHardShadow(q, ko, at[0], vertical(koBox, {Qt::white, Vortan::goldLight(), Vortan::gold()}));
-        });
+        Effects::drawWithShadow(
+            p, inked(koBox), Effects::glow(Vortan::barOrange(), 0.8, 6), [&](QPainter& q) {
+                withHardShadow(q, ko, at[0],
+                               vertical(koBox, {Qt::white, Vortan::goldLight(), Vortan::gold()}));
+            });
         Text::draw(p, finish, at[1], QColor::fromRgbF(1, 1, 1, 0.65f));
         break;
     }
@@ -192,7 +207,8 @@ void paint(QPainter& p, const QRectF& rect, const IslandModel& m, Instant t) {
 }
 
 void schedule(RedrawSchedule& s, const QRectF& rect, const IslandModel& m, Instant t) {
-    if (m.status == IslandStatus::needsAction) s.add(t + Redraw::glowInterval, rect.adjusted(-40, -34, 40, 34));
+    if (m.status == IslandStatus::needsAction)
+        s.add(t + Redraw::glowInterval, rect.adjusted(-40, -34, 40, 34));
     if (auto next = nextPlanChange(m.plan, t)) s.add(*next, rect);
 }
 

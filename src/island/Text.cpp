@@ -4,8 +4,8 @@
 #include <QHash>
 #include <QImage>
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <list>
 #include <unordered_map>
@@ -53,7 +53,9 @@ Shaped shape(const QString& text, const QFont& font) {
     return cache.emplace(std::move(key), std::move(built)).first->second;
 }
 
-double width(const QString& text, const QFont& font) { return shape(text, font).advance; }
+double width(const QString& text, const QFont& font) {
+    return shape(text, font).advance;
+}
 
 QString elided(const QString& text, const QFont& font, double maxWidth) {
     if (width(text, font) <= maxWidth) return text;
@@ -77,8 +79,8 @@ constexpr std::size_t rasterLimit = 512;
 
 // Coverage of one shape at one scale and phase, in device pixels.
 struct Coverage {
-    QImage alpha;  // Format_Alpha8
-    QPoint offset; // of the image's top-left from the pen's whole device pixel
+    QImage alpha;                              // Format_Alpha8
+    QPoint offset;                             // of the image's top-left from the pen's whole device pixel
     std::vector<std::pair<QRgb, QImage>> inks; // coloured once per solid colour
 };
 
@@ -89,12 +91,14 @@ QImage solidInk(const QImage& alpha, const QColor& col) {
     for (int a = 0; a < 256; ++a) {
         double A = a * ca;
         lut[a] = (std::uint32_t(std::lround(A)) << 24) | (std::uint32_t(std::lround(col.redF() * A)) << 16) |
-                 (std::uint32_t(std::lround(col.greenF() * A)) << 8) | std::uint32_t(std::lround(col.blueF() * A));
+                 (std::uint32_t(std::lround(col.greenF() * A)) << 8) |
+                 std::uint32_t(std::lround(col.blueF() * A));
     }
     for (int y = 0, h = ink.height(), w = ink.width(); y < h; ++y) {
         const std::uint8_t* src = alpha.constScanLine(y);
         auto* dst = reinterpret_cast<std::uint32_t*>(ink.scanLine(y));
-        for (int x = 0; x < w; ++x) dst[x] = lut[src[x]];
+        for (int x = 0; x < w; ++x)
+            dst[x] = lut[src[x]];
     }
     return ink;
 }
@@ -103,7 +107,9 @@ struct RasterKey {
     QString text;
     double scale;
     int fx, fy;
-    bool operator==(const RasterKey& o) const { return text == o.text && scale == o.scale && fx == o.fx && fy == o.fy; }
+    bool operator==(const RasterKey& o) const {
+        return text == o.text && scale == o.scale && fx == o.fx && fy == o.fy;
+    }
 };
 struct RasterKeyHash {
     std::size_t operator()(const RasterKey& k) const {
@@ -233,7 +239,8 @@ QPointF drawCentred(QPainter& p, const Shaped& s, const QRectF& box, const QBrus
 
 double rowWidth(const std::vector<Piece>& pieces) {
     double w = 0;
-    for (const auto& piece : pieces) w += piece.gapBefore + piece.shape.advance;
+    for (const auto& piece : pieces)
+        w += piece.gapBefore + piece.shape.advance;
     return w;
 }
 
@@ -241,7 +248,8 @@ double drawRow(QPainter& p, const std::vector<Piece>& pieces, double left, doubl
     double x = left;
     for (const auto& piece : pieces) {
         x += piece.gapBefore;
-        draw(p, piece.shape, QPointF(x, centreY - piece.shape.height() / 2 + piece.shape.ascent), piece.brush);
+        draw(p, piece.shape, QPointF(x, centreY - piece.shape.height() / 2 + piece.shape.ascent),
+             piece.brush);
         x += piece.shape.advance;
     }
     return x - left;

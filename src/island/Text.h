@@ -15,8 +15,8 @@
 namespace fray::Text {
 
 struct Shaped {
-    QString key;       // identity of text and font, for the raster cache
-    QPainterPath path; // glyph outlines, baseline at y = 0, pen start at x = 0
+    QString key;        // identity of text and font, for the raster cache
+    QPainterPath path;  // glyph outlines, baseline at y = 0, pen start at x = 0
     double advance = 0; // width, letter spacing after every character included
     double ascent = 0;
     double descent = 0;

@@ -7,7 +7,9 @@ namespace fray::Vortan {
 
 namespace {
 
-QColor rgb(double r, double g, double b) { return QColor::fromRgbF(float(r), float(g), float(b)); }
+QColor rgb(double r, double g, double b) {
+    return QColor::fromRgbF(float(r), float(g), float(b));
+}
 
 // QFont point sizes are resolved at the default DPI; scale so that 1 theme point = 1 px.
 double pointScale() {
@@ -30,7 +32,8 @@ struct Faces {
 const Faces& faces() {
     static const Faces chosen = [] {
         auto has = [](const QString& family, const QString& style) {
-            return QFontDatabase::families().contains(family) && QFontDatabase::styles(family).contains(style);
+            return QFontDatabase::families().contains(family) &&
+                   QFontDatabase::styles(family).contains(style);
         };
         if (has("Avenir Next Condensed", "Heavy Italic") && has("Avenir Next Condensed", "Demi Bold Italic"))
             return Faces{FaceSource::avenirNextCondensed, "Avenir Next Condensed", "Heavy Italic",
@@ -85,11 +88,17 @@ FRAY_COLOR(dimText, QColor::fromRgbF(1.f, 1.f, 1.f, 0.45f))
 
 #undef FRAY_COLOR
 
-FaceSource faceSource() { return faces().source; }
+FaceSource faceSource() {
+    return faces().source;
+}
 
-QFont font(double size) { return face(size, true); }
+QFont font(double size) {
+    return face(size, true);
+}
 
-QFont fontDemi(double size) { return face(size, false); }
+QFont fontDemi(double size) {
+    return face(size, false);
+}
 
 QFont systemFont(double size, QFont::Weight weight, bool mono) {
     QFont f = QFontDatabase::systemFont(mono ? QFontDatabase::FixedFont : QFontDatabase::GeneralFont);

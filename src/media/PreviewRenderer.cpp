@@ -19,11 +19,14 @@ namespace fray::PreviewRenderer {
 
 namespace {
 
-QColor backdrop() { return QColor::fromRgbF(0.33f, 0.35f, 0.40f); }
+QColor backdrop() {
+    return QColor::fromRgbF(0.33f, 0.35f, 0.40f);
+}
 
 // A placeholder session: its state began `ago` seconds before the frame.
 SessionInfo info(const char* id, const char* project, std::optional<std::string> branch, SessionStatus status,
-                 std::int64_t combo, double ago, std::optional<double> promptAgo, double stamina, Instant now) {
+                 std::int64_t combo, double ago, std::optional<double> promptAgo, double stamina,
+                 Instant now) {
     SessionInfo s;
     s.id = id;
     s.project = project;
@@ -37,8 +40,7 @@ SessionInfo info(const char* id, const char* project, std::optional<std::string>
     return s;
 }
 
-const std::optional<QRectF> previewNotch =
-    QRectF((IslandLayout::islandWidth - 185) / 2, 0, 185, 32);
+const std::optional<QRectF> previewNotch = QRectF((IslandLayout::islandWidth - 185) / 2, 0, 185, 32);
 
 Entry islandEntry(std::string name, IslandModel model, std::optional<QRectF> notch, Instant now) {
     double h = IslandView::height(model, notch, now);
@@ -82,15 +84,19 @@ std::vector<Entry> gallery(Instant now) {
     std::vector<Entry> out;
     auto add = [&](std::string name, const SessionList& sessions, bool expanded, PlanUsage plan = {},
                    std::optional<QRectF> notch = std::nullopt) {
-        out.push_back(islandEntry(std::move(name), IslandModel::from(sessions, expanded, you, plan, nullptr, now), notch, now));
+        out.push_back(islandEntry(
+            std::move(name), IslandModel::from(sessions, expanded, you, plan, nullptr, now), notch, now));
     };
-    auto model = [&](const SessionList& sessions) { return IslandModel::from(sessions, false, you, {}, nullptr, now); };
+    auto model = [&](const SessionList& sessions) {
+        return IslandModel::from(sessions, false, you, {}, nullptr, now);
+    };
 
     const std::optional<std::string> boss = "feat/boss-fight", master = "master";
     const SessionInfo pixelWorking = info("a", "PIXEL-FORGE", std::nullopt, S::working, 7, 41, 30, 0.8, now);
     const SessionInfo misoWorking = info("b", "MISO-STACK", std::nullopt, S::working, 3, 83, 60, 0.55, now);
     const SessionInfo questWaiting = info("a", "SIDE-QUEST", boss, S::needsAction, 4, 47, 90, 0.6, now);
-    const SessionInfo ramenDone = info("a", "RAMEN-STACK", std::nullopt, S::completed, 12, 130, 200, 0.5, now);
+    const SessionInfo ramenDone =
+        info("a", "RAMEN-STACK", std::nullopt, S::completed, 12, 130, 200, 0.5, now);
     const SessionList four{
         info("a", "SIDE-QUEST", boss, S::needsAction, 4, 47, 90, 0.6, now),
         info("b", "PIXEL-FORGE", std::nullopt, S::working, 7, 41, 30, 0.8, now),
@@ -98,17 +104,20 @@ std::vector<Entry> gallery(Instant now) {
         info("d", "DRAGON-PUNCH", master, S::completed, 0, 300, 400, 0.4, now),
     };
 
-    add("1-started", {info("a", "PIXEL-FORGE", std::nullopt, S::started, 0, 12, std::nullopt, 0.5, now)}, false);
+    add("1-started", {info("a", "PIXEL-FORGE", std::nullopt, S::started, 0, 12, std::nullopt, 0.5, now)},
+        false);
     add("2-working", {pixelWorking, misoWorking}, false);
-    add("3-needs-action", {questWaiting, info("b", "PIXEL-FORGE", std::nullopt, S::working, 7, 41, 30, 0.8, now)}, false);
+    add("3-needs-action",
+        {questWaiting, info("b", "PIXEL-FORGE", std::nullopt, S::working, 7, 41, 30, 0.8, now)}, false);
     add("4-completed", {ramenDone}, false);
     add("5-idle", {}, false);
     add("6-expanded", four, true);
 
     {
         IslandModel dial = model({pixelWorking, misoWorking});
-        out.push_back({"7-collapsed", QSizeF(CollapsedIsland::width, CollapsedIsland::height),
-                       [dial](QPainter& p, Instant t) { CollapsedIsland::paint(p, QPointF(0, 0), dial, t); }});
+        out.push_back(
+            {"7-collapsed", QSizeF(CollapsedIsland::width, CollapsedIsland::height),
+             [dial](QPainter& p, Instant t) { CollapsedIsland::paint(p, QPointF(0, 0), dial, t); }});
         IslandModel bar = model({pixelWorking, misoWorking, ramenDone});
         out.push_back({"7b-bar-mini", QSizeF(60, 24),
                        [bar](QPainter& p, Instant t) { BarMini::paint(p, QRectF(0, 0, 60, 24), bar, t); }});
@@ -141,22 +150,26 @@ std::vector<Entry> gallery(Instant now) {
     {
         IslandModel onWhite = model({pixelWorking, misoWorking});
         const double h = IslandView::height(onWhite, std::nullopt, now);
-        const double whiteW = IslandLayout::islandWidth + 2 * IslandLayout::margin, whiteH = IslandLayout::topHalo + h;
-        out.push_back({"12-on-white", QSizeF(whiteW + 36, whiteH + 36), [onWhite, whiteW, whiteH](QPainter& p, Instant t) {
-                           p.fillRect(QRectF(0, 0, whiteW + 36, whiteH + 36), QColor::fromRgbF(0.93f, 0.93f, 0.93f));
-                           p.fillRect(QRectF(18, 18, whiteW, whiteH), Qt::white);
-                           IslandViewState fresh;
-                           fresh.ramp.update(onWhite.p1Stamina, t);
-                           IslandView::paint(p, QPointF(18 + IslandLayout::margin, 18 + IslandLayout::topHalo), onWhite,
-                                             std::nullopt, fresh, t);
-                       }});
+        const double whiteW = IslandLayout::islandWidth + 2 * IslandLayout::margin,
+                     whiteH = IslandLayout::topHalo + h;
+        out.push_back(
+            {"12-on-white", QSizeF(whiteW + 36, whiteH + 36),
+             [onWhite, whiteW, whiteH](QPainter& p, Instant t) {
+                 p.fillRect(QRectF(0, 0, whiteW + 36, whiteH + 36), QColor::fromRgbF(0.93f, 0.93f, 0.93f));
+                 p.fillRect(QRectF(18, 18, whiteW, whiteH), Qt::white);
+                 IslandViewState fresh;
+                 fresh.ramp.update(onWhite.p1Stamina, t);
+                 IslandView::paint(p, QPointF(18 + IslandLayout::margin, 18 + IslandLayout::topHalo), onWhite,
+                                   std::nullopt, fresh, t);
+             }});
     }
     return out;
 }
 
 QImage render(const Entry& entry, Instant frame, double pixelScale) {
     const QSizeF points(entry.size.width() + 2 * margin, entry.size.height() + 2 * margin);
-    const QSize pixels(int(std::ceil(points.width() * pixelScale)), int(std::ceil(points.height() * pixelScale)));
+    const QSize pixels(int(std::ceil(points.width() * pixelScale)),
+                       int(std::ceil(points.height() * pixelScale)));
     if (pixels.isEmpty() || !entry.draw) return {};
     QImage img(pixels, QImage::Format_ARGB32_Premultiplied);
     if (img.isNull()) return {};
@@ -193,6 +206,8 @@ int renderAll(const std::string& dir, std::ostream& out, std::ostream& err) {
     return status;
 }
 
-int renderAll(const std::string& dir) { return renderAll(dir, std::cout, std::cerr); }
+int renderAll(const std::string& dir) {
+    return renderAll(dir, std::cout, std::cerr);
+}
 
 } // namespace fray::PreviewRenderer

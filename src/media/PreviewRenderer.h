@@ -18,8 +18,8 @@ namespace fray {
 namespace PreviewRenderer {
 
 struct Entry {
-    std::string name;                                      // file stem after "island-"
-    QSizeF size;                                           // the view, in points
+    std::string name;                                   // file stem after "island-"
+    QSizeF size;                                        // the view, in points
     std::function<void(QPainter&, Instant frame)> draw; // paints at (0, 0)
 };
 

@@ -12,10 +12,14 @@ inline constexpr std::array<Agent, 4> allAgents{Agent::claude, Agent::codex, Age
 
 inline constexpr std::string_view rawValue(Agent a) {
     switch (a) {
-    case Agent::claude: return "claude";
-    case Agent::codex: return "codex";
-    case Agent::hermes: return "hermes";
-    case Agent::osaurus: return "osaurus";
+    case Agent::claude:
+        return "claude";
+    case Agent::codex:
+        return "codex";
+    case Agent::hermes:
+        return "hermes";
+    case Agent::osaurus:
+        return "osaurus";
     }
     return "";
 }
@@ -23,10 +27,14 @@ inline constexpr std::string_view rawValue(Agent a) {
 // Display name in capitals.
 inline constexpr std::string_view label(Agent a) {
     switch (a) {
-    case Agent::claude: return "CLAUDE";
-    case Agent::codex: return "CODEX";
-    case Agent::hermes: return "HERMES";
-    case Agent::osaurus: return "OSAURUS";
+    case Agent::claude:
+        return "CLAUDE";
+    case Agent::codex:
+        return "CODEX";
+    case Agent::hermes:
+        return "HERMES";
+    case Agent::osaurus:
+        return "OSAURUS";
     }
     return "";
 }
@@ -34,10 +42,14 @@ inline constexpr std::string_view label(Agent a) {
 // Three-letter code printed beside a session in the roster and the log line.
 inline constexpr std::string_view tag(Agent a) {
     switch (a) {
-    case Agent::claude: return "CLD";
-    case Agent::codex: return "CDX";
-    case Agent::hermes: return "HRM";
-    case Agent::osaurus: return "OSA";
+    case Agent::claude:
+        return "CLD";
+    case Agent::codex:
+        return "CDX";
+    case Agent::hermes:
+        return "HRM";
+    case Agent::osaurus:
+        return "OSA";
     }
     return "";
 }

@@ -5,11 +5,13 @@ namespace fray {
 namespace {
 SessionInfo fake(const char* id, const char* project, const char* branch, SessionStatus status,
                  std::int64_t combo, double secondsAgo, Instant now) {
-    return SessionInfo::make(id, project, std::string(branch), std::nullopt, status, combo, now - secondsAgo, now);
+    return SessionInfo::make(id, project, std::string(branch), std::nullopt, status, combo, now - secondsAgo,
+                             now);
 }
 } // namespace
 
-DemoMonitor::DemoMonitor(TimerFactory timers, Clock clock) : timers_(std::move(timers)), clock_(std::move(clock)) {}
+DemoMonitor::DemoMonitor(TimerFactory timers, Clock clock)
+    : timers_(std::move(timers)), clock_(std::move(clock)) {}
 
 DemoMonitor::~DemoMonitor() = default;
 
@@ -24,7 +26,9 @@ SessionList DemoMonitor::script(std::int64_t p, Instant now) {
     auto A = [&](S s, std::int64_t combo, double ago) {
         return fake("a", "Quillfeather", "feat/fraymark", s, combo, ago, now);
     };
-    auto B = [&](S s, std::int64_t combo, double ago) { return fake("b", "docs-site", "master", s, combo, ago, now); };
+    auto B = [&](S s, std::int64_t combo, double ago) {
+        return fake("b", "docs-site", "master", s, combo, ago, now);
+    };
     const double pd = static_cast<double>(p);
     if (p <= 5) return {A(S::started, 0, pd)};
     if (p <= 19) return {A(S::working, 3 * p - 15, pd - 6), B(S::working, 4, 30)};

@@ -11,7 +11,7 @@ namespace fray {
 // A scripted source: one or two fake sessions walking through every status in a
 // 46-second loop, one step a second on the main thread.
 class DemoMonitor : public SessionMonitoring {
-public:
+  public:
     DemoMonitor(TimerFactory timers, Clock clock = wallNow);
     ~DemoMonitor() override;
 
@@ -22,7 +22,7 @@ public:
     static SessionList script(std::int64_t p, Instant now);
     static constexpr std::int64_t loopLength = 46;
 
-private:
+  private:
     void step();
 
     TimerFactory timers_;

@@ -70,7 +70,8 @@ void FileState::notePrompt(Instant at) {
     std::sort(promptTimes.begin(), promptTimes.end());
     if (promptTimes.size() > maxPromptTimes)
         promptTimes.erase(promptTimes.begin(),
-                          promptTimes.begin() + static_cast<std::ptrdiff_t>(promptTimes.size() - maxPromptTimes));
+                          promptTimes.begin() +
+                              static_cast<std::ptrdiff_t>(promptTimes.size() - maxPromptTimes));
     if (!bootstrapping) powerUpAt = at;
 }
 

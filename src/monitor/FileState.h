@@ -15,8 +15,8 @@ namespace fray {
 
 // Directory names never used as a project label when a better ancestor exists.
 inline constexpr std::array<std::string_view, 15> genericDirs{
-    "src", "dist", "build", "lib", "app", "out", "target", "bin", "pkg", "packages",
-    "cmd", "internal", "test", "tests", "node_modules"};
+    "src", "dist",     "build", "lib",      "app",  "out",   "target",      "bin",
+    "pkg", "packages", "cmd",   "internal", "test", "tests", "node_modules"};
 
 bool isGenericDir(std::string_view lowerName);
 
@@ -25,7 +25,7 @@ double staminaValue(const std::vector<Instant>& promptTimes, Instant now);
 
 // What the monitor knows about one watched transcript.
 class FileState {
-public:
+  public:
     explicit FileState(Instant now = wallNow()) : created(now), stateSince(now) {}
 
     std::uint64_t size = 0;

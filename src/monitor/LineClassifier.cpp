@@ -13,9 +13,13 @@ namespace {
 
 constexpr std::string_view interruptedPrefix = "[Request interrupted";
 
-bool startsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
+bool startsWith(std::string_view s, std::string_view prefix) {
+    return s.substr(0, prefix.size()) == prefix;
+}
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
 
 // Parsers keep their largest allocation; drop one that a huge line inflated.
 constexpr std::size_t keepCapacity = 1u << 20;
@@ -23,8 +27,10 @@ constexpr std::size_t keepCapacity = 1u << 20;
 } // namespace
 
 bool isCommandNoise(std::string_view text) {
-    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
     static constexpr std::string_view prefixes[] = {"<local-command", "<command-name",    "<command-message",
                                                     "<command-args",  "<system-reminder", "Caveat:"};
     for (auto p : prefixes)
@@ -105,7 +111,8 @@ struct LineClassifier::Impl {
                 } else if (firstText) {
                     if (!(*firstText)["text"].get_string().get(str)) {
                         text = str;
-                        kind = startsWith(str, interruptedPrefix) ? LineKind::interrupted : LineKind::userText;
+                        kind =
+                            startsWith(str, interruptedPrefix) ? LineKind::interrupted : LineKind::userText;
                     } else {
                         kind = LineKind::userText;
                     }
@@ -167,7 +174,9 @@ struct LineClassifier::Impl {
 LineClassifier::LineClassifier() : impl_(std::make_unique<Impl>()) {}
 LineClassifier::~LineClassifier() = default;
 
-std::size_t LineClassifier::padding() { return simdjson::SIMDJSON_PADDING; }
+std::size_t LineClassifier::padding() {
+    return simdjson::SIMDJSON_PADDING;
+}
 
 void LineClassifier::parsePadded(std::string_view line, FileState& st, Instant now) {
     if (line.size() > maxLineBytes) return;

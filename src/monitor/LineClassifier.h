@@ -14,7 +14,7 @@ bool isCommandNoise(std::string_view text);
 // Classifies transcript lines into a FileState. Holds one reusable JSON parser, so keep
 // one classifier per thread and feed it lines in file order.
 class LineClassifier {
-public:
+  public:
     LineClassifier();
     ~LineClassifier();
     LineClassifier(const LineClassifier&) = delete;
@@ -30,7 +30,7 @@ public:
     // As parseLine, for callers that guarantee padding() readable bytes after the line.
     void parsePadded(std::string_view line, FileState& st, Instant now);
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

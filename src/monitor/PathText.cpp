@@ -4,10 +4,13 @@ namespace fray::PathText {
 
 namespace {
 std::string_view stripTrailingSlashes(std::string_view p) {
-    while (p.size() > 1 && p.back() == '/') p.remove_suffix(1);
+    while (p.size() > 1 && p.back() == '/')
+        p.remove_suffix(1);
     return p;
 }
-bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+bool isContinuation(unsigned char c) {
+    return (c & 0xC0) == 0x80;
+}
 } // namespace
 
 std::string_view lastComponent(std::string_view path) {
@@ -38,7 +41,8 @@ std::string_view lastCodePoints(std::string_view s, std::size_t n) {
     std::size_t count = 0;
     while (i > 0 && count < n) {
         --i;
-        while (i > 0 && isContinuation(static_cast<unsigned char>(s[i]))) --i;
+        while (i > 0 && isContinuation(static_cast<unsigned char>(s[i])))
+            --i;
         ++count;
     }
     return s.substr(i);
@@ -49,7 +53,8 @@ std::string_view firstCodePoints(std::string_view s, std::size_t n) {
     std::size_t count = 0;
     while (i < s.size() && count < n) {
         ++i;
-        while (i < s.size() && isContinuation(static_cast<unsigned char>(s[i]))) ++i;
+        while (i < s.size() && isContinuation(static_cast<unsigned char>(s[i])))
+            ++i;
         ++count;
     }
     return s.substr(0, i);

@@ -8,7 +8,7 @@ namespace fray {
 // A repeating timer on the owner's thread; destroying the handle stops it. The app
 // supplies a Qt main-thread implementation, tests a manual one.
 class RepeatingTimer {
-public:
+  public:
     virtual ~RepeatingTimer() = default;
 };
 

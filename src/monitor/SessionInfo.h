@@ -32,9 +32,9 @@ struct SessionInfo {
                             std::optional<Instant> lastPromptAt = std::nullopt,
                             std::optional<Instant> powerUpAt = std::nullopt, double stamina = 0.5,
                             Agent agent = Agent::claude) {
-        return SessionInfo{std::move(id), std::move(project), std::move(branch), std::move(cwd),
-                           status,        combo,              stateSince,        lastActivity,
-                           lastPromptAt,  powerUpAt,          stamina,           agent};
+        return SessionInfo{
+            std::move(id), std::move(project), std::move(branch), std::move(cwd), status,  combo,
+            stateSince,    lastActivity,       lastPromptAt,      powerUpAt,      stamina, agent};
     }
 
     bool operator==(const SessionInfo&) const = default;

@@ -2,13 +2,13 @@
 
 #include "PathText.h"
 #include "RepeatingWorker.h"
-#include "TwoThreads.h"
 #include "Tuning.h"
+#include "TwoThreads.h"
 #include "agents/AgentRegistry.h"
 
 #include <algorithm>
-#include <unordered_set>
 #include <cstring>
+#include <unordered_set>
 
 namespace fray {
 
@@ -38,8 +38,7 @@ constexpr std::size_t keepBuffer = 512 * 1024;
 } // namespace
 
 SessionMonitor::SessionMonitor(Config config)
-    : config_(std::move(config)), projectsRoot_(PathText::join(config_.home, ".claude/projects")),
-      reader_() {
+    : config_(std::move(config)), projectsRoot_(PathText::join(config_.home, ".claude/projects")), reader_() {
     if (!config_.clock) config_.clock = wallNow;
     if (!config_.files) config_.files = posixFileAccess();
     if (config_.providers) otherAgents_ = *config_.providers;
@@ -115,7 +114,8 @@ SessionList SessionMonitor::tick() {
                 }
                 FileState& st = it->second.state;
                 st.mtime = attrs->mtime;
-                if (!st.initialized || attrs->size != st.size) jobs.push_back({&path, &it->second, attrs->size});
+                if (!st.initialized || attrs->size != st.size)
+                    jobs.push_back({&path, &it->second, attrs->size});
                 live.emplace_back(&path, &it->second);
             } catch (...) {
                 // This file contributes nothing this tick; its state is tried again next time.
@@ -132,10 +132,9 @@ SessionList SessionMonitor::tick() {
                 FileState& st = w->state;
                 auto status = st.derive(now, delay);
                 if (!status) continue;
-                sessions.push_back(SessionInfo::make(*path, labelFor(*path, *w), st.branch, st.cwd, *status,
-                                                     st.combo, st.stateSince, st.mtime, st.lastPromptAt(),
-                                                     st.powerUpAt, staminaValue(st.promptTimes, now),
-                                                     Agent::claude));
+                sessions.push_back(SessionInfo::make(
+                    *path, labelFor(*path, *w), st.branch, st.cwd, *status, st.combo, st.stateSince, st.mtime,
+                    st.lastPromptAt(), st.powerUpAt, staminaValue(st.promptTimes, now), Agent::claude));
             } catch (...) {
                 // As above: nothing from this file this tick.
             }
@@ -229,7 +228,7 @@ void SessionMonitor::readAll(std::vector<ReadJob>& jobs, Instant now) {
     std::uint64_t backlog = 0;
     for (const ReadJob& j : jobs) {
         const FileState& st = j.watched->state;
-        backlog += !st.initialized ? std::min<std::uint64_t>(j.size, Tuning::initialTailBytes)
+        backlog += !st.initialized    ? std::min<std::uint64_t>(j.size, Tuning::initialTailBytes)
                    : j.size > st.size ? std::min<std::uint64_t>(j.size - st.size, Tuning::maxCatchupBytes)
                                       : Tuning::initialTailBytes;
     }
@@ -243,7 +242,8 @@ void SessionMonitor::readAll(std::vector<ReadJob>& jobs, Instant now) {
     }
     forEachOnTwoThreads(jobs.size(), parallel, "fray.read", [&](std::size_t i, int worker) {
         try {
-            readNewBytes(*jobs[i].path, *jobs[i].watched, jobs[i].size, now, worker ? *helperReader_ : reader_);
+            readNewBytes(*jobs[i].path, *jobs[i].watched, jobs[i].size, now,
+                         worker ? *helperReader_ : reader_);
         } catch (...) {
             jobs[i].failed = true;
         }

@@ -19,16 +19,22 @@ inline std::optional<SessionStatus> sessionStatusFromRaw(std::int64_t raw) {
     return static_cast<SessionStatus>(raw);
 }
 
-inline constexpr std::int64_t rawValue(SessionStatus s) { return static_cast<std::int64_t>(s); }
+inline constexpr std::int64_t rawValue(SessionStatus s) {
+    return static_cast<std::int64_t>(s);
+}
 
 // Scoped enums compare by underlying value, which is the order wanted here.
 
 inline constexpr std::string_view statusName(SessionStatus s) {
     switch (s) {
-    case SessionStatus::completed: return "completed";
-    case SessionStatus::started: return "started";
-    case SessionStatus::working: return "working";
-    case SessionStatus::needsAction: return "needsAction";
+    case SessionStatus::completed:
+        return "completed";
+    case SessionStatus::started:
+        return "started";
+    case SessionStatus::working:
+        return "working";
+    case SessionStatus::needsAction:
+        return "needsAction";
     }
     return "?";
 }

@@ -51,7 +51,8 @@ std::optional<Instant> parseTimestamp(std::string_view s) {
         ++pos;
     } else if (s[pos] == '+' || s[pos] == '-') {
         int oh, om;
-        if (!digits(s, pos + 1, 2, oh) || pos + 3 >= s.size() || s[pos + 3] != ':' || !digits(s, pos + 4, 2, om))
+        if (!digits(s, pos + 1, 2, oh) || pos + 3 >= s.size() || s[pos + 3] != ':' ||
+            !digits(s, pos + 4, 2, om))
             return std::nullopt;
         if (oh > 23 || om > 59) return std::nullopt;
         offsetSeconds = (oh * 3600 + om * 60) * (s[pos] == '-' ? -1 : 1);

@@ -5,13 +5,13 @@
 // Timing and size constants of the monitor, shared with the providers and the settings.
 namespace fray::Tuning {
 
-inline constexpr double tick = 2.0;                      // seconds between monitor ticks
-inline constexpr std::int64_t rescanEvery = 7;           // ticks between directory rescans
-inline constexpr double candidateWindow = 2700.0;        // idle longer than this: not a session
-inline constexpr double needsActionAfter = 20.0;         // default needs-action delay
-inline constexpr double startedWindow = 45.0;            // younger than this, unanswered: started
-inline constexpr double workingStaleOut = 480.0;         // busy-looking but idle longer: completed
-inline constexpr double completedLinger = 720.0;         // finished sessions stay this long
+inline constexpr double tick = 2.0;                       // seconds between monitor ticks
+inline constexpr std::int64_t rescanEvery = 7;            // ticks between directory rescans
+inline constexpr double candidateWindow = 2700.0;         // idle longer than this: not a session
+inline constexpr double needsActionAfter = 20.0;          // default needs-action delay
+inline constexpr double startedWindow = 45.0;             // younger than this, unanswered: started
+inline constexpr double workingStaleOut = 480.0;          // busy-looking but idle longer: completed
+inline constexpr double completedLinger = 720.0;          // finished sessions stay this long
 inline constexpr std::uint64_t initialTailBytes = 131072; // first read of a file
 inline constexpr std::uint64_t maxCatchupBytes = 4194304; // larger growth jumps to the tail
 inline constexpr double velocityWindow = 600.0;
@@ -30,7 +30,8 @@ namespace fray::Tuning {
 // non-negative number of seconds within the candidate window counts as missing, so a
 // hand-edited preference can neither make sessions wait forever nor fire at once.
 inline double needsActionDelayFrom(std::optional<double> stored) {
-    if (!stored || !std::isfinite(*stored) || *stored < 0.0 || *stored > candidateWindow) return needsActionAfter;
+    if (!stored || !std::isfinite(*stored) || *stored < 0.0 || *stored > candidateWindow)
+        return needsActionAfter;
     return *stored;
 }
 

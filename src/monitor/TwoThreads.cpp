@@ -11,7 +11,8 @@ void forEachOnTwoThreads(std::size_t n, bool parallel, const char* helperName,
                          const std::function<void(std::size_t, int)>& fn) {
     std::atomic<std::size_t> next{0};
     auto work = [&](int worker) {
-        for (std::size_t i; (i = next.fetch_add(1)) < n;) fn(i, worker);
+        for (std::size_t i; (i = next.fetch_add(1)) < n;)
+            fn(i, worker);
     };
     std::optional<std::thread> helper;
     if (parallel && n >= 2) {

@@ -4,7 +4,7 @@ namespace fray {
 
 // Trust check and permission prompt for driving other applications' UI.
 class Accessibility {
-public:
+  public:
     virtual ~Accessibility() = default;
     virtual bool isTrusted() const = 0;
     virtual void requestAccess() = 0;

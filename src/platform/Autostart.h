@@ -19,7 +19,7 @@ struct AutostartError {
 // moment of switching: the entry takes effect at the next login. Every query reads the
 // file system afresh, so an entry added or removed by hand shows at the next query.
 class Autostart {
-public:
+  public:
     virtual ~Autostart() = default;
     // The file that holds the entry.
     virtual std::string entryPath() const = 0;

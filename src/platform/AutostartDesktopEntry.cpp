@@ -12,8 +12,10 @@ constexpr std::string_view reservedInExec = " \t\n\"'\\><~|&;$*?#()`";
 
 std::string_view trimmed(std::string_view s) {
     auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+    while (!s.empty() && blank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && blank(s.back()))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -24,7 +26,12 @@ std::string unescapeString(std::string_view v) {
     for (std::size_t i = 0; i < v.size(); ++i) {
         if (v[i] == '\\' && i + 1 < v.size()) {
             char n = v[i + 1];
-            char r = n == 's' ? ' ' : n == 'n' ? '\n' : n == 't' ? '\t' : n == 'r' ? '\r' : n == '\\' ? '\\' : 0;
+            char r = n == 's'    ? ' '
+                     : n == 'n'  ? '\n'
+                     : n == 't'  ? '\t'
+                     : n == 'r'  ? '\r'
+                     : n == '\\' ? '\\'
+                                 : 0;
             if (r) {
                 out += r;
                 ++i;
@@ -40,11 +47,20 @@ std::string escapeString(std::string_view v) {
     std::string out;
     for (char c : v) {
         switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\t': out += "\\t"; break;
-        case '\r': out += "\\r"; break;
-        default: out += c;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += c;
         }
     }
     return out;

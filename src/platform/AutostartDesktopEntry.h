@@ -12,7 +12,7 @@ namespace fray {
 // The freedesktop autostart entry: <configHome>/autostart/<appId>.desktop, whose Exec line
 // starts the executable. The registered path is the first argument of Exec.
 class AutostartDesktopEntry : public Autostart {
-public:
+  public:
     // `executable` is the absolute path of the running program, empty when unknown.
     AutostartDesktopEntry(std::string configHome, std::string executable);
 
@@ -34,7 +34,7 @@ public:
     // The value of `key` in the [Desktop Entry] group, string escapes left as written.
     static std::optional<std::string> entryValue(std::string_view text, std::string_view key);
 
-private:
+  private:
     std::string configHome_;
     std::string executable_;
 };

@@ -20,15 +20,16 @@ AutostartError posixError(int err, const std::string& what) {
     return {"posix", err, what + ": " + std::strerror(err)};
 }
 
-
-
 } // namespace
 
-AutostartError missingExecutable() { return {std::string(appId), 1, "Can't locate the app's executable."}; }
+AutostartError missingExecutable() {
+    return {std::string(appId), 1, "Can't locate the app's executable."};
+}
 
 std::optional<AutostartError> checkBaseFolder(const std::string& dir) {
     if (!dir.empty() && dir.front() == '/') return std::nullopt;
-    return AutostartError{std::string(appId), 2, "Can't locate the user's folders (\"" + dir + "\" is not absolute)."};
+    return AutostartError{std::string(appId), 2,
+                          "Can't locate the user's folders (\"" + dir + "\" is not absolute)."};
 }
 
 std::optional<AutostartError> makeFolder(const std::string& dir) {
@@ -53,7 +54,8 @@ std::optional<AutostartError> writeAtomically(const std::string& path, std::stri
     // An autostart entry is ordinarily world-readable, as the user's umask allows.
     mode_t mask = ::umask(0);
     ::umask(mask);
-    if (int err = writeFileAtomically(path, bytes, 0644 & ~mask)) return posixError(err, "Can't write " + path);
+    if (int err = writeFileAtomically(path, bytes, 0644 & ~mask))
+        return posixError(err, "Can't write " + path);
     return std::nullopt;
 }
 

@@ -15,10 +15,17 @@ std::string xmlEscaped(const std::string& s) {
     std::string out;
     for (char c : s) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -76,7 +83,9 @@ std::string AutostartLaunchAgent::entryPath() const {
     return home_ + "/Library/LaunchAgents/" + std::string(appId) + ".plist";
 }
 
-bool AutostartLaunchAgent::isEnabled() const { return AutostartFiles::exists(entryPath()); }
+bool AutostartLaunchAgent::isEnabled() const {
+    return AutostartFiles::exists(entryPath());
+}
 
 std::optional<std::string> AutostartLaunchAgent::registeredPath() const {
     auto text = AutostartFiles::read(entryPath());
@@ -101,12 +110,16 @@ std::string AutostartLaunchAgent::plistText(const std::string& executable) {
            "<plist version=\"1.0\">\n"
            "<dict>\n"
            "\t<key>Label</key>\n"
-           "\t<string>" + label + "</string>\n"
+           "\t<string>" +
+           label +
+           "</string>\n"
            "\t<key>ProcessType</key>\n"
            "\t<string>Interactive</string>\n"
            "\t<key>ProgramArguments</key>\n"
            "\t<array>\n"
-           "\t\t<string>" + xmlEscaped(executable) + "</string>\n"
+           "\t\t<string>" +
+           xmlEscaped(executable) +
+           "</string>\n"
            "\t</array>\n"
            "\t<key>RunAtLoad</key>\n"
            "\t<true/>\n"
@@ -121,7 +134,8 @@ std::optional<std::string> AutostartLaunchAgent::firstProgramArgument(const std:
     PlistNode root;
     if (!readValue(xml, root) || root.tag != u"dict") return std::nullopt;
     // A file broken after the dictionary is still not a property list.
-    while (!xml.atEnd()) xml.readNext();
+    while (!xml.atEnd())
+        xml.readNext();
     if (xml.hasError()) return std::nullopt;
     for (const auto& [key, value] : root.entries) {
         if (key != u"ProgramArguments") continue;

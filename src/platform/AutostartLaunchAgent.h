@@ -11,7 +11,7 @@ namespace fray {
 // property list with Label, ProgramArguments (the executable alone), RunAtLoad and
 // ProcessType. Plain file code, so it builds and is tested on every system.
 class AutostartLaunchAgent : public Autostart {
-public:
+  public:
     // `executable` is the absolute path of the running program, empty when unknown.
     AutostartLaunchAgent(std::string home, std::string executable);
 
@@ -25,7 +25,7 @@ public:
     static std::string plistText(const std::string& executable);
     static std::optional<std::string> firstProgramArgument(const std::string& plist);
 
-private:
+  private:
     std::string home_;
     std::string executable_;
 };

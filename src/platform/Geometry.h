@@ -16,7 +16,9 @@ struct GRect {
     double top() const { return y + height; }
     double midX() const { return x + width / 2; }
     double midY() const { return y + height / 2; }
-    bool contains(double px, double py) const { return px >= x && px < x + width && py >= y && py < y + height; }
+    bool contains(double px, double py) const {
+        return px >= x && px < x + width && py >= y && py < y + height;
+    }
     GRect insetBy(double dx, double dy) const { return {x + dx, y + dy, width - 2 * dx, height - 2 * dy}; }
     bool operator==(const GRect&) const = default;
 };

@@ -11,7 +11,7 @@ namespace fray {
 // One resident copy per user: a lock file holding the pid. Locks left by dead
 // processes are taken over.
 class InstanceLock {
-public:
+  public:
     explicit InstanceLock(std::string path);
     ~InstanceLock();
 
@@ -23,7 +23,7 @@ public:
     // "$XDG_RUNTIME_DIR/<app id>.lock", or under the temp dir when the runtime dir is unset.
     static std::string defaultPath(const std::string& runtimeDir);
 
-private:
+  private:
     std::string path_;
     std::unique_ptr<QLockFile> lock_;
     std::optional<long long> otherPid_;

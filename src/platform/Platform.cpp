@@ -32,6 +32,8 @@ Platform& platform() {
     return *p;
 }
 
-void setPlatform(Platform p) { current() = std::move(p); }
+void setPlatform(Platform p) {
+    current() = std::move(p);
+}
 
 } // namespace fray

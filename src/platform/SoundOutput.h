@@ -7,7 +7,7 @@ namespace fray {
 // Alert sounds. Nothing here blocks or fails loudly: without an audio device or a
 // sound theme, calls simply play nothing.
 class SoundOutput {
-public:
+  public:
     virtual ~SoundOutput() = default;
     // Whether the application's own cue ("your-move", "ko") could be loaded.
     virtual bool hasCue(const std::string& name) = 0;

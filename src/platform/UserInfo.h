@@ -5,7 +5,7 @@
 namespace fray {
 
 class UserInfo {
-public:
+  public:
     virtual ~UserInfo() = default;
     virtual std::string fullName() const = 0;  // may be empty
     virtual std::string loginName() const = 0; // may be empty

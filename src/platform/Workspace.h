@@ -5,7 +5,7 @@
 namespace fray {
 
 class Workspace {
-public:
+  public:
     virtual ~Workspace() = default;
     // Opens a folder in the user's file browser; false when nothing could handle it.
     virtual bool openFolder(const std::string& path) = 0;

@@ -9,17 +9,17 @@ namespace fray {
 // One line of text, as wide as itself.
 class LineLabel : public QWidget {
     Q_OBJECT
-public:
+  public:
     LineLabel(const QString& text, QFont font, QColor color, QWidget* parent = nullptr);
 
     const QString& text() const { return text_; }
     void setText(const QString& text);
     QSize sizeHint() const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
 
-private:
+  private:
     QString text_;
     QFont font_;
     QColor color_;

@@ -24,7 +24,9 @@ SettingsChip::SettingsChip(const QString& text, double kerning, QWidget* parent)
     setChipHeight(20);
 }
 
-QFont SettingsChip::textFont() const { return Vortan::kerned(Vortan::fontDemi(textSize), kerning_); }
+QFont SettingsChip::textFont() const {
+    return Vortan::kerned(Vortan::fontDemi(textSize), kerning_);
+}
 
 void SettingsChip::setFixedChipSize(QSizeF size) {
     size_ = size;
@@ -90,8 +92,8 @@ void SettingsChip::paintEvent(QPaintEvent*) {
         if (!note_.isEmpty()) {
             QFont nf = Vortan::fontDemi(noteSize);
             double nw = VortanPaint::textWidth(nf, note_);
-            VortanPaint::drawLine(lp, textRect, nf, selected_ ? Vortan::damageRed() : Vortan::rageRed(), note_,
-                                  Qt::AlignRight);
+            VortanPaint::drawLine(lp, textRect, nf, selected_ ? Vortan::damageRed() : Vortan::rageRed(),
+                                  note_, Qt::AlignRight);
             textRect.setRight(textRect.right() - nw - 8);
         }
         VortanPaint::drawLine(lp, centred_ ? body : textRect, textFont(), ink, text(),

@@ -10,7 +10,7 @@ namespace fray {
 // optionally with a small red note at its right end ("NOT CONNECTED").
 class SettingsChip : public QAbstractButton {
     Q_OBJECT
-public:
+  public:
     static constexpr double textSize = 9.5;
     static constexpr double noteSize = 8;
     static constexpr double dimmedOpacity = 0.35;
@@ -29,11 +29,11 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
     void focusInEvent(QFocusEvent* e) override;
 
-private:
+  private:
     QFont textFont() const;
 
     double kerning_;

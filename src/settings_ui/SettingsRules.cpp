@@ -36,7 +36,8 @@ std::string positionChipText(IslandPosition p) {
     return s;
 }
 
-bool positionChipSelected(IslandPosition chip, IslandPosition current, const std::optional<GPoint>& customSpot) {
+bool positionChipSelected(IslandPosition chip, IslandPosition current,
+                          const std::optional<GPoint>& customSpot) {
     return !customSpot && chip == current;
 }
 
@@ -88,15 +89,19 @@ std::string loginErrorText(const std::string& description) {
 
 StatusText preciseFocusText(bool preciseFocus, bool accessGranted) {
     if (!preciseFocus)
-        return {"OFF BY DEFAULT. ON, A ROW CLICK OPENS THAT EXACT SESSION BY DRIVING CLAUDE’S OWN WINDOW — NEEDS "
-                "THE ACCESSIBILITY PERMISSION, ASKED FOR ONLY WHEN YOU SWITCH THIS ON.",
-                false};
+        return {
+            "OFF BY DEFAULT. ON, A ROW CLICK OPENS THAT EXACT SESSION BY DRIVING CLAUDE’S OWN WINDOW — NEEDS "
+            "THE ACCESSIBILITY PERMISSION, ASKED FOR ONLY WHEN YOU SWITCH THIS ON.",
+            false};
     if (accessGranted)
         return {"ON — ACCESS GRANTED. CLICKING A FIGHTER JUMPS TO ITS SESSION IN CLAUDE.", false};
-    return {"ON, BUT WAITING FOR ACCESS: ENABLE FRAYMARK IN SYSTEM SETTINGS → PRIVACY & SECURITY → ACCESSIBILITY.",
+    return {"ON, BUT WAITING FOR ACCESS: ENABLE FRAYMARK IN SYSTEM SETTINGS → PRIVACY & SECURITY → "
+            "ACCESSIBILITY.",
             true};
 }
 
-std::string sessionsFolder(const std::string& home) { return home + "/.claude/projects"; }
+std::string sessionsFolder(const std::string& home) {
+    return home + "/.claude/projects";
+}
 
 } // namespace fray::SettingsRules

@@ -28,7 +28,8 @@ double sliderStep(double value, double step, double lower, double upper);
 
 std::string positionLabel(const std::optional<GPoint>& customSpot);
 std::string positionChipText(IslandPosition p);
-bool positionChipSelected(IslandPosition chip, IslandPosition current, const std::optional<GPoint>& customSpot);
+bool positionChipSelected(IslandPosition chip, IslandPosition current,
+                          const std::optional<GPoint>& customSpot);
 
 struct MonitorChip {
     std::optional<std::string> key; // absent for the automatic chip

@@ -12,11 +12,13 @@ namespace fray {
 
 namespace {
 
-QFont titleFont() { return Vortan::kerned(Vortan::fontDemi(SettingsSection::titleSize), SettingsSection::titleKerning); }
+QFont titleFont() {
+    return Vortan::kerned(Vortan::fontDemi(SettingsSection::titleSize), SettingsSection::titleKerning);
+}
 
 // The title and its rule.
 class TitleRow : public QWidget {
-public:
+  public:
     TitleRow(const QString& title, QWidget* parent) : QWidget(parent), title_(title) {
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     }
@@ -25,7 +27,7 @@ public:
                 int(std::ceil(QFontMetricsF(titleFont()).height()))};
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing, true);
@@ -36,7 +38,7 @@ protected:
         if (rule.width() > 0) p.fillRect(rule, Vortan::withOpacity(Vortan::gold(), 0.55));
     }
 
-private:
+  private:
     QString title_;
 };
 
@@ -49,8 +51,12 @@ SettingsSection::SettingsSection(const QString& title, QWidget* parent)
     layout_->addWidget(new TitleRow(title, this));
 }
 
-void SettingsSection::addRow(QWidget* row) { layout_->addWidget(row); }
+void SettingsSection::addRow(QWidget* row) {
+    layout_->addWidget(row);
+}
 
-void SettingsSection::addLayout(QLayout* row) { layout_->addLayout(row); }
+void SettingsSection::addLayout(QLayout* row) {
+    layout_->addLayout(row);
+}
 
 } // namespace fray

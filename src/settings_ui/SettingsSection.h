@@ -9,7 +9,7 @@ namespace fray {
 // across the rest of the width, then the content rows 9 points apart.
 class SettingsSection : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr double titleSize = 10.5;
     static constexpr double titleKerning = 2.4;
     static constexpr int spacing = 9;
@@ -21,7 +21,7 @@ public:
     void addRow(QWidget* row);
     void addLayout(QLayout* row);
 
-private:
+  private:
     QString title_;
     QVBoxLayout* layout_;
 };

@@ -36,7 +36,9 @@ namespace fray {
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 constexpr double rowLabelSize = 11.5;
 constexpr double statusSize = 9.5;
@@ -46,24 +48,32 @@ constexpr int chipSpacing = 6;
 const QSizeF positionChipSize{52, 19};
 constexpr double monitorChipHeight = 20;
 
-QFont rowLabelFont() { return Vortan::fontDemi(rowLabelSize); }
-QFont statusFont() { return Vortan::fontDemi(statusSize); }
-QColor rowLabelColor() { return QColor::fromRgbF(1, 1, 1, 0.88f); }
+QFont rowLabelFont() {
+    return Vortan::fontDemi(rowLabelSize);
+}
+QFont statusFont() {
+    return Vortan::fontDemi(statusSize);
+}
+QColor rowLabelColor() {
+    return QColor::fromRgbF(1, 1, 1, 0.88f);
+}
 
 // "OPTIONS" in a gold-to-orange gradient with a drop shadow, "FRAYMARK" on the right.
 class HeaderRow : public QWidget {
-public:
+  public:
     static constexpr double titleSize = 30;
     static constexpr double captionSize = 11;
     static constexpr double captionKerning = 2.4;
 
-    explicit HeaderRow(QWidget* parent) : QWidget(parent) { setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed); }
+    explicit HeaderRow(QWidget* parent) : QWidget(parent) {
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    }
     QSize sizeHint() const override {
         QFontMetricsF fm(Vortan::font(titleSize));
         return {300, int(std::ceil(fm.height()))};
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing, true);
@@ -71,8 +81,8 @@ protected:
         double baseline = height() / 2.0 + QFontMetricsF(title).capHeight() / 2;
         QPainterPath text = Text::shape("OPTIONS", title).path.translated(0, baseline);
         QRectF bounds = text.boundingRect();
-        Effects::drawWithShadow(p, bounds.adjusted(-1, -1, 1, 1), {QColor::fromRgbF(0, 0, 0, 0.75f), 5, {0, 2}},
-                                [&](QPainter& lp) {
+        Effects::drawWithShadow(p, bounds.adjusted(-1, -1, 1, 1),
+                                {QColor::fromRgbF(0, 0, 0, 0.75f), 5, {0, 2}}, [&](QPainter& lp) {
                                     QLinearGradient g(bounds.topLeft(), bounds.bottomLeft());
                                     g.setColorAt(0, Vortan::barPale());
                                     g.setColorAt(0.45, Vortan::barYellow());
@@ -132,13 +142,17 @@ void SettingsView::build() {
     column->addWidget(buildFooter());
 }
 
-QWidget* SettingsView::buildHeader() { return new HeaderRow(this); }
+QWidget* SettingsView::buildHeader() {
+    return new HeaderRow(this);
+}
 
 namespace {
-VortanToggle* toggle(const char* name, const QString& label, QWidget* parent, std::function<void(bool)> write) {
+VortanToggle* toggle(const char* name, const QString& label, QWidget* parent,
+                     std::function<void(bool)> write) {
     auto* t = new VortanToggle(label, parent);
     t->setObjectName(name);
-    QObject::connect(t, &QAbstractButton::clicked, parent, [write = std::move(write)](bool on) { write(on); });
+    QObject::connect(t, &QAbstractButton::clicked, parent,
+                     [write = std::move(write)](bool on) { write(on); });
     return t;
 }
 } // namespace
@@ -207,7 +221,8 @@ QWidget* SettingsView::buildTiming() {
     delaySlider_ = new VortanSlider(SettingsRules::delayLower, SettingsRules::delayUpper, s);
     delaySlider_->setObjectName("delaySlider");
     delaySlider_->setAccessibleName("“YOUR MOVE!” DELAY");
-    connect(delaySlider_, &VortanSlider::valueChanged, this, [this](double v) { settings_.setNeedsActionDelay(v); });
+    connect(delaySlider_, &VortanSlider::valueChanged, this,
+            [this](double v) { settings_.setNeedsActionDelay(v); });
     s->addRow(delaySlider_);
 
     auto* help = new TextBlock(statusFont(), Vortan::dimText(), statusLineSpacing, s);
@@ -269,15 +284,19 @@ QWidget* SettingsView::buildFooter() {
     actionError_->hide();
     column->addWidget(actionError_);
 
-    auto* version = new LineLabel(SettingsRules::footerLine,
-                                  Vortan::kerned(Vortan::fontDemi(8.5), 0.8), Vortan::dimText(), footer);
+    auto* version = new LineLabel(SettingsRules::footerLine, Vortan::kerned(Vortan::fontDemi(8.5), 0.8),
+                                  Vortan::dimText(), footer);
     column->addWidget(version, 0, Qt::AlignHCenter);
     return footer;
 }
 
-QSize SettingsView::sizeHint() const { return {viewWidth, heightForWidth(viewWidth)}; }
+QSize SettingsView::sizeHint() const {
+    return {viewWidth, heightForWidth(viewWidth)};
+}
 
-int SettingsView::heightForWidth(int width) const { return layout() ? layout()->totalHeightForWidth(width) : 0; }
+int SettingsView::heightForWidth(int width) const {
+    return layout() ? layout()->totalHeightForWidth(width) : 0;
+}
 
 void SettingsView::syncFromSettings() {
     soundNeedsAction_->setChecked(settings_.soundNeedsAction());
@@ -347,7 +366,8 @@ void SettingsView::syncMonitorChips() {
                 if (chips[i].selected) monitorChips_[i]->setFocus(Qt::OtherFocusReason);
         contentChanged();
     }
-    for (std::size_t i = 0; i < chips.size(); ++i) monitorChips_[i]->setSelected(chips[i].selected);
+    for (std::size_t i = 0; i < chips.size(); ++i)
+        monitorChips_[i]->setSelected(chips[i].selected);
 }
 
 void SettingsView::chooseMonitor(const std::optional<std::string>& key) {
@@ -385,7 +405,8 @@ void SettingsView::setLoginEnabled(bool on) {
 }
 
 void SettingsView::syncLoginTexts() {
-    loginStatus_->setText(q(SettingsRules::loginStatusText(loginItem_, registeredPath_, platform().paths.executable)));
+    loginStatus_->setText(
+        q(SettingsRules::loginStatusText(loginItem_, registeredPath_, platform().paths.executable)));
     loginErrorText_->setText(q(loginError_.value_or("")));
     loginErrorText_->setVisible(loginError_.has_value());
     contentChanged();
@@ -433,7 +454,8 @@ void SettingsView::watchScreens() {
     auto watch = [this](QScreen* s) {
         connect(s, &QScreen::geometryChanged, this, &SettingsView::refreshMonitors);
     };
-    for (QScreen* s : QGuiApplication::screens()) watch(s);
+    for (QScreen* s : QGuiApplication::screens())
+        watch(s);
     connect(app, &QGuiApplication::screenAdded, this, [this, watch](QScreen* s) {
         watch(s);
         refreshMonitors();

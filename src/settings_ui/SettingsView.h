@@ -27,7 +27,7 @@ class VortanToggle;
 // a gold rim. Escape closes it. Renders offscreen through QWidget::render as well.
 class SettingsView : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int viewWidth = 384;
     static constexpr int inset = 18;
     static constexpr int itemSpacing = 15;
@@ -53,11 +53,11 @@ public:
     void refreshLoginItem();
     void refreshMonitors();
 
-signals:
+  signals:
     // The preferred height changed (a message appeared or went, a display came or went).
     void sizeHintChanged();
 
-protected:
+  protected:
     bool event(QEvent* e) override;
     void paintEvent(QPaintEvent*) override;
     void showEvent(QShowEvent* e) override;
@@ -67,7 +67,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
 
-private:
+  private:
     void build();
     QWidget* buildHeader();
     QWidget* buildAnnouncer();

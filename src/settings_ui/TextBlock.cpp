@@ -27,7 +27,8 @@ std::vector<QString> wrap(const QString& text, const QFont& font, double width) 
         line = word;
         while (!fits(line) && line.size() > 1) {
             qsizetype n = line.size() - 1;
-            while (n > 1 && !fits(line.left(n))) --n;
+            while (n > 1 && !fits(line.left(n)))
+                --n;
             lines.push_back(line.left(n));
             line = line.mid(n);
         }
@@ -72,8 +73,12 @@ namespace {
 constexpr int nominalWidth = 348; // the settings column's content width, before any layout
 }
 
-QSize TextBlock::sizeHint() const { return {nominalWidth, heightForWidth(nominalWidth)}; }
-QSize TextBlock::minimumSizeHint() const { return {40, heightForWidth(nominalWidth)}; }
+QSize TextBlock::sizeHint() const {
+    return {nominalWidth, heightForWidth(nominalWidth)};
+}
+QSize TextBlock::minimumSizeHint() const {
+    return {40, heightForWidth(nominalWidth)};
+}
 
 void TextBlock::paintEvent(QPaintEvent*) {
     QPainter p(this);

@@ -10,7 +10,7 @@ namespace fray {
 // anywhere for long paths), with extra space between lines.
 class TextBlock : public QWidget {
     Q_OBJECT
-public:
+  public:
     TextBlock(QFont font, QColor color, double lineSpacing = 0, QWidget* parent = nullptr);
 
     const QString& text() const { return text_; }
@@ -23,10 +23,10 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
 
-private:
+  private:
     QFont font_;
     QColor color_;
     double lineSpacing_;

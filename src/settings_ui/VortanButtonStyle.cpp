@@ -11,7 +11,9 @@
 
 namespace fray {
 
-QFont VortanButtonStyle::labelFont() { return Vortan::kerned(Vortan::fontDemi(labelSize), kerning); }
+QFont VortanButtonStyle::labelFont() {
+    return Vortan::kerned(Vortan::fontDemi(labelSize), kerning);
+}
 
 QSizeF VortanButtonStyle::size(const QString& label) const {
     // The slant eats into both ends; widen by it so the padding stays clear of the edges.
@@ -21,8 +23,9 @@ QSizeF VortanButtonStyle::size(const QString& label) const {
 void VortanButtonStyle::paint(QPainter& p, const QRectF& rect, const QString& label, const State& s) const {
     if (s.pressed) {
         // The pressed look dims the button as one layer.
-        Effects::drawGroup(p, rect, pressedOpacity, 1,
-                           [&](QPainter& lp) { paint(lp, rect, label, {false, false, s.focused}); });
+        Effects::drawGroup(p, rect, pressedOpacity, 1, [&](QPainter& lp) {
+            paint(lp, rect, label, {false, false, s.focused});
+        });
         return;
     }
     p.save();

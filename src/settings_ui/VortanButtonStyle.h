@@ -32,18 +32,18 @@ struct VortanButtonStyle {
 // A push button in that look. Space, Return and Enter press it while it has focus.
 class VortanButton : public QAbstractButton {
     Q_OBJECT
-public:
+  public:
     VortanButton(const QString& label, VortanButtonStyle style, QWidget* parent = nullptr);
     const VortanButtonStyle& style() const { return style_; }
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
     void focusInEvent(QFocusEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
 
-private:
+  private:
     VortanButtonStyle style_;
     VortanPaint::KeyboardFocus focus_;
 };

@@ -14,7 +14,9 @@ double trailingSpacing(const QFont& f) {
 }
 } // namespace
 
-QColor focusColor() { return Vortan::fightCyan(); }
+QColor focusColor() {
+    return Vortan::fightCyan();
+}
 
 void drawLine(QPainter& p, const QRectF& rect, const QFont& font, const QColor& color, const QString& text,
               Qt::Alignment align, bool elide) {
@@ -35,6 +37,8 @@ void drawLine(QPainter& p, const QRectF& rect, const QFont& font, const QColor& 
     p.restore();
 }
 
-double textWidth(const QFont& font, const QString& text) { return Text::width(text, font) - trailingSpacing(font); }
+double textWidth(const QFont& font, const QString& text) {
+    return Text::width(text, font) - trailingSpacing(font);
+}
 
 } // namespace fray::VortanPaint

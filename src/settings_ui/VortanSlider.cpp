@@ -30,8 +30,12 @@ void VortanSlider::setValue(double v) {
     update();
 }
 
-QSize VortanSlider::sizeHint() const { return {200, int(trackHeight)}; }
-QSize VortanSlider::minimumSizeHint() const { return {40, int(trackHeight)}; }
+QSize VortanSlider::sizeHint() const {
+    return {200, int(trackHeight)};
+}
+QSize VortanSlider::minimumSizeHint() const {
+    return {40, int(trackHeight)};
+}
 
 void VortanSlider::paint(QPainter& p, const QRectF& track, double fraction, bool focused) {
     p.save();
@@ -99,14 +103,27 @@ void VortanSlider::keyPressEvent(QKeyEvent* e) {
     double step = 0;
     switch (e->key()) {
     case Qt::Key_Left:
-    case Qt::Key_Down: step = -1; break;
+    case Qt::Key_Down:
+        step = -1;
+        break;
     case Qt::Key_Right:
-    case Qt::Key_Up: step = 1; break;
-    case Qt::Key_PageDown: step = -10; break;
-    case Qt::Key_PageUp: step = 10; break;
-    case Qt::Key_Home: moveTo(lower_); return;
-    case Qt::Key_End: moveTo(upper_); return;
-    default: return QWidget::keyPressEvent(e);
+    case Qt::Key_Up:
+        step = 1;
+        break;
+    case Qt::Key_PageDown:
+        step = -10;
+        break;
+    case Qt::Key_PageUp:
+        step = 10;
+        break;
+    case Qt::Key_Home:
+        moveTo(lower_);
+        return;
+    case Qt::Key_End:
+        moveTo(upper_);
+        return;
+    default:
+        return QWidget::keyPressEvent(e);
     }
     moveTo(SettingsRules::sliderStep(value_, step, lower_, upper_));
 }

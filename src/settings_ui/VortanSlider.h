@@ -12,7 +12,7 @@ namespace fray {
 // `valueChanged` reports the user's moves only; setValue() never emits.
 class VortanSlider : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr double trackHeight = 14;
 
     VortanSlider(double lower, double upper, QWidget* parent = nullptr);
@@ -29,10 +29,10 @@ public:
     // The drawing, for any painter; `fraction` is where the value sits, 0 to 1.
     static void paint(QPainter& p, const QRectF& track, double fraction, bool focused);
 
-signals:
+  signals:
     void valueChanged(double value);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -40,7 +40,7 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
 
-private:
+  private:
     void moveTo(double v);
 
     double lower_, upper_;

@@ -11,7 +11,9 @@
 namespace fray {
 
 namespace {
-QFont labelFont() { return Vortan::fontDemi(VortanToggleStyle::labelSize); }
+QFont labelFont() {
+    return Vortan::fontDemi(VortanToggleStyle::labelSize);
+}
 constexpr double labelGap = 12; // least room between the label and the switch
 } // namespace
 
@@ -31,8 +33,8 @@ void VortanToggleStyle::paint(QPainter& p, const QRectF& row, const QString& lab
     QRectF sw = switchRect(row);
 
     QRectF labelRect(row.left(), row.top(), sw.left() - labelGap - row.left(), row.height());
-    VortanPaint::drawLine(p, labelRect, labelFont(), QColor::fromRgbF(1, 1, 1, s.hovered ? 1.0f : 0.88f), label,
-                          Qt::AlignLeft, true);
+    VortanPaint::drawLine(p, labelRect, labelFont(), QColor::fromRgbF(1, 1, 1, s.hovered ? 1.0f : 0.88f),
+                          label, Qt::AlignLeft, true);
 
     QPainterPath body = Slant{}.path(sw);
     if (s.on) {

@@ -30,17 +30,17 @@ struct VortanToggleStyle {
 // `clicked(bool)` reports the user's flips; setChecked() changes the look silently.
 class VortanToggle : public QAbstractButton {
     Q_OBJECT
-public:
+  public:
     explicit VortanToggle(const QString& label, QWidget* parent = nullptr);
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
     void focusInEvent(QFocusEvent* e) override;
     bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
 
-private:
+  private:
     VortanPaint::KeyboardFocus focus_;
 };
 

@@ -18,22 +18,29 @@ const Instant kNow = fromUnixSeconds(1767225600.0);
 using S = SessionStatus;
 constexpr auto absent = std::nullopt;
 
-std::string stamp(double ago) { return fray::test::isoTimestamp(kNow - ago); }
+std::string stamp(double ago) {
+    return fray::test::isoTimestamp(kNow - ago);
+}
 std::string meta(const std::string& cwd) {
-    return R"({"timestamp":")" + stamp(900) + R"(","type":"session_meta","payload":{"id":"0197","cwd":")" + cwd +
-           R"(","originator":"codex_cli_rs","cli_version":"0.39.0"}})" "\n";
+    return R"({"timestamp":")" + stamp(900) + R"(","type":"session_meta","payload":{"id":"0197","cwd":")" +
+           cwd +
+           R"(","originator":"codex_cli_rs","cli_version":"0.39.0"}})"
+           "\n";
 }
 std::string ev(const std::string& type, const std::string& ts = stamp(60)) {
     return R"({"timestamp":")" + ts + R"(","type":"event_msg","payload":{"type":")" + type +
-           R"(","message":"ok"}})" "\n";
+           R"(","message":"ok"}})"
+           "\n";
 }
 std::string item(const std::string& type, const std::string& extra = "") {
     return R"({"timestamp":")" + stamp(30) + R"(","type":"response_item","payload":{"type":")" + type + "\"" +
            extra + "}}\n";
 }
 const std::string call = item("function_call", R"(,"name":"shell","arguments":"{}","call_id":"c1")");
-const std::string output = item("function_call_output", R"(,"call_id":"c1","output":"{\"output\":\"a\\nb\"}")");
-const std::string userItem = item("message", R"(,"role":"user","content":[{"type":"input_text","text":"go"}])");
+const std::string output =
+    item("function_call_output", R"(,"call_id":"c1","output":"{\"output\":\"a\\nb\"}")");
+const std::string userItem =
+    item("message", R"(,"role":"user","content":[{"type":"input_text","text":"go"}])");
 
 struct CodexHome {
     TempDir home;
@@ -95,7 +102,8 @@ TEST(CodexProvider, StatusAndComboFromTheTail) {
 
 TEST(CodexProvider, RecordFieldsHeadAndPrompts) {
     std::string bigBody;
-    while (bigBody.size() < 200 * 1024) bigBody += ev("agent_message"); // the head lies before the 128 KiB tail
+    while (bigBody.size() < 200 * 1024)
+        bigBody += ev("agent_message"); // the head lies before the 128 KiB tail
     struct Row {
         const char* name;
         std::string content;
@@ -151,7 +159,8 @@ TEST(CodexProvider, EnumerationSkipsHiddenOtherAndOldFilesAndNeverFollowsLinks) 
         {"2025/06/01/rollout-denied.jsonl", 0, false}, {"2025/06/01/rollout-read-error.jsonl", 0, false},
         // clang-format on
     };
-    for (const auto& r : rows) c.write(r.rel, call, r.idle); // waiting on a tool: visible for the whole window
+    for (const auto& r : rows)
+        c.write(r.rel, call, r.idle); // waiting on a tool: visible for the whole window
     const auto sessions = c.home / ".codex/sessions";
     std::filesystem::create_directory_symlink("..", sessions / "2025/loop");
     std::filesystem::create_directory_symlink(sessions, sessions / "2025/06/back-to-root");
@@ -163,12 +172,15 @@ TEST(CodexProvider, EnumerationSkipsHiddenOtherAndOldFilesAndNeverFollowsLinks) 
     files->readErrors.insert((sessions / "2025/06/01/rollout-read-error.jsonl").string());
     auto list = c.poll(20, files);
     std::set<std::string> found;
-    for (const auto& s : list) found.insert(s.id);
-    for (const auto& r : rows) EXPECT_EQ(found.contains((sessions / r.rel).string()), r.found) << r.rel;
+    for (const auto& s : list)
+        found.insert(s.id);
+    for (const auto& r : rows)
+        EXPECT_EQ(found.contains((sessions / r.rel).string()), r.found) << r.rel;
     EXPECT_EQ(list.size(), found.size()) << "nothing reported twice";
     EXPECT_EQ(files->opens, 5) << "only the candidates are opened";
 
-    EXPECT_TRUE(CodexProvider((c.home / "nobody").string()).poll(kNow, 20).empty()) << "no sessions directory";
+    EXPECT_TRUE(CodexProvider((c.home / "nobody").string()).poll(kNow, 20).empty())
+        << "no sessions directory";
 }
 
 // Many rollouts are read on two threads; each must come out as it does alone, in the
@@ -176,12 +188,15 @@ TEST(CodexProvider, EnumerationSkipsHiddenOtherAndOldFilesAndNeverFollowsLinks) 
 TEST(CodexProvider, ManyRolloutsReadTogetherMatchEachAlone) {
     CodexHome many;
     std::vector<std::pair<std::string, std::string>> files;
-    const std::string filler = item("function_call_output", R"(,"call_id":"c","output":")" + std::string(90000, 'x') + "\"");
+    const std::string filler =
+        item("function_call_output", R"(,"call_id":"c","output":")" + std::string(90000, 'x') + "\"");
     for (int i = 0; i < 16; ++i) {
         std::string content = meta("/w/p" + std::to_string(i)) + ev("user_message", stamp(200 + i)) + filler;
-        for (int k = 0; k < i % 4; ++k) content += call;
+        for (int k = 0; k < i % 4; ++k)
+            content += call;
         if (i % 3 == 0) content += ev("task_complete");
-        files.emplace_back("2026/01/0" + std::to_string(1 + i % 3) + "/rollout-" + std::to_string(i) + ".jsonl", content);
+        files.emplace_back(
+            "2026/01/0" + std::to_string(1 + i % 3) + "/rollout-" + std::to_string(i) + ".jsonl", content);
         many.write(files.back().first, content, 5.0 * i);
     }
     const auto together = many.poll();
@@ -193,8 +208,8 @@ TEST(CodexProvider, ManyRolloutsReadTogetherMatchEachAlone) {
         const auto solo = alone.poll();
         ASSERT_EQ(solo.size(), 1u);
         const auto it = std::find_if(together.begin(), together.end(), [&](const SessionInfo& s) {
-            return s.id.size() >= files[i].first.size() && s.id.compare(s.id.size() - files[i].first.size(),
-                                                                     std::string::npos, files[i].first) == 0;
+            return s.id.size() >= files[i].first.size() &&
+                   s.id.compare(s.id.size() - files[i].first.size(), std::string::npos, files[i].first) == 0;
         });
         ASSERT_NE(it, together.end()) << files[i].first;
         SessionInfo expected = solo[0];
@@ -205,5 +220,6 @@ TEST(CodexProvider, ManyRolloutsReadTogetherMatchEachAlone) {
     EXPECT_EQ(seen.size(), files.size());
     // Enumeration order is the directory walk's, whichever thread read the file.
     const auto again = many.poll();
-    for (std::size_t i = 0; i < again.size(); ++i) EXPECT_EQ(again[i].id, together[i].id);
+    for (std::size_t i = 0; i < again.size(); ++i)
+        EXPECT_EQ(again[i].id, together[i].id);
 }

@@ -31,14 +31,21 @@ TEST(PlanUsage, DerivedValuesAndTexts) {
         EXPECT_EQ(std::make_tuple(u.isStale(kNow), u.isUsable(kNow), u.hasStaleData(kNow), u.ageText(kNow)),
                   std::make_tuple(r.stale, r.usable, r.staleData, std::string(r.ageText)))
             << r.age.value_or(-1);
-        EXPECT_EQ(u.headline(kNow), r.usable ? std::optional<std::int64_t>(75) : absent) << "the higher window";
+        EXPECT_EQ(u.headline(kNow), r.usable ? std::optional<std::int64_t>(75) : absent)
+            << "the higher window";
     }
     EXPECT_EQ((PlanUsage{absent, 12, absent, absent, kNow}).headline(kNow), 12) << "one window alone";
     EXPECT_EQ((PlanUsage{absent, absent, absent, absent, kNow}).headline(kNow), absent);
 
     using Text = std::optional<std::string>;
-    for (auto [in, text] : {std::pair{std::optional<double>(), Text()}, {-1.0, "due"}, {0.0, "due"}, {30.0, "0m"},
-                            {2520.0, "42m"}, {3600.0, "1h"}, {86399.0, "23h"}, {26 * 3600.0, "1d"}}) {
+    for (auto [in, text] : {std::pair{std::optional<double>(), Text()},
+                            {-1.0, "due"},
+                            {0.0, "due"},
+                            {30.0, "0m"},
+                            {2520.0, "42m"},
+                            {3600.0, "1h"},
+                            {86399.0, "23h"},
+                            {26 * 3600.0, "1d"}}) {
         const auto at = in ? std::optional(kNow + *in) : absent;
         EXPECT_EQ(PlanUsage::resetsIn(at, kNow), text) << in.value_or(-999);
     }
@@ -65,15 +72,17 @@ TEST(PlanUsage, ParsesClaudeJsonVariants) {
          PlanUsage{-3, absent, absent, absent, absent}},
         {"percent too large for an integer",
          R"({"cachedUsageUtilization":{"utilization":{"five_hour":{"utilization":1e300}}}})", PlanUsage{}},
-        {"mistyped inner keys", R"({"cachedUsageUtilization":{"fetchedAtMs":"1767225000000","utilization":[1,2]}})",
-         PlanUsage{}},
+        {"mistyped inner keys",
+         R"({"cachedUsageUtilization":{"fetchedAtMs":"1767225000000","utilization":[1,2]}})", PlanUsage{}},
         {"empty block", R"({"cachedUsageUtilization":{}})", PlanUsage{}},
         {"no block", R"({"oauthAccount":{}})", absent},
         {"block of another type", R"({"cachedUsageUtilization":[]})", absent},
         {"not an object", "[1,2,3]", absent},
-        {"truncated mid-write", R"({"cachedUsageUtilization":{"fetchedAtMs":17672)", absent}, // an empty file too
+        {"truncated mid-write", R"({"cachedUsageUtilization":{"fetchedAtMs":17672)",
+         absent}, // an empty file too
     };
-    for (const auto& r : rows) EXPECT_EQ(parseCachedUsage(r.json), r.expect) << r.name;
+    for (const auto& r : rows)
+        EXPECT_EQ(parseCachedUsage(r.json), r.expect) << r.name;
 }
 
 namespace {
@@ -84,7 +93,9 @@ struct PlanHome {
     std::shared_ptr<fray::test::FaultyFileAccess> files = std::make_shared<fray::test::FaultyFileAccess>();
     PlanUsageReader reader{home.str(), [this] { return now; }, files};
     std::vector<PlanUsage> delivered;
-    PlanHome() { reader.onUpdate = [this](const PlanUsage& u) { delivered.push_back(u); }; }
+    PlanHome() {
+        reader.onUpdate = [this](const PlanUsage& u) { delivered.push_back(u); };
+    }
     void write(const std::string& json, double mtimeAgo) {
         fray::test::setMtime(home.write(".claude.json", json), toUnixSeconds(now) - mtimeAgo);
     }

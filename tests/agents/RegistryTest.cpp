@@ -19,17 +19,24 @@ TEST(AgentRegistry, OnlyProvidersWhoseStoreExistsInFixedOrder) {
     };
     for (const auto& r : rows) {
         fray::test::TempDir home;
-        for (std::string f : r.files) f.back() == '/' ? (void)home.mkdir(f) : (void)home.write(f, "");
+        for (std::string f : r.files)
+            f.back() == '/' ? (void)home.mkdir(f) : (void)home.write(f, "");
         std::vector<Agent> got;
-        for (const auto& p : AgentRegistry::available(home.str())) got.push_back(p->agent());
+        for (const auto& p : AgentRegistry::available(home.str()))
+            got.push_back(p->agent());
         EXPECT_EQ(got, r.expect) << r.files.size();
     }
 }
 
 TEST(AgentRegistry, LastComponentName) {
     using O = std::optional<std::string>;
-    for (auto [in, out] : {std::pair{O(), O()}, {"", O()}, {"/work/api", "api"}, {"/work/api///", "api"},
-                           {"/", "/"}, {"///", "/"}, {"api", "api"}})
+    for (auto [in, out] : {std::pair{O(), O()},
+                           {"", O()},
+                           {"/work/api", "api"},
+                           {"/work/api///", "api"},
+                           {"/", "/"},
+                           {"///", "/"},
+                           {"api", "api"}})
         EXPECT_EQ(lastComponentName(in), out) << in.value_or("<absent>");
 }
 
@@ -37,12 +44,19 @@ TEST(TextCut, FirstCharactersKeepGraphemeClustersWhole) {
     for (auto [in, n, out] : {
              std::tuple{"hello world", 5, "hello"},
              {"short", 22, "short"},
-             {"e\xcc\x81" "abc", 1, "e\xcc\x81"},                                          // combining accent
+             {"e\xcc\x81"
+              "abc",
+              1, "e\xcc\x81"}, // combining accent
              // Regional indicators pair up into flags; a ZWJ joins what follows.
              {"\xf0\x9f\x87\xa9\xf0\x9f\x87\xaa\xf0\x9f\x87\xab", 1, "\xf0\x9f\x87\xa9\xf0\x9f\x87\xaa"},
-             {"\xf0\x9f\x91\xa9\xe2\x80\x8d\xf0\x9f\x92\xbb!", 1, "\xf0\x9f\x91\xa9\xe2\x80\x8d\xf0\x9f\x92\xbb"},
-             {"\xf0\x9f\x91\x8d\xf0\x9f\x8f\xbd" "x", 1, "\xf0\x9f\x91\x8d\xf0\x9f\x8f\xbd"}, // skin tone
-             {"\xe2\x9d\xa4\xef\xb8\x8f" "x", 1, "\xe2\x9d\xa4\xef\xb8\x8f"},                 // variation selector
+             {"\xf0\x9f\x91\xa9\xe2\x80\x8d\xf0\x9f\x92\xbb!", 1,
+              "\xf0\x9f\x91\xa9\xe2\x80\x8d\xf0\x9f\x92\xbb"},
+             {"\xf0\x9f\x91\x8d\xf0\x9f\x8f\xbd"
+              "x",
+              1, "\xf0\x9f\x91\x8d\xf0\x9f\x8f\xbd"}, // skin tone
+             {"\xe2\x9d\xa4\xef\xb8\x8f"
+              "x",
+              1, "\xe2\x9d\xa4\xef\xb8\x8f"}, // variation selector
              {"a\r\nb", 2, "a\r\n"},
          })
         EXPECT_EQ(firstCharacters(in, n), out) << in;

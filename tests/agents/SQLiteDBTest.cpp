@@ -36,11 +36,12 @@ std::string makeDb(const TempDir& dir, const std::string& rel, const std::string
 
 TEST(SQLiteDB, RowAccessors) {
     TempDir dir;
-    const auto path = makeDb(dir, "v.db",
-                             "CREATE TABLE v(k TEXT, x); INSERT INTO v VALUES ('null', NULL), ('seconds', 1767225600),"
-                             "('millis', 1767225600000), ('threshold', 3000000000), ('above', 3000000001),"
-                             "('infinite', 1e999), ('text', 'h\xc3\xa9llo'), ('real', 45.9),"
-                             "('bad utf8', CAST(X'61807AE2827AEDA080C0AFF09F' AS TEXT))");
+    const auto path =
+        makeDb(dir, "v.db",
+               "CREATE TABLE v(k TEXT, x); INSERT INTO v VALUES ('null', NULL), ('seconds', 1767225600),"
+               "('millis', 1767225600000), ('threshold', 3000000000), ('above', 3000000001),"
+               "('infinite', 1e999), ('text', 'h\xc3\xa9llo'), ('real', 45.9),"
+               "('bad utf8', CAST(X'61807AE2827AEDA080C0AFF09F' AS TEXT))");
     // U+FFFD for a stray byte, a cut sequence, a surrogate, an overlong form and a cut end.
     const std::string bad = "\xef\xbf\xbd";
     struct Expect {
@@ -68,7 +69,8 @@ TEST(SQLiteDB, RowAccessors) {
     db->query("SELECT k, x FROM v", [&](const SQLiteDB::Row& row) {
         const Expect& e = expect.at(*row.text(0));
         const auto d = row.date(1);
-        EXPECT_EQ(std::make_tuple(row.text(1), row.real(1), row.integer(1)), std::tie(e.text, e.real, e.integer))
+        EXPECT_EQ(std::make_tuple(row.text(1), row.real(1), row.integer(1)),
+                  std::tie(e.text, e.real, e.integer))
             << *row.text(0);
         EXPECT_EQ(d ? std::optional(toUnixSeconds(*d)) : std::nullopt, e.date) << *row.text(0);
         ++seen;
@@ -93,11 +95,12 @@ TEST(SQLiteDB, WhatCannotBeReadYieldsNothingAndIsLeftAsItWas) {
 }
 
 TEST(SQLiteDB, UriEncodesWhatWouldCutThePath) {
-    for (auto [path, uri] : {std::pair{"/home/ann/.hermes/state.db", "file:/home/ann/.hermes/state.db?mode=ro"},
-                             {"/home/we?ird/db", "file:/home/we%3Fird/db?mode=ro"},
-                             {"/home/a#b/db", "file:/home/a%23b/db?mode=ro"},
-                             {"/home/100%41/db", "file:/home/100%2541/db?mode=ro"},
-                             {"/home/\xc3\xa9 x/db", "file:/home/\xc3\xa9 x/db?mode=ro"}})
+    for (auto [path, uri] :
+         {std::pair{"/home/ann/.hermes/state.db", "file:/home/ann/.hermes/state.db?mode=ro"},
+          {"/home/we?ird/db", "file:/home/we%3Fird/db?mode=ro"},
+          {"/home/a#b/db", "file:/home/a%23b/db?mode=ro"},
+          {"/home/100%41/db", "file:/home/100%2541/db?mode=ro"},
+          {"/home/\xc3\xa9 x/db", "file:/home/\xc3\xa9 x/db?mode=ro"}})
         EXPECT_EQ(SQLiteDB::uriFor(path, "mode=ro"), uri) << path;
     TempDir dir;
     dir.mkdir("odd?name#with%41");
@@ -120,8 +123,8 @@ TEST(SQLiteDB, ReadsLiveAndLeftoverWalFilesWithoutWriting) {
     } rows[] = {
         {"WAL, live writer with rows only in the -wal file",
          [&](auto& p, Keep& keep) {
-             keep = std::make_unique<WriterProcess>(p, "wal",
-                                                    "PRAGMA wal_autocheckpoint=0; " + table + "(1), (2), (3), (4)");
+             keep = std::make_unique<WriterProcess>(
+                 p, "wal", "PRAGMA wal_autocheckpoint=0; " + table + "(1), (2), (3), (4)");
          },
          4},
         {"WAL, side files left by a writer that crashed",
@@ -136,7 +139,8 @@ TEST(SQLiteDB, ReadsLiveAndLeftoverWalFilesWithoutWriting) {
          5},
         {"WAL, a writer in exclusive locking mode: busy, nothing",
          [&](auto& p, Keep& keep) {
-             keep = std::make_unique<WriterProcess>(p, "wal", "PRAGMA locking_mode=EXCLUSIVE; " + table + "(1)");
+             keep =
+                 std::make_unique<WriterProcess>(p, "wal", "PRAGMA locking_mode=EXCLUSIVE; " + table + "(1)");
          },
          0},
     };
@@ -156,7 +160,8 @@ TEST(SQLiteDB, WriteLockEndsTheQueryAfterTheBusyTimeout) {
     TempDir dir;
     const std::string path = (dir / "locked.db").string();
     auto writer = std::make_unique<WriterProcess>(
-        path, "delete", "CREATE TABLE t(x); INSERT INTO t VALUES (1); BEGIN EXCLUSIVE; INSERT INTO t VALUES (2)");
+        path, "delete",
+        "CREATE TABLE t(x); INSERT INTO t VALUES (1); BEGIN EXCLUSIVE; INSERT INTO t VALUES (2)");
     const auto t0 = std::chrono::steady_clock::now();
     EXPECT_EQ(countRows(path), 0);
     const auto took = std::chrono::steady_clock::now() - t0;

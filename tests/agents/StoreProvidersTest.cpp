@@ -27,7 +27,9 @@ std::string ago(double age, bool millis = false) {
     return std::to_string((toUnixSeconds(kNow) - age) * (millis ? 1000.0 : 1.0));
 }
 using Text = std::optional<std::string>;
-std::string opt(const Text& s) { return s ? sqlQuote(*s) : "NULL"; }
+std::string opt(const Text& s) {
+    return s ? sqlQuote(*s) : "NULL";
+}
 
 // A fixture home holding one store, created with the application's schema.
 struct StoreHome {
@@ -52,16 +54,18 @@ struct HermesHome : StoreHome {
     HermesHome() : StoreHome(".hermes/state.db", fray::test::hermesSchema) {}
     // A session whose last message (if any) came `age` seconds ago.
     void session(const std::string& id, std::optional<double> age, Text role = "assistant", Text tools = "",
-                 std::optional<double> endedAge = absent, Text cwd = "/w", Text title = "t", bool millis = false,
-                 int archived = 0) {
-        db->exec("INSERT INTO sessions (id, cwd, git_branch, started_at, ended_at, tool_call_count, title, archived)"
-                 " VALUES (" + sqlQuote(id) + ", " + opt(cwd) + ", 'main', " + std::to_string(++started) + ", " +
+                 std::optional<double> endedAge = absent, Text cwd = "/w", Text title = "t",
+                 bool millis = false, int archived = 0) {
+        db->exec("INSERT INTO sessions (id, cwd, git_branch, started_at, ended_at, tool_call_count, title, "
+                 "archived)"
+                 " VALUES (" +
+                 sqlQuote(id) + ", " + opt(cwd) + ", 'main', " + std::to_string(++started) + ", " +
                  (endedAge ? ago(*endedAge, millis) : "NULL") + ", 7, " + opt(title) + ", " +
                  std::to_string(archived) + ")");
         if (age)
-            db->exec("INSERT INTO messages (session_id, role, tool_calls, timestamp) VALUES (" + sqlQuote(id) +
-                     ", 'user', NULL, " + ago(*age + 5, millis) + "), (" + sqlQuote(id) + ", " + opt(role) + ", " +
-                     opt(tools) + ", " + ago(*age, millis) + ")");
+            db->exec("INSERT INTO messages (session_id, role, tool_calls, timestamp) VALUES (" +
+                     sqlQuote(id) + ", 'user', NULL, " + ago(*age + 5, millis) + "), (" + sqlQuote(id) +
+                     ", " + opt(role) + ", " + opt(tools) + ", " + ago(*age, millis) + ")");
     }
     std::vector<SessionInfo> poll() { return StoreHome::poll<HermesProvider>(); }
 };
@@ -69,16 +73,17 @@ struct HermesHome : StoreHome {
 struct OsaurusHome : StoreHome {
     OsaurusHome() : StoreHome(".osaurus/chat-history/history.sqlite", fray::test::osaurusSchema) {}
     // A session updated `age` seconds ago whose last turn is `role`'s (none: only the user's).
-    void session(const std::string& id, double age, Text role = "user", bool completed = false, Text folder = "/w",
-                 Text title = "t", bool millis = false, int archived = 0) {
+    void session(const std::string& id, double age, Text role = "user", bool completed = false,
+                 Text folder = "/w", Text title = "t", bool millis = false, int archived = 0) {
         const std::string updated = ago(age, millis);
         db->exec("INSERT INTO sessions (id, title, updated_at, turn_count, folder_path, archived) VALUES (" +
                  sqlQuote(id) + ", " + opt(title) + ", " + updated + ", 4, " + opt(folder) + ", " +
-                 std::to_string(archived) + "); INSERT INTO turns (session_id, seq, role, completed_at) VALUES (" +
-                 sqlQuote(id) + ", 1, 'user', 1)");
+                 std::to_string(archived) +
+                 "); INSERT INTO turns (session_id, seq, role, completed_at) VALUES (" + sqlQuote(id) +
+                 ", 1, 'user', 1)");
         if (role)
-            db->exec("INSERT INTO turns (session_id, seq, role, completed_at) VALUES (" + sqlQuote(id) + ", 2, " +
-                     opt(role) + ", " + (completed ? updated : "NULL") + ")");
+            db->exec("INSERT INTO turns (session_id, seq, role, completed_at) VALUES (" + sqlQuote(id) +
+                     ", 2, " + opt(role) + ", " + (completed ? updated : "NULL") + ")");
     }
     std::vector<SessionInfo> poll() { return StoreHome::poll<OsaurusProvider>(); }
 };
@@ -121,7 +126,8 @@ TEST(HermesProvider, StatusFromTheLastMessage) {
     HermesHome h;
     for (bool millis : {false, true})
         for (const auto& r : rows)
-            h.session(r.id + std::string(millis ? " (ms)" : ""), r.age, r.role, r.tools, r.ended, "/w", "t", millis);
+            h.session(r.id + std::string(millis ? " (ms)" : ""), r.age, r.role, r.tools, r.ended, "/w", "t",
+                      millis);
     expectStatuses(h.poll(), "hermes:", rows);
 }
 
@@ -146,7 +152,8 @@ TEST(HermesProvider, RecordFieldsFallbacksAndTheLatest30) {
     EXPECT_EQ(std::tie(ended->lastActivity, ended->status), std::make_tuple(kNow - 100, S::completed));
 
     // Only the 30 started last count, whatever their activity.
-    for (int i = 0; i < 30; ++i) h.session("s" + std::to_string(i), 100);
+    for (int i = 0; i < 30; ++i)
+        h.session("s" + std::to_string(i), 100);
     list = h.poll();
     EXPECT_EQ(list.size(), 30u);
     EXPECT_FALSE(find(list, "hermes:ended-no-messages"));
@@ -177,7 +184,8 @@ TEST(OsaurusProvider, StatusFromTheLastTurn) {
     OsaurusHome o;
     for (bool millis : {false, true})
         for (const auto& r : rows)
-            o.session(r.id + std::string(millis ? " (ms)" : ""), r.age, r.role, r.completed, "/w", "t", millis);
+            o.session(r.id + std::string(millis ? " (ms)" : ""), r.age, r.role, r.completed, "/w", "t",
+                      millis);
     expectStatuses(o.poll(), "osaurus:", rows);
 }
 
@@ -192,14 +200,15 @@ TEST(OsaurusProvider, RecordFieldsTitlesAndTheLatest30) {
     o.session("archived", 10, "user", false, "/w", "t", false, 1);
     auto list = o.poll();
     ASSERT_EQ(list.size(), 4u);
-    const auto folder = SessionInfo::make("osaurus:folder", "site", absent, "/work/site/", S::working, 4, kNow - 10,
-                                          kNow - 10, absent, absent, 0.5, Agent::osaurus);
+    const auto folder = SessionInfo::make("osaurus:folder", "site", absent, "/work/site/", S::working, 4,
+                                          kNow - 10, kNow - 10, absent, absent, 0.5, Agent::osaurus);
     EXPECT_EQ(*find(list, "osaurus:folder"), folder);
     EXPECT_EQ(find(list, "osaurus:long title")->project, "Plan the migration of ");
     EXPECT_EQ(find(list, "osaurus:emoji title")->project, emoji);
     EXPECT_EQ(find(list, "osaurus:no title")->project, "osaurus");
 
-    for (int i = 0; i < 30; ++i) o.session("s" + std::to_string(i), 100 + i);
+    for (int i = 0; i < 30; ++i)
+        o.session("s" + std::to_string(i), 100 + i);
     list = o.poll();
     ASSERT_EQ(list.size(), 30u);
     EXPECT_EQ(list.back().id, "osaurus:s25") << "latest updated first";
@@ -215,7 +224,8 @@ TEST(StoreProviders, BrokenOrBusyStoresYieldNothing) {
     } stores[] = {
         {".hermes/state.db", fray::test::hermesSchema,
          "INSERT INTO sessions (id, started_at) VALUES ('a', 1);"
-         "INSERT INTO messages (session_id, role, timestamp) VALUES ('a', 'user', " + ago(0) + ")",
+         "INSERT INTO messages (session_id, role, timestamp) VALUES ('a', 'user', " +
+             ago(0) + ")",
          [](const std::string& h) { return std::make_unique<HermesProvider>(h); }},
         {".osaurus/chat-history/history.sqlite", fray::test::osaurusSchema,
          "INSERT INTO sessions (id, updated_at) VALUES ('a', " + ago(0) + ")",
@@ -225,7 +235,8 @@ TEST(StoreProviders, BrokenOrBusyStoresYieldNothing) {
     for (const auto& store : stores) {
         for (auto [name, fault] : {std::pair{"healthy, rollback journal", Fault::none},
                                    {"healthy, WAL", Fault::wal},
-                                   {"missing", Fault::missing}, {"corrupt file", Fault::corrupt},
+                                   {"missing", Fault::missing},
+                                   {"corrupt file", Fault::corrupt},
                                    {"schema without the expected tables", Fault::wrongSchema},
                                    {"write-locked by another connection", Fault::writeLocked}}) {
             SCOPED_TRACE(std::string(store.rel) + ": " + name);
@@ -238,10 +249,11 @@ TEST(StoreProviders, BrokenOrBusyStoresYieldNothing) {
             if (fault == Fault::wrongSchema)
                 WritableDb(path).exec("CREATE TABLE session(id TEXT); INSERT INTO session VALUES ('a')");
             if (fault == Fault::none || fault == Fault::wal || fault == Fault::writeLocked)
-                WritableDb(path, fault == Fault::wal ? "wal" : "delete").exec(store.schema + store.liveSession);
+                WritableDb(path, fault == Fault::wal ? "wal" : "delete")
+                    .exec(store.schema + store.liveSession);
             if (fault == Fault::writeLocked)
-                locker = std::make_unique<fray::test::WriterProcess>(path, "delete",
-                                                                     "BEGIN EXCLUSIVE; UPDATE sessions SET id = id");
+                locker = std::make_unique<fray::test::WriterProcess>(
+                    path, "delete", "BEGIN EXCLUSIVE; UPDATE sessions SET id = id");
             const auto before = fray::test::TreeSnapshot::of(home.path());
             const auto t0 = std::chrono::steady_clock::now();
             std::vector<SessionInfo> list;

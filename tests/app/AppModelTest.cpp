@@ -70,4 +70,3 @@ TEST(AppModelDrag, ClicksSuppressedUntilQuarterSecondAfterLastDrag) {
     m.time->advance(0.02);
     EXPECT_FALSE(m.model.suppressClick);
 }
-

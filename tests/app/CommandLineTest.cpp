@@ -20,16 +20,17 @@ struct Invocation {
     ProcessResult operator()(std::vector<std::string> args) { return runProcess(kBinary, args, env); }
 };
 
-const std::string kUsage = "Fraymark — Vortan-style Claude Code session HUD\n"
-                           "  (no args)                 run the island\n"
-                           "  --demo                    cycle fake statuses to preview the theme\n"
-                           "  --log                     print detected sessions to stdout every tick\n"
-                           "  --displays                list attached monitors and the pinned one, then exit\n"
-                           "  --ax-status               report the Accessibility grant (and prompt if missing)\n"
-                           "  --ax-click \"<title>\"      precise-focus test: press Claude's sidebar row by title\n"
-                           "  --render-previews <dir>   write PNG previews of every state and exit\n"
-                           "  --render-shots <dir>      write marketing stills (fake desktop, placeholder data)\n"
-                           "  --render-film <dir>       write the demo film's frames + ffconcat list\n";
+const std::string kUsage =
+    "Fraymark — Vortan-style Claude Code session HUD\n"
+    "  (no args)                 run the island\n"
+    "  --demo                    cycle fake statuses to preview the theme\n"
+    "  --log                     print detected sessions to stdout every tick\n"
+    "  --displays                list attached monitors and the pinned one, then exit\n"
+    "  --ax-status               report the Accessibility grant (and prompt if missing)\n"
+    "  --ax-click \"<title>\"      precise-focus test: press Claude's sidebar row by title\n"
+    "  --render-previews <dir>   write PNG previews of every state and exit\n"
+    "  --render-shots <dir>      write marketing stills (fake desktop, placeholder data)\n"
+    "  --render-film <dir>       write the demo film's frames + ffconcat list\n";
 
 std::string unavailable(const std::string& option) {
     return "fraymark: " + option + " is not available in this build\n";
@@ -92,7 +93,8 @@ TEST(CommandLine, RenderPreviews) {
     auto got = run({"--log", "--render-previews", dir, "--demo"});
     EXPECT_EQ(got.exitCode, 0) << got.err;
     std::vector<std::string> written;
-    for (auto& e : std::filesystem::directory_iterator(dir)) written.push_back(e.path().filename().string());
+    for (auto& e : std::filesystem::directory_iterator(dir))
+        written.push_back(e.path().filename().string());
     std::sort(written.begin(), written.end());
     EXPECT_EQ(written.size(), 19u);
     EXPECT_TRUE(std::binary_search(written.begin(), written.end(), "island-6-expanded.png"));

@@ -25,15 +25,16 @@ TEST(LogEndToEnd, EveryAgentInOneLine) {
     setMtime(transcript, now - 1);
 
     // Codex: an outstanding function call for a minute: needs action.
-    auto rollout = home.write(
-        ".codex/sessions/2026/12/06/rollout-2026-12-06T09-00-00-abc.jsonl",
-        R"({"type":"session_meta","payload":{"cwd":"/home/dev/web"}})"
-        "\n"
-        R"({"type":"event_msg","timestamp":")" + isoTimestamp(nowI - 120.0) +
-            R"(","payload":{"type":"user_message"}})"
-            "\n"
-        R"({"type":"response_item","payload":{"type":"function_call","name":"shell"}})"
-        "\n");
+    auto rollout =
+        home.write(".codex/sessions/2026/12/06/rollout-2026-12-06T09-00-00-abc.jsonl",
+                   R"({"type":"session_meta","payload":{"cwd":"/home/dev/web"}})"
+                   "\n"
+                   R"({"type":"event_msg","timestamp":")" +
+                       isoTimestamp(nowI - 120.0) +
+                       R"(","payload":{"type":"user_message"}})"
+                       "\n"
+                       R"({"type":"response_item","payload":{"type":"function_call","name":"shell"}})"
+                       "\n");
     setMtime(rollout, now - 60);
 
     // Hermes: an assistant message without tool calls, ten seconds ago: working.
@@ -42,9 +43,11 @@ TEST(LogEndToEnd, EveryAgentInOneLine) {
         WritableDb db((home / ".hermes/state.db").string());
         db.exec(hermesSchema);
         db.exec("INSERT INTO sessions (id, cwd, git_branch, started_at, tool_call_count) VALUES ('h1', "
-                "'/home/dev/docs', 'draft', " + std::to_string(now - 100) + ", 4)");
-        db.exec("INSERT INTO messages (session_id, role, content, timestamp) VALUES ('h1', 'assistant', 'ok', " +
-                std::to_string(now - 10) + ")");
+                "'/home/dev/docs', 'draft', " +
+                std::to_string(now - 100) + ", 4)");
+        db.exec(
+            "INSERT INTO messages (session_id, role, content, timestamp) VALUES ('h1', 'assistant', 'ok', " +
+            std::to_string(now - 10) + ")");
     }
 
     // Osaurus: a user turn ten minutes ago: completed (stale).
@@ -65,9 +68,13 @@ TEST(LogEndToEnd, EveryAgentInOneLine) {
     const std::string& l = *line;
     // Idle seconds depend on when the first tick lands; allow the start-up second or two.
     std::smatch m;
-    ASSERT_TRUE(std::regex_search(l, m, std::regex(R"(CDX:web\[-\]=NEEDS-ACTION combo=1 stamina=0.52 idle=(12[0-2])s)"))) << l;
+    ASSERT_TRUE(std::regex_search(
+        l, m, std::regex(R"(CDX:web\[-\]=NEEDS-ACTION combo=1 stamina=0.52 idle=(12[0-2])s)")))
+        << l;
     auto cdx = static_cast<std::size_t>(m.position(0));
-    ASSERT_TRUE(std::regex_search(l, m, std::regex(R"(CLD:api\[main\]=working combo=2 stamina=0.70 idle=[5-7]s)"))) << l;
+    ASSERT_TRUE(
+        std::regex_search(l, m, std::regex(R"(CLD:api\[main\]=working combo=2 stamina=0.70 idle=[5-7]s)")))
+        << l;
     auto cld = static_cast<std::size_t>(m.position(0));
     auto hrm = l.find("HRM:docs[draft]=working combo=4 stamina=0.50 idle=-1s");
     auto osa = l.find("OSA:Recipe ideas[-]=completed combo=3 stamina=0.50 idle=-1s");

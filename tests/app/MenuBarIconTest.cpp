@@ -41,7 +41,8 @@ long inkBetweenHeads(const QImage& img, double fromUp, double toUp) {
     const double s = img.height() / MenuBarIcon::gridH;
     long sum = 0;
     for (int y = int((MenuBarIcon::gridH - toUp) * s); y < int((MenuBarIcon::gridH - fromUp) * s); ++y)
-        for (int x = int(10.4 * s) + 1; x < int(15.5 * s); ++x) sum += qAlpha(img.pixel(x, y));
+        for (int x = int(10.4 * s) + 1; x < int(15.5 * s); ++x)
+            sum += qAlpha(img.pixel(x, y));
     return sum;
 }
 

@@ -1,5 +1,5 @@
-#include "app/AppModel.h"
 #include "app/SessionUpdates.h"
+#include "app/AppModel.h"
 #include "app/Settings.h"
 #include "platform/fake/FakePlatform.h"
 #include "support/ManualTime.h"
@@ -24,14 +24,17 @@ struct Pipeline {
 
     Pipeline() {
         QObject::connect(&model, &AppModel::sessionsChanged, [this] { ++modelWrites; });
-        updates.syncIcon = [this](const SessionList& l) { iconSeen.push_back(l.empty() ? S::completed : l[0].status); };
+        updates.syncIcon = [this](const SessionList& l) {
+            iconSeen.push_back(l.empty() ? S::completed : l[0].status);
+        };
     }
     SessionInfo s(const char* id, S status) {
         return SessionInfo::make(id, "p", std::nullopt, std::nullopt, status, 0, time->now(), time->now());
     }
     void deliver(std::initializer_list<std::pair<const char*, S>> rows) {
         SessionList list;
-        for (auto& [id, st] : rows) list.push_back(s(id, st));
+        for (auto& [id, st] : rows)
+            list.push_back(s(id, st));
         updates.apply(list);
     }
 };
@@ -113,7 +116,8 @@ TEST(Apply, FilterModelAndIcon) {
     EXPECT_TRUE(p.sounds.played.empty());
 
     p.deliver({{"b", S::completed}, {"a", S::working}});
-    EXPECT_EQ(p.sounds.played, (std::vector<std::string>{"cue:ko"})) << "ko plays in the update that hides it";
+    EXPECT_EQ(p.sounds.played, (std::vector<std::string>{"cue:ko"}))
+        << "ko plays in the update that hides it";
     ASSERT_EQ(p.model.sessions().size(), 1u);
     EXPECT_EQ(p.model.sessions()[0].id, "a");
     EXPECT_EQ(p.iconSeen.back(), S::completed) << "the icon sees the unfiltered list";
@@ -125,8 +129,8 @@ TEST(LogLine, Format) {
     const Instant now = fromUnixSeconds(1767260467.0); // 09:41:07 UTC
     EXPECT_EQ(SessionUpdates::formatLogLine({}, now), "[09:41:07] no active sessions");
 
-    auto api = SessionInfo::make("/t/1.jsonl", "api", std::string("main"), std::nullopt, S::working, 12, now, now,
-                                 now - 75.9, now - 1.2);
+    auto api = SessionInfo::make("/t/1.jsonl", "api", std::string("main"), std::nullopt, S::working, 12, now,
+                                 now, now - 75.9, now - 1.2);
     auto codex = SessionInfo::make("/c", "web", std::nullopt, std::nullopt, S::needsAction, 0, now, now,
                                    now + 3.5, now - 1.6, 0.04, Agent::codex);
     auto plain = SessionInfo::make("h:1", "docs", std::nullopt, std::nullopt, S::completed, 3, now, now);
@@ -144,12 +148,15 @@ TEST(LogLine, ControlCharactersNeverReachTheTerminal) {
         {"plain-name", "plain-name"},
         {"evil\x1b]0;owned\x07", "evil?]0;owned?"},
         {"tab\tnew\nline\x7f", "tab?new?line?"},
-        {"csi\xc2\x9b" "2J", "csi?2J"},           // C1 control U+009B
+        {"csi\xc2\x9b"
+         "2J",
+         "csi?2J"},                                               // C1 control U+009B
         {"caf\xc3\xa9 \xe2\x9c\x93", "caf\xc3\xa9 \xe2\x9c\x93"}, // ordinary UTF-8 kept
-        {"bad\xff\xc3", "bad??"},                 // invalid bytes
-        {"\xc0\x9b", "??"},                       // overlong encoding
+        {"bad\xff\xc3", "bad??"},                                 // invalid bytes
+        {"\xc0\x9b", "??"},                                       // overlong encoding
     };
-    for (const auto& r : rows) EXPECT_EQ(SessionUpdates::terminalSafe(r.in), r.out);
+    for (const auto& r : rows)
+        EXPECT_EQ(SessionUpdates::terminalSafe(r.in), r.out);
 
     const Instant now = fromUnixSeconds(1767260467.0);
     auto s = SessionInfo::make("x", "p\x1b[2J", std::string("b\r"), std::nullopt, S::working, 0, now, now);

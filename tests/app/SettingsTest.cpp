@@ -64,13 +64,15 @@ TEST(Settings, StoredValuesAndTheirTypes) {
              EXPECT_FALSE(s.soundNeedsAction());
              EXPECT_TRUE(s.soundKO());
          }},
-        {"wrong-typed booleans take defaults", R"({"soundKO": "no", "showCompleted": 0, "overlapMenuBar": null})",
+        {"wrong-typed booleans take defaults",
+         R"({"soundKO": "no", "showCompleted": 0, "overlapMenuBar": null})",
          [](const Settings& s) {
              EXPECT_TRUE(s.soundKO());
              EXPECT_TRUE(s.showCompleted());
              EXPECT_TRUE(s.overlapMenuBar());
          }},
-        {"boolean reading of numbers for collapsed and preciseFocus", R"({"collapsed": 1, "preciseFocus": "yes"})",
+        {"boolean reading of numbers for collapsed and preciseFocus",
+         R"({"collapsed": 1, "preciseFocus": "yes"})",
          [](const Settings& s) {
              EXPECT_TRUE(s.collapsed());
              EXPECT_FALSE(s.preciseFocus());
@@ -94,7 +96,9 @@ TEST(Settings, StoredValuesAndTheirTypes) {
              EXPECT_FALSE(s.customSpot()) << "one half of a spot is no spot";
          }},
         {"custom spot pair", R"({"customDX": 12.5, "customDY": -3})",
-         [](const Settings& s) { EXPECT_EQ(s.customSpot(), (GPoint{12.5, -3})); }},
+         [](const Settings& s) {
+             EXPECT_EQ(s.customSpot(), (GPoint{12.5, -3}));
+         }},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
@@ -152,7 +156,8 @@ TEST(Settings, WritesThroughWithTypesAndRemovals) {
     EXPECT_NE(text.find("\"soundKO\": true"), std::string::npos) << text;
     EXPECT_NE(text.find("\"needsActionDelay\": 37"), std::string::npos) << text;
     EXPECT_NE(text.find("\"position\": \"left\""), std::string::npos) << text;
-    EXPECT_NE(text.find("\"futureKey\": {\"a\":[1,2]}"), std::string::npos) << "unknown keys are kept: " << text;
+    EXPECT_NE(text.find("\"futureKey\": {\"a\":[1,2]}"), std::string::npos)
+        << "unknown keys are kept: " << text;
     EXPECT_EQ(text.find("customD"), std::string::npos);
     EXPECT_EQ(text.find("displayKey"), std::string::npos);
 
@@ -197,7 +202,8 @@ TEST(PreferencesStore, ConcurrentReadsSeeWholeValues) {
             if (!v || (*v != 10.0 && *v != 90.0)) ++bad;
         }
     });
-    for (int i = 0; i < 200; ++i) store->set("needsActionDelay", i % 2 ? 90.0 : 10.0);
+    for (int i = 0; i < 200; ++i)
+        store->set("needsActionDelay", i % 2 ? 90.0 : 10.0);
     stop = true;
     reader.join();
     EXPECT_EQ(bad, 0);

@@ -12,7 +12,7 @@ using fray::test::TempDir;
 namespace {
 
 class LoginItemTest : public ::testing::Test {
-protected:
+  protected:
     TempDir tmp;
     void SetUp() override { setPlatform(fake::makePlatform(tmp.str())); }
     std::string entry() const { return tmp.str() + "/.config/autostart/io.fraymark.Fraymark.desktop"; }
@@ -33,4 +33,3 @@ TEST_F(LoginItemTest, FollowsThePlatformsConfigFolderAndExecutable) {
     EXPECT_FALSE(LoginItem::isEnabled());
     EXPECT_EQ(LoginItem::registeredPath(), std::nullopt);
 }
-

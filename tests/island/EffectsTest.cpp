@@ -1,5 +1,5 @@
-#include "PixelProbe.h"
 #include "island/Effects.h"
+#include "PixelProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,8 @@ TEST(BoxBlur, SpreadsABlockLikeAGaussianOfTheGivenSigma) {
         QImage block(n, n, QImage::Format_Alpha8);
         block.fill(0);
         for (int y = c - 2; y <= c + 2; ++y)
-            for (int x = c - 2; x <= c + 2; ++x) block.scanLine(y)[x] = 255;
+            for (int x = c - 2; x <= c + 2; ++x)
+                block.scanLine(y)[x] = 255;
         Effects::boxBlur(block, sigma);
         double sum = 0, sx = 0, sxx = 0;
         for (int y = 0; y < n; ++y)
@@ -32,8 +33,10 @@ TEST(BoxBlur, SpreadsABlockLikeAGaussianOfTheGivenSigma) {
         const double mean = sx / sum, var = sxx / sum - mean * mean;
         EXPECT_NEAR(sum, 25 * 255, 25 * 255 * 0.03) << "mass is preserved";
         EXPECT_NEAR(mean, c, 0.05) << "no drift";
-        EXPECT_NEAR(std::sqrt(std::max(0.0, var - 2)), sigma, 0.12 * sigma + 0.2) << "the block's own variance is 2";
-        EXPECT_EQ(block.constScanLine(c)[c - 5], block.constScanLine(c + 5)[c]) << "the same spread across and down";
+        EXPECT_NEAR(std::sqrt(std::max(0.0, var - 2)), sigma, 0.12 * sigma + 0.2)
+            << "the block's own variance is 2";
+        EXPECT_EQ(block.constScanLine(c)[c - 5], block.constScanLine(c + 5)[c])
+            << "the same spread across and down";
     }
 }
 
@@ -42,7 +45,8 @@ QImage squareWithShadow(const Effects::Shadow& s) {
     QImage img = canvas(100, 100);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
-    Effects::drawWithShadow(p, QRectF(30, 30, 40, 40), s, [](QPainter& q) { q.fillRect(QRectF(30, 30, 40, 40), Qt::white); });
+    Effects::drawWithShadow(p, QRectF(30, 30, 40, 40), s,
+                            [](QPainter& q) { q.fillRect(QRectF(30, 30, 40, 40), Qt::white); });
     return img;
 }
 
@@ -53,8 +57,10 @@ TEST(Shadow, SoftEdgeIsCentredOnTheContentEdge) {
         SCOPED_TRACE(radius);
         QImage img = squareWithShadow({QColor(0, 0, 0), radius, {}});
         auto alphaAt = [&](double x, double y) { return at(img, {x, y}).alphaF(); };
-        double left = alphaAt(29.75, 50), right = alphaAt(70.25, 50), top = alphaAt(50, 29.75), bottom = alphaAt(50, 70.25);
-        for (double a : {left, right, top, bottom}) EXPECT_NEAR(a, 0.5, 0.12);
+        double left = alphaAt(29.75, 50), right = alphaAt(70.25, 50), top = alphaAt(50, 29.75),
+               bottom = alphaAt(50, 70.25);
+        for (double a : {left, right, top, bottom})
+            EXPECT_NEAR(a, 0.5, 0.12);
         EXPECT_NEAR(left, right, 0.04);
         EXPECT_NEAR(top, bottom, 0.04);
         EXPECT_LT(alphaAt(30 - 2.5 * radius, 50), 0.05) << "fades out within a few sigma";

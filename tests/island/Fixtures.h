@@ -7,7 +7,9 @@
 
 namespace fray::test {
 
-inline Instant frameNow() { return fromUnixSeconds(1767225600.0); }
+inline Instant frameNow() {
+    return fromUnixSeconds(1767225600.0);
+}
 
 // A session whose state began `ago` seconds before `now`.
 inline SessionInfo session(std::string id, SessionStatus status, std::int64_t combo = 0, double ago = 10,

@@ -8,7 +8,7 @@
 namespace {
 
 class GuiEnvironment : public ::testing::Environment {
-public:
+  public:
     void SetUp() override {
         static int argc = 1;
         static char name[] = "fraymark-tests";
@@ -17,7 +17,7 @@ public:
     }
     void TearDown() override { app_.reset(); }
 
-private:
+  private:
     std::unique_ptr<QApplication> app_;
 };
 

@@ -17,19 +17,21 @@ using S = IslandStatus;
 
 SessionList fighters(int n) {
     SessionList list;
-    for (int i = 0; i < n; ++i) list.push_back(session(std::to_string(i), SessionStatus::working));
+    for (int i = 0; i < n; ++i)
+        list.push_back(session(std::to_string(i), SessionStatus::working));
     return list;
 }
 
 TEST(Medallion, Figures) {
     // Minutes and seconds as "minutes|seconds".
-    for (auto [name, status, ago, shown] : {std::tuple{"idle shows dashes", S::idle, 0.0, "|--"},
-                                            {"idle hides minutes even when they would show", S::idle, 600.0, "|--"},
-                                            {"59 s", S::working, 59.0, "|59"},
-                                            {"fractions are dropped", S::working, 61.9, "1M|01"},
-                                            {"minutes stop at 99", S::working, 6005.0, "99M|05"},
-                                            {"past 99 minutes the seconds keep cycling", S::needsAction, 9999.0, "99M|39"},
-                                            {"a state that begins in the future", S::working, -20.0, "|00"}}) {
+    for (auto [name, status, ago, shown] :
+         {std::tuple{"idle shows dashes", S::idle, 0.0, "|--"},
+          {"idle hides minutes even when they would show", S::idle, 600.0, "|--"},
+          {"59 s", S::working, 59.0, "|59"},
+          {"fractions are dropped", S::working, 61.9, "1M|01"},
+          {"minutes stop at 99", S::working, 6005.0, "99M|05"},
+          {"past 99 minutes the seconds keep cycling", S::needsAction, 9999.0, "99M|39"},
+          {"a state that begins in the future", S::working, -20.0, "|00"}}) {
         IslandModel m = modelIn(status, ago);
         m.stateSince = frameNow() - ago; // idle too
         Medallion::Figures f = Medallion::figures(m, frameNow());
@@ -39,12 +41,16 @@ TEST(Medallion, Figures) {
 
 TEST(StatusLine, CentreWords) {
     using W = StatusLine::Word;
-    for (auto [status, combo, kind, main, second] : {
-             std::tuple{S::idle, 0, W::awaiting, "AWAITING CHALLENGER…", ""}, {S::started, 0, W::fight, "FIGHT!", ""},
-             {S::working, 0, W::fightOn, "FIGHT ON…", ""}, {S::working, 1, W::hits, "1", "HIT"},
-             {S::working, 2, W::hits, "2", "HITS"}, {S::needsAction, 4, W::yourMove, "YOUR MOVE!", ""},
-             {S::completed, 0, W::knockOut, "K.O.!", "PERFECT"}, {S::completed, 1, W::knockOut, "K.O.!", "1 HIT FINISH"},
-             {S::completed, 12, W::knockOut, "K.O.!", "12 HIT FINISH"}}) {
+    for (auto [status, combo, kind, main, second] :
+         {std::tuple{S::idle, 0, W::awaiting, "AWAITING CHALLENGER…", ""},
+          {S::started, 0, W::fight, "FIGHT!", ""},
+          {S::working, 0, W::fightOn, "FIGHT ON…", ""},
+          {S::working, 1, W::hits, "1", "HIT"},
+          {S::working, 2, W::hits, "2", "HITS"},
+          {S::needsAction, 4, W::yourMove, "YOUR MOVE!", ""},
+          {S::completed, 0, W::knockOut, "K.O.!", "PERFECT"},
+          {S::completed, 1, W::knockOut, "K.O.!", "1 HIT FINISH"},
+          {S::completed, 12, W::knockOut, "K.O.!", "12 HIT FINISH"}}) {
         SCOPED_TRACE(testing::Message() << main << " " << second);
         IslandModel m = modelIn(status);
         m.combo = combo;
@@ -59,7 +65,8 @@ TEST(StatusLine, LocationAndFighterCount) {
     IslandModel m = modelIn(S::working);
     m.project = "pixel-forge";
     m.branch = "feat/Boss";
-    EXPECT_EQ(StatusLine::location(m), QStringLiteral("PIXEL-FORGE  ·  feat/Boss")) << "the branch keeps its case";
+    EXPECT_EQ(StatusLine::location(m), QStringLiteral("PIXEL-FORGE  ·  feat/Boss"))
+        << "the branch keeps its case";
     m.branch = "";
     EXPECT_EQ(StatusLine::location(m), "PIXEL-FORGE");
     m.branch.reset();
@@ -70,12 +77,19 @@ TEST(StatusLine, LocationAndFighterCount) {
 }
 
 TEST(SessionRow, MoveWordAndAge) {
-    for (auto [status, combo, word] : {std::tuple{SessionStatus::completed, 3, "K.O."}, {SessionStatus::started, 0, "FIGHT!"},
-                                       {SessionStatus::working, 0, "FIGHTING"}, {SessionStatus::working, 1, "1 HITS"},
-                                       {SessionStatus::working, 17, "17 HITS"}, {SessionStatus::needsAction, 2, "YOUR MOVE"}})
+    for (auto [status, combo, word] : {std::tuple{SessionStatus::completed, 3, "K.O."},
+                                       {SessionStatus::started, 0, "FIGHT!"},
+                                       {SessionStatus::working, 0, "FIGHTING"},
+                                       {SessionStatus::working, 1, "1 HITS"},
+                                       {SessionStatus::working, 17, "17 HITS"},
+                                       {SessionStatus::needsAction, 2, "YOUR MOVE"}})
         EXPECT_EQ(SessionRow::moveWord(session("a", status, combo)), word); // one hit is still "HITS" here
-    for (auto [ago, text] : {std::pair{0.0, "0:00"}, {9.9, "0:09"}, {725.0, "12:05"}, {5999.0, "99:59"},
-                             {7205.0, "99:05"}, {-40.0, "0:00"}})
+    for (auto [ago, text] : {std::pair{0.0, "0:00"},
+                             {9.9, "0:09"},
+                             {725.0, "12:05"},
+                             {5999.0, "99:59"},
+                             {7205.0, "99:05"},
+                             {-40.0, "0:00"}})
         EXPECT_EQ(SessionRow::age(session("a", SessionStatus::working, 0, ago), frameNow()), text) << ago;
 }
 

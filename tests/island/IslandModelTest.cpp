@@ -17,8 +17,9 @@ TEST(IslandModelFrom, PlayerOneIsAlwaysTheFirstSessionElseIdle) {
     PlanUsage plan;
     plan.weekly = 12;
     int resumes = 0;
-    IslandModel m = IslandModel::from({first, session("b", SessionStatus::needsAction, 9, 80)}, true, "YOU", plan,
-                                      [&](const SessionInfo&) { ++resumes; }, frameNow());
+    IslandModel m = IslandModel::from(
+        {first, session("b", SessionStatus::needsAction, 9, 80)}, true, "YOU", plan,
+        [&](const SessionInfo&) { ++resumes; }, frameNow());
     EXPECT_EQ(m.status, IslandStatus::working) << "a waiting session in second place does not take over";
     EXPECT_EQ(m.project, "MISO-STACK");
     EXPECT_EQ(m.branch, std::optional<std::string>("main"));
@@ -39,20 +40,26 @@ TEST(IslandModelFrom, PlayerOneIsAlwaysTheFirstSessionElseIdle) {
 
 TEST(IslandModelFrom, StaminaAndPowerUpComeFromAllSessions) {
     const Instant now = frameNow();
-    auto s = [&](const char* id, double stamina, bool prompted, std::optional<double> powerAgo = std::nullopt) {
+    auto s = [&](const char* id, double stamina, bool prompted,
+                 std::optional<double> powerAgo = std::nullopt) {
         SessionInfo info = session(id, SessionStatus::working);
         info.stamina = stamina;
         if (prompted) info.lastPromptAt = now - 20.0;
         if (powerAgo) info.powerUpAt = now - *powerAgo;
         return info;
     };
-    for (auto [name, sessions, stamina, powerAgo] : {
-             std::tuple{"no sessions", SessionList{}, 0.5, std::optional<double>()},
-             {"no prompts anywhere", {s("a", 0.1, false), s("b", 0.9, false)}, 0.5, std::nullopt},
-             {"the highest prompted, not player 1's", {s("a", 0.2, true), s("b", 0.9, true)}, 0.9, std::nullopt},
-             {"unprompted sessions neither lower nor raise", {s("a", 0.99, false), s("b", 0.3, true)}, 0.3, std::nullopt},
-             {"the latest power-up of any session",
-              {s("a", 0.5, false, 5), s("b", 0.5, false), s("c", 0.5, false, 1)}, 0.5, 1.0}}) {
+    for (auto [name, sessions, stamina, powerAgo] :
+         {std::tuple{"no sessions", SessionList{}, 0.5, std::optional<double>()},
+          {"no prompts anywhere", {s("a", 0.1, false), s("b", 0.9, false)}, 0.5, std::nullopt},
+          {"the highest prompted, not player 1's", {s("a", 0.2, true), s("b", 0.9, true)}, 0.9, std::nullopt},
+          {"unprompted sessions neither lower nor raise",
+           {s("a", 0.99, false), s("b", 0.3, true)},
+           0.3,
+           std::nullopt},
+          {"the latest power-up of any session",
+           {s("a", 0.5, false, 5), s("b", 0.5, false), s("c", 0.5, false, 1)},
+           0.5,
+           1.0}}) {
         SCOPED_TRACE(name);
         IslandModel m = modelOf(sessions);
         EXPECT_DOUBLE_EQ(m.p1Stamina, stamina);
@@ -73,8 +80,10 @@ TEST(PlayerOneName, FallbackOrder) {
         {"gecos with an empty name field", ",Room 1", "ada", "ADA"},
         {"non-ASCII letters are upper-cased", "Zoë Smith", "zoe", "ZOË"},
     };
-    for (const auto& c : cases) EXPECT_EQ(playerOneName(c.full, c.login), c.expected) << c.name;
-    EXPECT_EQ(playerOneName(fake::User("Margaret Hamilton", "mh")), "MARGARET") << "read from the user facility";
+    for (const auto& c : cases)
+        EXPECT_EQ(playerOneName(c.full, c.login), c.expected) << c.name;
+    EXPECT_EQ(playerOneName(fake::User("Margaret Hamilton", "mh")), "MARGARET")
+        << "read from the user facility";
 }
 
 } // namespace

@@ -1,8 +1,8 @@
+#include "island/IslandView.h"
 #include "Fixtures.h"
 #include "PixelProbe.h"
 #include "app/IslandLayout.h"
 #include "island/CompactHUD.h"
-#include "island/IslandView.h"
 #include "island/PlanViews.h"
 #include "island/PlayerSide.h"
 
@@ -22,7 +22,8 @@ using test::session;
 
 SessionList fighters(int n) {
     SessionList list;
-    for (int i = 0; i < n; ++i) list.push_back(session(std::to_string(i), SessionStatus::working, i, 20.0 + i));
+    for (int i = 0; i < n; ++i)
+        list.push_back(session(std::to_string(i), SessionStatus::working, i, 20.0 + i));
     return list;
 }
 
@@ -36,18 +37,18 @@ PlanUsage freshPlan() {
 TEST(IslandView, HeightFollowsTheLayoutRule) {
     const Instant now = frameNow();
     const std::optional<QRectF> none, notch = QRectF(137.5, 0, 185, 32);
-    for (auto [name, sessions, expanded, plan, cutout, height] : {
-             std::tuple{"compact", 2, false, false, none, 76.0},
-             {"compact around a notch", 2, false, true, notch, 108.0},
-             {"expanded, nobody: one empty row", 0, true, false, none, 139.0},
-             {"expanded, six", 6, true, false, none, 269.0},
-             {"expanded, seven with plan: six rows and an overflow line", 7, true, true, none, 303.0},
-             {"expanded around a notch", 4, true, true, notch, 267.0}}) {
+    for (auto [name, sessions, expanded, plan, cutout, height] :
+         {std::tuple{"compact", 2, false, false, none, 76.0},
+          {"compact around a notch", 2, false, true, notch, 108.0},
+          {"expanded, nobody: one empty row", 0, true, false, none, 139.0},
+          {"expanded, six", 6, true, false, none, 269.0},
+          {"expanded, seven with plan: six rows and an overflow line", 7, true, true, none, 303.0},
+          {"expanded around a notch", 4, true, true, notch, 267.0}}) {
         SCOPED_TRACE(name);
         IslandModel m = test::modelOf(fighters(sessions), now, expanded, plan ? freshPlan() : PlanUsage{});
         EXPECT_DOUBLE_EQ(IslandView::height(m, cutout, now), height);
-        EXPECT_DOUBLE_EQ(IslandLayout::contentHeight(expanded ? IslandMode::expanded : IslandMode::compact, sessions,
-                                                     cutout ? 32 : 0, plan),
+        EXPECT_DOUBLE_EQ(IslandLayout::contentHeight(expanded ? IslandMode::expanded : IslandMode::compact,
+                                                     sessions, cutout ? 32 : 0, plan),
                          height);
         EXPECT_DOUBLE_EQ(IslandView::bodyRect(QPointF(26, 26), m, cutout, now).width(), 460);
     }
@@ -104,7 +105,9 @@ Instant pulseAt(double s) {
 }
 
 TEST(IslandPixels, RageGlowPulses) {
-    auto glowAt = [](Instant t) { return test::at(drawIsland(modelIn(IslandStatus::needsAction, 10, t), t), {26 - 6, 26 + 38}).alpha(); };
+    auto glowAt = [](Instant t) {
+        return test::at(drawIsland(modelIn(IslandStatus::needsAction, 10, t), t), {26 - 6, 26 + 38}).alpha();
+    };
     int high = glowAt(pulseAt(1)), low = glowAt(pulseAt(-1));
     EXPECT_GT(high, low * 1.5) << "brighter and wider at the top of the pulse";
     EXPECT_GT(low, 10) << "even at its lowest the glow is there";
@@ -133,7 +136,9 @@ TEST(IslandPixels, BarsFillFromTheirOuterEnds) {
     QImage img = drawIsland(m, t);
     const CompactHUD::Layout l = CompactHUD::layout(IslandView::hudFrame(QPointF(26, 26), std::nullopt));
     const double y = l.p1.top() + PlayerSide::height() - 6.5; // middle of the bars
-    auto at = [&](const QRectF& side, double f) { return test::at(img, {side.left() + side.width() * f, y}); };
+    auto at = [&](const QRectF& side, double f) {
+        return test::at(img, {side.left() + side.width() * f, y});
+    };
     auto bright = [](QColor c) { return c.red() > 200 && c.green() > 120; };
     auto red = [](QColor c) { return c.red() > 150 && c.green() < 60; };
     auto dark = [](QColor c) { return c.red() < 60 && c.green() < 60; };

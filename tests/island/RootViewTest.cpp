@@ -1,8 +1,8 @@
+#include "island/RootView.h"
 #include "Fixtures.h"
 #include "PixelProbe.h"
 #include "app/AppModel.h"
 #include "app/Settings.h"
-#include "island/RootView.h"
 #include "platform/fake/FakePlatform.h"
 #include "support/ManualTime.h"
 
@@ -42,15 +42,21 @@ struct Rig {
 
     QPointF body() { return view.islandRect(time->now()).center(); }
 
-    void send(QEvent::Type type, QPointF pos, Qt::MouseButton button, Qt::MouseButtons buttons, QPointF global) {
+    void send(QEvent::Type type, QPointF pos, Qt::MouseButton button, Qt::MouseButtons buttons,
+              QPointF global) {
         QMouseEvent e(type, pos, pos, global, button, buttons, Qt::NoModifier);
         QApplication::sendEvent(&view, &e);
     }
     void move(QPointF pos, bool held = false, std::optional<QPointF> global = std::nullopt) {
-        send(QEvent::MouseMove, pos, Qt::NoButton, held ? Qt::LeftButton : Qt::NoButton, global.value_or(pos + QPointF(500, 0)));
+        send(QEvent::MouseMove, pos, Qt::NoButton, held ? Qt::LeftButton : Qt::NoButton,
+             global.value_or(pos + QPointF(500, 0)));
     }
-    void press(QPointF pos) { send(QEvent::MouseButtonPress, pos, Qt::LeftButton, Qt::LeftButton, pos + QPointF(500, 0)); }
-    void release(QPointF pos) { send(QEvent::MouseButtonRelease, pos, Qt::LeftButton, Qt::NoButton, pos + QPointF(500, 0)); }
+    void press(QPointF pos) {
+        send(QEvent::MouseButtonPress, pos, Qt::LeftButton, Qt::LeftButton, pos + QPointF(500, 0));
+    }
+    void release(QPointF pos) {
+        send(QEvent::MouseButtonRelease, pos, Qt::LeftButton, Qt::NoButton, pos + QPointF(500, 0));
+    }
     void tap(QPointF pos) {
         press(pos);
         release(pos);
@@ -111,7 +117,8 @@ TEST(RootView, TapFlipsTheIslandAndADragMovesItInstead) {
         r.tap(QPointF(3, 3));
         EXPECT_FALSE(r.settings.collapsed()) << "a click beside the island is not a tap on it";
         r.press(start);
-        for (int i = 1; i <= moves; ++i) r.move(start, true, start + QPointF(500 + distance * i / moves, 0));
+        for (int i = 1; i <= moves; ++i)
+            r.move(start, true, start + QPointF(500 + distance * i / moves, 0));
         r.release(start);
         EXPECT_EQ(r.dragChanges, drags) << "every move of a drag is reported";
         EXPECT_EQ(r.dragEnds, drags ? 1 : 0);
@@ -159,15 +166,18 @@ TEST(RootView, ContextMenuFollowsTheStateAndActs) {
     r.view.onQuit = [&] { ++quits; };
     auto titles = [&] {
         std::vector<std::string> out;
-        for (const auto& item : r.view.contextMenuItems()) out.push_back(item.title.toStdString());
+        for (const auto& item : r.view.contextMenuItems())
+            out.push_back(item.title.toStdString());
         return out;
     };
     EXPECT_EQ(titles(), (std::vector<std::string>{"Collapse Island", "Options…", "", "Quit Fraymark"}));
     r.settings.setCollapsed(true);
     r.settings.setCustomSpot(GPoint{40, 12});
-    EXPECT_EQ(titles(), (std::vector<std::string>{"Expand Island", "Reset Position", "Options…", "", "Quit Fraymark"}));
+    EXPECT_EQ(titles(),
+              (std::vector<std::string>{"Expand Island", "Reset Position", "Options…", "", "Quit Fraymark"}));
     auto items = r.view.contextMenuItems();
-    for (int i : {0, 1, 2, 4}) items[std::size_t(i)].action();
+    for (int i : {0, 1, 2, 4})
+        items[std::size_t(i)].action();
     EXPECT_FALSE(r.settings.collapsed());
     EXPECT_FALSE(r.settings.customSpot());
     EXPECT_EQ(r.settingsOpened, 1);
@@ -179,19 +189,21 @@ TEST(RootView, ContextMenuFollowsTheStateAndActs) {
 TEST(RootView, RedrawsOnlyWhileSomethingAnimates) {
     const std::optional<SessionStatus> nobody;
     const std::optional<double> settled;
-    for (auto [name, status, collapsed, within] : {
-             std::tuple{"idle island is settled", nobody, false, settled},
-             {"knocked out: the round timer's next second", SessionStatus::completed, false, 0.75},
-             {"waiting: the glow and the bar pulse", SessionStatus::needsAction, false, 1.0 / 14},
-             {"collapsed bar: its label's next second", SessionStatus::working, true, 0.75},
-             {"collapsed \"K.O.\" is settled", SessionStatus::completed, true, settled}}) {
+    for (auto [name, status, collapsed, within] :
+         {std::tuple{"idle island is settled", nobody, false, settled},
+          {"knocked out: the round timer's next second", SessionStatus::completed, false, 0.75},
+          {"waiting: the glow and the bar pulse", SessionStatus::needsAction, false, 1.0 / 14},
+          {"collapsed bar: its label's next second", SessionStatus::working, true, 0.75},
+          {"collapsed \"K.O.\" is settled", SessionStatus::completed, true, settled}}) {
         SCOPED_TRACE(name);
         Rig r;
         r.settings.setCollapsed(collapsed);
         if (status) r.model.setSessions({session("a", *status, 3, 10.25)});
         auto next = r.view.nextRedraw(r.time->now());
         ASSERT_EQ(next.has_value(), within.has_value());
-        if (next) { EXPECT_NEAR(secondsBetween(r.time->now(), *next), *within, 1e-6); }
+        if (next) {
+            EXPECT_NEAR(secondsBetween(r.time->now(), *next), *within, 1e-6);
+        }
     }
 }
 

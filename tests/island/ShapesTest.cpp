@@ -31,15 +31,19 @@ TEST(IslandShape, NotchAcceptance) {
             QPainterPath path = shape.path(island.translated(origin));
             EXPECT_EQ(path.boundingRect(), island.translated(origin));
             if (!notch) continue;
-            EXPECT_EQ(path.contains(origin + QPointF(notch->center().x(), std::min(2.0, notch->height() / 2))), !wrapped);
+            EXPECT_EQ(
+                path.contains(origin + QPointF(notch->center().x(), std::min(2.0, notch->height() / 2))),
+                !wrapped);
         }
     }
 }
 
 TEST(IslandShape, CornerAndBiteRadii) {
     // The corner is 20 but at most half the shorter side; the bite is 9 but at most half the notch.
-    for (auto [rect, corner] : {std::pair{island, 20.0}, {QRectF(0, 0, 460, 30), 15.0}, {QRectF(0, 0, 24, 108), 12.0}})
-        EXPECT_DOUBLE_EQ(IslandShape{centredNotch}.cornerRadius(rect), corner) << rect.width() << " x " << rect.height();
+    for (auto [rect, corner] :
+         {std::pair{island, 20.0}, {QRectF(0, 0, 460, 30), 15.0}, {QRectF(0, 0, 24, 108), 12.0}})
+        EXPECT_DOUBLE_EQ(IslandShape{centredNotch}.cornerRadius(rect), corner)
+            << rect.width() << " x " << rect.height();
     for (auto [height, bite] : {std::pair{32.0, 9.0}, {18.0, 9.0}, {10.0, 5.0}})
         EXPECT_DOUBLE_EQ(IslandShape{QRectF(137.5, 0, 185, height)}.biteRadius(), bite) << height;
     EXPECT_DOUBLE_EQ(IslandShape{}.biteRadius(), 9);
@@ -56,12 +60,14 @@ TEST(Slant, OutlineLeansAwayFromTheCentre) {
     struct Case {
         bool mirrored;
         QPointF corners[4];
-    } cases[] = {{false, {{14.5, 0}, {110, 0}, {105.5, 10}, {10, 10}}}, {true, {{10, 0}, {105.5, 0}, {110, 10}, {14.5, 10}}}};
+    } cases[] = {{false, {{14.5, 0}, {110, 0}, {105.5, 10}, {10, 10}}},
+                 {true, {{10, 0}, {105.5, 0}, {110, 10}, {14.5, 10}}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.mirrored);
         QPainterPath p = Slant{c.mirrored}.path(bar);
         ASSERT_EQ(p.elementCount(), 5);
-        for (int i = 0; i < 4; ++i) EXPECT_EQ(QPointF(p.elementAt(i)), c.corners[i]) << i;
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(QPointF(p.elementAt(i)), c.corners[i]) << i;
     }
 }
 

@@ -26,7 +26,8 @@ TEST(Text, FractionalSizesScaleTheOutlinesExactly) {
     for (double size : {24.84, 7.5}) {
         SCOPED_TRACE(size);
         EXPECT_NEAR(Text::width("12:34", Vortan::font(size)), at25 * size / 25, at25 * 0.004);
-        EXPECT_NEAR(Text::shape("12:34", Vortan::font(size)).path.boundingRect().height() / tall25, size / 25, 0.01);
+        EXPECT_NEAR(Text::shape("12:34", Vortan::font(size)).path.boundingRect().height() / tall25, size / 25,
+                    0.01);
     }
 }
 
@@ -35,7 +36,8 @@ TEST(Text, KerningIsAbsoluteSpacingPerCharacter) {
     EXPECT_NEAR(Text::width("ANNOUNCER", spaced) - Text::width("ANNOUNCER", f), 9 * 2.4, 0.1);
     EXPECT_NEAR(Text::shape("ANNOUNCER", spaced).path.boundingRect().width() -
                     Text::shape("ANNOUNCER", f).path.boundingRect().width(),
-                8 * 2.4, 0.3) << "the outlines move, not only the advance";
+                8 * 2.4, 0.3)
+        << "the outlines move, not only the advance";
 }
 
 TEST(Text, OutlinesSitOnTheBaselineAndPlaceCentresTheLineBox) {

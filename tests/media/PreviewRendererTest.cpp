@@ -16,10 +16,10 @@ namespace {
 using Names = std::vector<std::string>;
 
 const Names publishedOrder = {
-    "1-started",   "2-working",         "3-needs-action", "4-completed",   "5-idle",          "6-expanded",
-    "7-collapsed", "7b-bar-mini",       "8-settings",     "9-notch-wrap",  "10-notch-expanded", "11-powerup-a",
-    "11-powerup-b", "11-powerup-c",     "15-long-grind",  "16-plan-expanded", "13-stamina-idle", "13-stamina-half",
-    "12-on-white",
+    "1-started",         "2-working",       "3-needs-action",  "4-completed",  "5-idle",
+    "6-expanded",        "7-collapsed",     "7b-bar-mini",     "8-settings",   "9-notch-wrap",
+    "10-notch-expanded", "11-powerup-a",    "11-powerup-b",    "11-powerup-c", "15-long-grind",
+    "16-plan-expanded",  "13-stamina-idle", "13-stamina-half", "12-on-white",
 };
 
 // One render of the gallery, shared by the tests that only read it.
@@ -33,7 +33,9 @@ struct Gallery {
         out = o.str();
         err = e.str();
     }
-    QString file(const std::string& name) const { return dir.filePath(QString::fromStdString("island-" + name + ".png")); }
+    QString file(const std::string& name) const {
+        return dir.filePath(QString::fromStdString("island-" + name + ".png"));
+    }
     QImage image(const std::string& name) const { return QImage(file(name)); }
 };
 
@@ -45,20 +47,25 @@ const Gallery& run() {
 Names lines(const std::string& text) {
     Names out;
     std::istringstream in(text);
-    for (std::string l; std::getline(in, l);) out.push_back(l);
+    for (std::string l; std::getline(in, l);)
+        out.push_back(l);
     return out;
 }
 
-int chroma(QColor c) { return std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}); }
+int chroma(QColor c) {
+    return std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()});
+}
 
 TEST(PreviewRenderer, WritesTheGalleryInPublishedOrderAndSaysSo) {
     Names names, expected;
-    for (const auto& e : PreviewRenderer::gallery(PreviewRenderer::frameTime())) names.push_back(e.name);
+    for (const auto& e : PreviewRenderer::gallery(PreviewRenderer::frameTime()))
+        names.push_back(e.name);
     EXPECT_EQ(names, publishedOrder);
     const Gallery& g = run();
     EXPECT_EQ(g.status, 0);
     EXPECT_EQ(g.err, "");
-    for (const auto& name : publishedOrder) expected.push_back("wrote " + g.file(name).toStdString());
+    for (const auto& name : publishedOrder)
+        expected.push_back("wrote " + g.file(name).toStdString());
     EXPECT_EQ(lines(g.out), expected);
     EXPECT_EQ(QDir(g.dir.path()).entryList(QDir::Files).size(), qsizetype(publishedOrder.size()));
 }
@@ -69,26 +76,32 @@ TEST(PreviewRenderer, ImagesAreTwiceTheViewPlusMarginsOnTheBackdrop) {
         SCOPED_TRACE(entry.name);
         QImage img = g.image(entry.name);
         ASSERT_FALSE(img.isNull());
-        EXPECT_EQ(img.size(), QSize(int(std::ceil(2 * (entry.size.width() + 52))), int(std::ceil(2 * (entry.size.height() + 52)))));
+        EXPECT_EQ(img.size(), QSize(int(std::ceil(2 * (entry.size.width() + 52))),
+                                    int(std::ceil(2 * (entry.size.height() + 52)))));
         for (QPoint corner : {QPoint(0, 0), QPoint(img.width() - 1, 0), QPoint(0, img.height() - 1),
                               QPoint(img.width() - 1, img.height() - 1)})
-            EXPECT_EQ(img.pixelColor(corner), QColor(84, 89, 102)) << "the opaque backdrop fills every corner";
+            EXPECT_EQ(img.pixelColor(corner), QColor(84, 89, 102))
+                << "the opaque backdrop fills every corner";
     }
     EXPECT_EQ(g.image("2-working").size(), QSize(2 * 512, 2 * (76 + 52)));
     EXPECT_EQ(g.image("7-collapsed").size(), QSize(2 * (58 + 52), 2 * (46 + 52)));
     EXPECT_EQ(g.image("9-notch-wrap").size(), QSize(2 * 512, 2 * (76 + 32 + 52)));
     QImage settings = g.image("8-settings");
     EXPECT_EQ(settings.width(), 2 * (384 + 52));
-    EXPECT_LT(settings.pixelColor(settings.width() / 2, settings.height() / 2).lightness(), 50) << "the dark plate is drawn";
+    EXPECT_LT(settings.pixelColor(settings.width() / 2, settings.height() / 2).lightness(), 50)
+        << "the dark plate is drawn";
 }
 
 TEST(PreviewRenderer, OnlyIslandsWhosePlayerOneWaitsGlowRed) {
-    const std::set<std::string> waiting = {"3-needs-action", "6-expanded", "10-notch-expanded", "16-plan-expanded"};
+    const std::set<std::string> waiting = {"3-needs-action", "6-expanded", "10-notch-expanded",
+                                           "16-plan-expanded"};
     for (const auto& name : publishedOrder) {
-        if (name.starts_with("7") || name == "8-settings" || name == "12-on-white") continue; // not a bare island
+        if (name.starts_with("7") || name == "8-settings" || name == "12-on-white")
+            continue; // not a bare island
         SCOPED_TRACE(name);
         // 4 points left of the island's body, level with the fighters.
-        QColor c = run().image(name).pixelColor(2 * (26 - 4), 2 * (26 + 40) + (name.find("notch") != std::string::npos ? 64 : 0));
+        QColor c = run().image(name).pixelColor(
+            2 * (26 - 4), 2 * (26 + 40) + (name.find("notch") != std::string::npos ? 64 : 0));
         if (waiting.count(name))
             EXPECT_GT(c.red(), c.green() + 30);
         else
@@ -101,7 +114,8 @@ TEST(PreviewRenderer, IdleIslandIsGreyerThanAWorkingOne) {
         QImage img = run().image(name);
         long sum = 0, n = 0;
         for (int y = 2 * (26 + 24); y < 2 * (26 + 34); ++y)
-            for (int x = 2 * (26 + 16); x < 2 * (26 + 200); ++x, ++n) sum += chroma(img.pixelColor(x, y));
+            for (int x = 2 * (26 + 16); x < 2 * (26 + 200); ++x, ++n)
+                sum += chroma(img.pixelColor(x, y));
         return sum / n;
     };
     EXPECT_LT(barChroma("5-idle") * 2, barChroma("1-started"));
@@ -111,7 +125,8 @@ TEST(PreviewRenderer, RendersAreReproducible) {
     // Every view draws from the frame time it is given, never from the clock.
     const Instant frame = PreviewRenderer::frameTime();
     for (const auto& entry : PreviewRenderer::gallery(frame))
-        EXPECT_EQ(PreviewRenderer::render(entry, frame), run().image(entry.name).convertToFormat(QImage::Format_ARGB32_Premultiplied))
+        EXPECT_EQ(PreviewRenderer::render(entry, frame),
+                  run().image(entry.name).convertToFormat(QImage::Format_ARGB32_Premultiplied))
             << entry.name;
 }
 
@@ -125,7 +140,8 @@ TEST(PreviewRenderer, FailuresAreReportedPerEntry) {
     ASSERT_EQ(errors.size(), publishedOrder.size());
     EXPECT_EQ(errors.front(), "could not write " + missing + "/island-1-started.png");
     EXPECT_FALSE(QDir(QString::fromStdString(missing)).exists()) << "the directory is not created";
-    EXPECT_TRUE(PreviewRenderer::render({"empty", QSizeF(0, 0), nullptr}, PreviewRenderer::frameTime()).isNull());
+    EXPECT_TRUE(
+        PreviewRenderer::render({"empty", QSizeF(0, 0), nullptr}, PreviewRenderer::frameTime()).isNull());
 }
 
 TEST(PreviewRenderer, ReplacesExistingFiles) {
@@ -137,7 +153,8 @@ TEST(PreviewRenderer, ReplacesExistingFiles) {
     f.close();
     std::ostringstream out, err;
     EXPECT_EQ(PreviewRenderer::renderAll(dir.path().toStdString(), out, err), 0);
-    EXPECT_EQ(QImage(target).size(), run().image("5-idle").size()) << "the old bytes are gone, not appended to";
+    EXPECT_EQ(QImage(target).size(), run().image("5-idle").size())
+        << "the old bytes are gone, not appended to";
 }
 
 } // namespace

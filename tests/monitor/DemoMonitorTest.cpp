@@ -31,7 +31,15 @@ TEST(DemoMonitor, LoopsThroughEveryStatusOnceASecondUntilGone) {
 TEST(DemoMonitor, ScriptTurningPoints) {
     const Instant now = fromUnixSeconds(5000);
     // p, A status, A combo, A seconds in state, B status (if present), B combo, B seconds.
-    struct Row { std::int64_t p; S a; std::int64_t ca; double agoA; std::optional<S> b; std::int64_t cb; double agoB; };
+    struct Row {
+        std::int64_t p;
+        S a;
+        std::int64_t ca;
+        double agoA;
+        std::optional<S> b;
+        std::int64_t cb;
+        double agoB;
+    };
     // clang-format off
     const Row rows[] = {
         {1, S::started, 0, 1, {}, 0, 0},                    // the list start() delivers
@@ -47,11 +55,13 @@ TEST(DemoMonitor, ScriptTurningPoints) {
         SCOPED_TRACE(r.p);
         const SessionList list = DemoMonitor::script(r.p, now);
         ASSERT_EQ(list.size(), r.b ? 2u : 1u);
-        EXPECT_EQ(std::tie(list[0].id, list[0].project, *list[0].branch), std::make_tuple("a", "Quillfeather", "feat/fraymark"));
+        EXPECT_EQ(std::tie(list[0].id, list[0].project, *list[0].branch),
+                  std::make_tuple("a", "Quillfeather", "feat/fraymark"));
         EXPECT_EQ(std::tie(list[0].status, list[0].combo), std::tie(r.a, r.ca));
         EXPECT_EQ(list[0].stateSince, now - r.agoA);
         if (!r.b) continue;
-        EXPECT_EQ(std::tie(list[1].id, list[1].project, *list[1].branch), std::make_tuple("b", "docs-site", "master"));
+        EXPECT_EQ(std::tie(list[1].id, list[1].project, *list[1].branch),
+                  std::make_tuple("b", "docs-site", "master"));
         EXPECT_EQ(std::tie(list[1].status, list[1].combo), std::tie(*r.b, r.cb));
         EXPECT_EQ(list[1].stateSince, now - r.agoB);
     }

@@ -69,22 +69,31 @@ TEST(FileStateDerive, StateSinceMovesOnlyOnChange) {
 
 TEST(Stamina, Examples) {
     // Seconds before now of each prompt, oldest first; a prompt in the future counts and idles 0.
-    for (auto [agos, expect] : {std::pair{std::vector<double>{}, 0.5}, {{0}, 0.70}, {{60, 0}, 0.86},
-                                {{120, 60, 0}, 1.0}, {{500, 450, 420}, 0.36}, {{60}, 0.60}, {{1200}, 0.04},
-                                {{3600}, 0.02}, {{-30}, 0.70}}) {
+    for (auto [agos, expect] : {std::pair{std::vector<double>{}, 0.5},
+                                {{0}, 0.70},
+                                {{60, 0}, 0.86},
+                                {{120, 60, 0}, 1.0},
+                                {{500, 450, 420}, 0.36},
+                                {{60}, 0.60},
+                                {{1200}, 0.04},
+                                {{3600}, 0.02},
+                                {{-30}, 0.70}}) {
         std::vector<Instant> times;
-        for (double a : agos) times.push_back(T0 - a);
+        for (double a : agos)
+            times.push_back(T0 - a);
         EXPECT_DOUBLE_EQ(staminaValue(times, T0), expect) << "prompts: " << agos.size();
     }
 }
 
 TEST(NotePrompt, DeduplicatesWithinThreeSecondsAndKeepsThe32Latest) {
     FileState st(T0);
-    for (double at : {0.0, 2.5, 3.5, 1.0}) st.notePrompt(T0 + at); // 2.5 and 1.0 are within 3 s of the last
+    for (double at : {0.0, 2.5, 3.5, 1.0})
+        st.notePrompt(T0 + at); // 2.5 and 1.0 are within 3 s of the last
     EXPECT_EQ(st.promptTimes, (std::vector<Instant>{T0, T0 + 3.5}));
     EXPECT_EQ(st.powerUpAt, T0 + 3.5);
 
-    for (int i = 39; i >= 0; --i) st.notePrompt(T0 + 100.0 + 10.0 * i); // latest first: they must be sorted
+    for (int i = 39; i >= 0; --i)
+        st.notePrompt(T0 + 100.0 + 10.0 * i); // latest first: they must be sorted
     ASSERT_EQ(st.promptTimes.size(), 32u);
     EXPECT_EQ(st.promptTimes.front(), T0 + 180.0);
     EXPECT_EQ(st.promptTimes.back(), T0 + 490.0);
@@ -97,7 +106,7 @@ TEST(ProjectLabel, FromRealDirectoriesOrTheTranscriptPath) {
     for (const char* d :
          {"repo/.git", "repo/packages/web", "plain/proj/SRC/Build", "plain/src/lib/app/bin", "wt/docs"})
         tmp.mkdir(d);
-    tmp.write("wt/.git", "gitdir: elsewhere\n"); // worktrees have a .git file
+    tmp.write("wt/.git", "gitdir: elsewhere\n");                            // worktrees have a .git file
     const std::string t = tmp.str(), x20(20, 'x'), ee = "\xC3\xA9\xC3\xA9"; // "é" is two bytes, never split
     for (auto [cwd, dir, label] : {
              std::tuple{std::optional(t + "/repo/packages/web"), std::string("-p"), std::string("repo")},

@@ -115,10 +115,11 @@ TEST(LineClassifier, Classification) {
         FileState st(kNow);
         st.combo = 5;
         st.bootstrapping = r.bootstrapping;
-        for (const auto& l : r.lines) parseLine(l, st, kNow);
+        for (const auto& l : r.lines)
+            parseLine(l, st, kNow);
         const Want& w = r.want;
-        EXPECT_EQ(snapshot(st), std::make_tuple(w.cwd, w.branch, static_cast<int>(w.kind), w.seen,
-                                                w.combo, w.lastPrompt, w.prompts, w.power))
+        EXPECT_EQ(snapshot(st), std::make_tuple(w.cwd, w.branch, static_cast<int>(w.kind), w.seen, w.combo,
+                                                w.lastPrompt, w.prompts, w.power))
             << r.name;
     }
 }
@@ -126,10 +127,15 @@ TEST(LineClassifier, Classification) {
 TEST(LineClassifier, BadInputLeavesStateUntouched) {
     const std::string good = fray::test::TranscriptGenerator(7).userPrompt(kNow, "x");
     std::vector<std::string> bad = {
-        "", "{", "[]", "\"str\"", "42", "null",
-        good.substr(0, good.size() - 1), // truncated
-        good + "{}",                     // trailing garbage
-        good + "\n" + good,              // two objects
+        "",
+        "{",
+        "[]",
+        "\"str\"",
+        "42",
+        "null",
+        good.substr(0, good.size() - 1),                                 // truncated
+        good + "{}",                                                     // trailing garbage
+        good + "\n" + good,                                              // two objects
         "{\"type\":\"user\",\"message\":{\"content\":\"caf\xC3\x28\"}}", // invalid UTF-8
         std::string("{\"type\":\"user\",\0\"message\":1}", 30),
         std::string(2000, '['), // deep nesting
@@ -138,7 +144,8 @@ TEST(LineClassifier, BadInputLeavesStateUntouched) {
     std::mt19937_64 rng(99);
     for (int i = 0; i < 300; ++i) {
         std::string s(rng() % 200, '\0');
-        for (char& c : s) c = static_cast<char>(rng());
+        for (char& c : s)
+            c = static_cast<char>(rng());
         bad.push_back(s);
         bad.push_back(good.substr(0, rng() % good.size()));
     }
@@ -184,10 +191,10 @@ TEST(ParseTimestamp, Rfc3339FormsAndImpossibleDates) {
     // Impossible dates and times (no leap second either), then malformed text: no zone, a
     // space for T, an empty fraction, offsets without a colon or out of range, trailing
     // junk, a one-digit month.
-    for (const char* bad : {"2025-02-30T00:00:00Z", "2023-02-29T00:00:00Z", "2025-01-31T24:00:00Z",
-                            "2025-01-31T09:60:00Z", "2025-01-31T09:15:60Z", "2025-13-01T00:00:00Z",
-                            "2025-00-10T00:00:00Z", "2025-01-31T09:15:42", "2025-01-31 09:15:42Z",
-                            "2025-01-31T09:15:42.Z", "2025-01-31T09:15:42+0200", "2025-01-31T09:15:42+24:00",
-                            "2025-01-31T09:15:42Zjunk", "2025-1-31T09:15:42Z", ""})
+    for (const char* bad :
+         {"2025-02-30T00:00:00Z", "2023-02-29T00:00:00Z", "2025-01-31T24:00:00Z", "2025-01-31T09:60:00Z",
+          "2025-01-31T09:15:60Z", "2025-13-01T00:00:00Z", "2025-00-10T00:00:00Z", "2025-01-31T09:15:42",
+          "2025-01-31 09:15:42Z", "2025-01-31T09:15:42.Z", "2025-01-31T09:15:42+0200",
+          "2025-01-31T09:15:42+24:00", "2025-01-31T09:15:42Zjunk", "2025-1-31T09:15:42Z", ""})
         EXPECT_FALSE(parseTimestamp(bad)) << bad;
 }

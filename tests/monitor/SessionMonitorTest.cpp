@@ -1,5 +1,5 @@
-#include "agents/PlanUsageReader.h"
 #include "monitor/SessionMonitor.h"
+#include "agents/PlanUsageReader.h"
 #include "monitor/Tuning.h"
 #include "support/FaultyFileAccess.h"
 #include "support/SqliteFixture.h"
@@ -57,7 +57,8 @@ struct MonitorFixture {
 
 std::string lines(std::initializer_list<std::string> ls) {
     std::string out;
-    for (const auto& l : ls) out += l + "\n";
+    for (const auto& l : ls)
+        out += l + "\n";
     return out;
 }
 
@@ -104,10 +105,12 @@ TEST(SessionMonitor, Tailing) {
          }},
         {"growth beyond 4 MiB jumps to the last 128 KiB, where prompts are live",
          [](MonitorFixture& f, TranscriptGenerator& g) {
-             const auto p = f.write("proj/s.jsonl", g.userPrompt(f.now - 9) + "\n" + R"({"type":"assistant")");
+             const auto p =
+                 f.write("proj/s.jsonl", g.userPrompt(f.now - 9) + "\n" + R"({"type":"assistant")");
              f.tick();
              std::string growth;
-             while (growth.size() < (5u << 20)) growth += lines({g.toolUse(1), g.toolResult(40000)});
+             while (growth.size() < (5u << 20))
+                 growth += lines({g.toolUse(1), g.toolResult(40000)});
              const std::uint64_t before = f.files->bytesRead;
              f.write("proj/s.jsonl", growth + lines({g.userPrompt(f.now, "live"), g.toolUse(1)}), 0, true);
              const auto s = f.tickFor(p, 1);
@@ -126,7 +129,8 @@ TEST(SessionMonitor, Tailing) {
              const std::size_t pad = Tuning::initialTailBytes - cut.size() - tail.size() - neutral.size() - 1;
              tail += neutral + std::string(pad, ' ');
              std::string history;
-             while (history.size() < 900000) history += lines({g.userPrompt(f.now - 3000), g.toolResult(20000)});
+             while (history.size() < 900000)
+                 history += lines({g.userPrompt(f.now - 3000), g.toolResult(20000)});
              history += std::string(500, 'x') + cut + tail + "\n";
              const auto s = f.tickFor(f.write("proj/s.jsonl", history));
              EXPECT_EQ(f.files->bytesRead, Tuning::initialTailBytes);
@@ -138,8 +142,10 @@ TEST(SessionMonitor, Tailing) {
          [](MonitorFixture& f, TranscriptGenerator& g) {
              const auto p = f.write("proj/s.jsonl", lines({g.userPrompt(f.now - 5)}));
              f.tick();
-             f.write("proj/s.jsonl", R"({"type":"assistant","message":{"content":[{"type":"tool_use","input":")" +
-                                         std::string(300000, 'a'), 0, true);
+             f.write("proj/s.jsonl",
+                     R"({"type":"assistant","message":{"content":[{"type":"tool_use","input":")" +
+                         std::string(300000, 'a'),
+                     0, true);
              f.tick(1);
              EXPECT_EQ(f.mon().stats().spilledLines, 1u);
              EXPECT_EQ(f.mon().stats().leftoverBytes, 0u);
@@ -150,9 +156,10 @@ TEST(SessionMonitor, Tailing) {
         {"a live prompt powers up; a record carries the state's facts",
          [](MonitorFixture& f, TranscriptGenerator& g) {
              const auto p = f.write("proj/s.jsonl", lines({g.userPrompt(f.now - 30), g.toolUse(1)}), 10);
-             EXPECT_EQ(f.tickFor(p), SessionInfo::make(p, "orbit-api", "main", "/home/dev/code/orbit-api",
-                                                       SessionStatus::working, 1, f.now, f.now - 10, f.now - 30,
-                                                       std::nullopt, staminaValue({f.now - 30}, f.now)));
+             EXPECT_EQ(f.tickFor(p),
+                       SessionInfo::make(p, "orbit-api", "main", "/home/dev/code/orbit-api",
+                                         SessionStatus::working, 1, f.now, f.now - 10, f.now - 30,
+                                         std::nullopt, staminaValue({f.now - 30}, f.now)));
              f.write("proj/s.jsonl", lines({g.userPrompt(f.now + 2)}), 0, true);
              EXPECT_EQ(f.tickFor(p, 2).powerUpAt, f.now);
          }},
@@ -169,11 +176,14 @@ TEST(SessionMonitor, Candidates) {
         {"q/other.jsonl", 0, true},
         // clang-format on
     };
-    for (auto [rel, idle, candidate] : rows) f.write(rel, "", idle);
+    for (auto [rel, idle, candidate] : rows)
+        f.write(rel, "", idle);
     f.home.mkdir(".claude/projects/p/dir.jsonl");
     std::set<std::string> found;
-    for (const auto& s : f.tick()) found.insert(s.id);
-    for (auto [rel, idle, candidate] : rows) EXPECT_EQ(found.contains(f.path(rel)), candidate) << rel;
+    for (const auto& s : f.tick())
+        found.insert(s.id);
+    for (auto [rel, idle, candidate] : rows)
+        EXPECT_EQ(found.contains(f.path(rel)), candidate) << rel;
     EXPECT_EQ(found.size(), 3u);
 
     // 301 s later the forty-minute file has been idle over 45 minutes: dropped with its state.
@@ -242,7 +252,8 @@ TEST(SessionMonitor, FaultsAreSilentAndBounded) {
                  f.write("p/s.jsonl", std::string(3u << 20, 'z'), 0, true);
                  const std::uint64_t before = f.files->bytesRead;
                  f.tick(0.1);
-                 EXPECT_LE(f.files->bytesRead - before, SessionMonitor::leftoverCap + Tuning::maxCatchupBytes);
+                 EXPECT_LE(f.files->bytesRead - before,
+                           SessionMonitor::leftoverCap + Tuning::maxCatchupBytes);
                  EXPECT_LE(f.mon().stats().leftoverBytes, SessionMonitor::maxLeftoverInMemory);
              }
              f.write("p/s.jsonl", "\"}}\n" + lines({g.toolUse(2)}), 0, true);
@@ -253,8 +264,12 @@ TEST(SessionMonitor, FaultsAreSilentAndBounded) {
 }
 
 TEST(SessionMonitor, NeedsActionDelayIsReadEachTickAndMadeSafe) {
-    for (auto [stored, delay] : {std::pair{std::optional<double>(), 20.0}, {0.0, 0.0}, {2700.0, 2700.0},
-                                 {2700.5, 20.0}, {std::nan(""), 20.0}, {-3.0, 20.0}})
+    for (auto [stored, delay] : {std::pair{std::optional<double>(), 20.0},
+                                 {0.0, 0.0},
+                                 {2700.0, 2700.0},
+                                 {2700.5, 20.0},
+                                 {std::nan(""), 20.0},
+                                 {-3.0, 20.0}})
         EXPECT_EQ(Tuning::needsActionDelayFrom(stored), delay) << stored.value_or(-1);
     MonitorFixture f;
     std::optional<double> stored;
@@ -263,7 +278,8 @@ TEST(SessionMonitor, NeedsActionDelayIsReadEachTickAndMadeSafe) {
         if (fails) throw std::runtime_error("store gone");
         return stored;
     };
-    const auto p = f.write("p/s.jsonl", lines({TranscriptGenerator().toolUse(1)}), 10); // a tool call idle 10 s
+    const auto p =
+        f.write("p/s.jsonl", lines({TranscriptGenerator().toolUse(1)}), 10); // a tool call idle 10 s
     EXPECT_EQ(f.tickFor(p).status, SessionStatus::working) << "missing: 20 s";
     stored = 5.0;
     EXPECT_EQ(f.tickFor(p).status, SessionStatus::needsAction);
@@ -305,7 +321,8 @@ TEST(SessionMonitor, PollCadenceAndAThrowingProvider) {
         MonitorFixture f;
         auto fake = std::make_shared<FakeProvider>(Agent::codex, sessions);
         f.providers = ProviderList{std::make_shared<FakeProvider>(Agent::hermes, sessions, true), fake};
-        for (int i = 0; i < 10; ++i) EXPECT_EQ(f.tick(2).size(), sessions.size());
+        for (int i = 0; i < 10; ++i)
+            EXPECT_EQ(f.tick(2).size(), sessions.size());
         EXPECT_EQ(fake->polls, polls);
     }
 }
@@ -324,7 +341,8 @@ TEST(SessionMonitor, SortsByUrgencyAcrossAgents) {
     f.providers = ProviderList{std::make_shared<FakeProvider>(Agent::codex, codex),
                                std::make_shared<FakeProvider>(Agent::hermes, hermes)};
     std::vector<std::string> order;
-    for (const auto& s : f.tick()) order.push_back(s.id);
+    for (const auto& s : f.tick())
+        order.push_back(s.id);
     // Waiting the longest first; the Claude session began waiting at this tick. Then the
     // working ones by latest activity, then the finished one.
     EXPECT_EQ(order, (std::vector<std::string>{"hermes-wait", "codex-wait", claudeWaiting, "osa-work",
@@ -346,7 +364,8 @@ TEST(SessionMonitor, BacklogReadInParallelMatchesFilesReadAlone) {
     const SessionList together = many.tick();
     ASSERT_EQ(together.size(), contents.size());
     EXPECT_EQ(std::count_if(together.begin(), together.end(),
-                            [](const auto& s) { return s.status == SessionStatus::needsAction; }), 6);
+                            [](const auto& s) { return s.status == SessionStatus::needsAction; }),
+              6);
     for (std::size_t i = 0; i < contents.size(); ++i) {
         MonitorFixture alone;
         alone.now = many.now;

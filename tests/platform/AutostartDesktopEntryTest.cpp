@@ -27,7 +27,9 @@ const QuoteCase quoteCases[] = {
     {"Unicode", "/home/zoë/Прога/fraymark", "Exec=/home/zoë/Прога/fraymark"},
 };
 
-void PrintTo(const QuoteCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const QuoteCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class DesktopEntryQuoting : public ::testing::TestWithParam<QuoteCase> {};
 
@@ -66,9 +68,11 @@ TEST(DesktopEntry, RegisteredPathOfHandWrittenEntries) {
     };
     const Row rows[] = {
         {"ArgumentsAfterThePath", "[Desktop Entry]\nExec=/usr/bin/fraymark --demo %U\n", "/usr/bin/fraymark"},
-        {"QuotedWithFieldCode", "[Desktop Entry]\nExec=\"/opt/my app/fraymark\" %f\n", "/opt/my app/fraymark"},
+        {"QuotedWithFieldCode", "[Desktop Entry]\nExec=\"/opt/my app/fraymark\" %f\n",
+         "/opt/my app/fraymark"},
         {"BlanksAroundEquals", "[Desktop Entry]\nExec =   /usr/bin/fraymark\n", "/usr/bin/fraymark"},
-        {"EscapedSpaceShellStyle", "[Desktop Entry]\nExec=/opt/my\\\\ app/fraymark\n", "/opt/my app/fraymark"},
+        {"EscapedSpaceShellStyle", "[Desktop Entry]\nExec=/opt/my\\\\ app/fraymark\n",
+         "/opt/my app/fraymark"},
         {"StringEscapeSpace", "[Desktop Entry]\nExec=\"/opt/my\\sapp/fraymark\"\n", "/opt/my app/fraymark"},
         {"CommentsAndOtherGroups",
          "# autostart\n[Desktop Action x]\nExec=/wrong\n\n[Desktop Entry]\n# here\nName=F\nExec=/right\n",
@@ -115,4 +119,3 @@ TEST(DesktopEntry, EntriesTheDesktopWasToldToSkipCountAsOff) {
         }
     }
 }
-

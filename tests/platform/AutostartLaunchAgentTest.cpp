@@ -39,10 +39,13 @@ std::map<std::string, std::string> topLevelKeys(const std::string& plist) {
 std::string plistWithArguments(const std::string& value) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
            "<key>Label</key><string>io.fraymark.Fraymark</string>\n"
-           "<key>ProgramArguments</key>" + value + "\n</dict>\n</plist>\n";
+           "<key>ProgramArguments</key>" +
+           value + "\n</dict>\n</plist>\n";
 }
 
-std::string withoutTail(std::string s, std::size_t n) { return s.substr(0, s.size() - n); }
+std::string withoutTail(std::string s, std::size_t n) {
+    return s.substr(0, s.size() - n);
+}
 
 } // namespace
 
@@ -84,7 +87,8 @@ TEST(LaunchAgent, RegisteredPathOfHandWrittenFiles) {
         std::optional<std::string> path;
     };
     const Row rows[] = {
-        {"TwoArguments", plistWithArguments("<array><string>/a/b</string><string>--x</string></array>"), "/a/b"},
+        {"TwoArguments", plistWithArguments("<array><string>/a/b</string><string>--x</string></array>"),
+         "/a/b"},
         {"EmptyArray", plistWithArguments("<array/>"), std::nullopt},
         {"NotAllStrings", plistWithArguments("<array><string>/a/b</string><integer>3</integer></array>"),
          std::nullopt},
@@ -93,7 +97,8 @@ TEST(LaunchAgent, RegisteredPathOfHandWrittenFiles) {
          std::nullopt},
         {"TruncatedInTheArray", withoutTail(plistWithArguments("<array><string>/a/b</string></array>"), 30),
          std::nullopt},
-        {"NotAPlist", "<html><dict><key>ProgramArguments</key><array><string>/a</string></array></dict></html>",
+        {"NotAPlist",
+         "<html><dict><key>ProgramArguments</key><array><string>/a</string></array></dict></html>",
          std::nullopt},
         {"NotXml", "bplist00\x01\x02", std::nullopt},
         {"EntitiesDecoded", plistWithArguments("<array><string>/R&amp;D/x</string></array>"), "/R&D/x"},

@@ -36,10 +36,12 @@ const Backend backends[] = {
      "home/Library/LaunchAgents/io.fraymark.Fraymark.plist"},
 };
 
-void PrintTo(const Backend& b, std::ostream* os) { *os << b.name; }
+void PrintTo(const Backend& b, std::ostream* os) {
+    *os << b.name;
+}
 
 class AutostartBackend : public ::testing::TestWithParam<Backend> {
-protected:
+  protected:
     TempDir tmp;
     std::unique_ptr<Autostart> make(const std::string& exe = "/opt/fraymark/bin/fraymark") {
         return GetParam().make(tmp.str(), exe);
@@ -50,7 +52,8 @@ protected:
 std::vector<fs::path> listing(const fs::path& dir) {
     std::vector<fs::path> out;
     std::error_code ec;
-    for (auto& e : fs::directory_iterator(dir, ec)) out.push_back(e.path().filename());
+    for (auto& e : fs::directory_iterator(dir, ec))
+        out.push_back(e.path().filename());
     return out;
 }
 

@@ -1,6 +1,6 @@
 // The Linux display backend against a real X server.
-#include "platform/linux/Edid.h"
 #include "platform/linux/LinuxDisplays.h"
+#include "platform/linux/Edid.h"
 #include "platform/linux/LinuxSounds.h"
 #include "support/Xvfb.h"
 
@@ -20,12 +20,13 @@ TEST(LinuxDisplays, QtRectanglesBecomeGlobalYUp) {
         GRect expect;
     } rows[] = {
         {primary, {0, 0, 1920, 1080}},
-        {QRect(1920, 0, 2560, 1440), {1920, -360, 2560, 1440}}, // taller, top-aligned: reaches below
-        {QRect(0, 1080, 1920, 1080), {0, -1080, 1920, 1080}},   // stacked underneath
+        {QRect(1920, 0, 2560, 1440), {1920, -360, 2560, 1440}},       // taller, top-aligned: reaches below
+        {QRect(0, 1080, 1920, 1080), {0, -1080, 1920, 1080}},         // stacked underneath
         {QRect(-1280, -1024, 1280, 1024), {-1280, 1080, 1280, 1024}}, // up and to the left
-        {QRect(0, 0, 1920, 1055), {0, 25, 1920, 1055}},          // work area below a top panel
+        {QRect(0, 0, 1920, 1055), {0, 25, 1920, 1055}},               // work area below a top panel
     };
-    for (const auto& r : rows) EXPECT_EQ(LinuxDisplays::toGlobal(r.qt, primary), r.expect);
+    for (const auto& r : rows)
+        EXPECT_EQ(LinuxDisplays::toGlobal(r.qt, primary), r.expect);
     // A primary that is not at the virtual desktop's origin is still the origin.
     EXPECT_EQ(LinuxDisplays::toGlobal(QRect(1280, 200, 1920, 1080), QRect(1280, 200, 1920, 1080)),
               (GRect{0, 0, 1920, 1080}));

@@ -16,13 +16,15 @@ using fray::test::rendered;
 namespace {
 
 bool near(const QColor& a, const QColor& b, int tolerance) {
-    return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) < tolerance;
+    return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) <
+           tolerance;
 }
 
 int maxAlpha(const QImage& img) {
     int a = 0;
     for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x) a = std::max(a, qAlpha(img.pixel(x, y)));
+        for (int x = 0; x < img.width(); ++x)
+            a = std::max(a, qAlpha(img.pixel(x, y)));
     return a;
 }
 
@@ -40,7 +42,8 @@ TEST(Controls, ToggleTrackAndKnobShowTheState) {
     t.resize(348, t.sizeHint().height());
     const QRectF sw = VortanToggleStyle::switchRect(t.rect());
     EXPECT_EQ(sw.right(), 348) << "the switch sits at the row's right end";
-    const QPointF track = sw.center(), right(sw.right() - 10, sw.center().y()), left(sw.left() + 10, sw.center().y());
+    const QPointF track = sw.center(), right(sw.right() - 10, sw.center().y()),
+                  left(sw.left() + 10, sw.center().y());
     t.setChecked(true);
     QImage on = rendered(t);
     EXPECT_TRUE(near(at(on, track), QColor(255, 180, 40), 120)) << "a warm fill when on";
@@ -65,11 +68,14 @@ TEST(Controls, SliderFillsFromTheLeftUpToItsValue) {
     VortanSlider s(10, 90);
     s.resize(320, 14);
     // x inside the fill, and x on the bare track (none when full).
-    for (auto [value, filled, bare] : {std::tuple{10.0, 5.0, 40.0}, {50.0, 150.0, 175.0}, {90.0, 310.0, -1.0}}) {
+    for (auto [value, filled, bare] :
+         {std::tuple{10.0, 5.0, 40.0}, {50.0, 150.0, 175.0}, {90.0, 310.0, -1.0}}) {
         s.setValue(value);
         QImage img = rendered(s);
         EXPECT_TRUE(near(at(img, {filled, 7}), Vortan::barYellow(), 150)) << value;
-        if (bare >= 0) { EXPECT_LT(at(img, {bare, 7}).lightness(), 60) << value; }
+        if (bare >= 0) {
+            EXPECT_LT(at(img, {bare, 7}).lightness(), 60) << value;
+        }
     }
 }
 

@@ -1,10 +1,10 @@
+#include "settings_ui/SettingsView.h"
 #include "app/Settings.h"
 #include "island/Vortan.h"
 #include "platform/fake/FakePlatform.h"
 #include "settings_ui/LineLabel.h"
 #include "settings_ui/SettingsChip.h"
 #include "settings_ui/SettingsRules.h"
-#include "settings_ui/SettingsView.h"
 #include "settings_ui/TextBlock.h"
 #include "settings_ui/VortanButtonStyle.h"
 #include "settings_ui/VortanSlider.h"
@@ -47,7 +47,7 @@ void sendMouse(QWidget* w, QEvent::Type type, QPointF pos) {
 // A settings view over in-memory settings and the fake platform: a built-in display and
 // one external display ("ext:1-2-3").
 class SettingsViewTest : public ::testing::Test {
-protected:
+  protected:
     test::TempDir tmp;
     std::unique_ptr<Settings> settings;
     std::unique_ptr<SettingsView> view;
@@ -72,7 +72,8 @@ protected:
     }
 
     void show() {
-        view = std::make_unique<SettingsView>(*settings, [this] { ++closes; }, [this] { ++quits; });
+        view = std::make_unique<SettingsView>(
+            *settings, [this] { ++closes; }, [this] { ++quits; });
         view->resize(view->sizeHint());
         view->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
@@ -98,20 +99,24 @@ protected:
     Strings chipTexts(const char* name) {
         Strings out;
         for (auto* c : chips(name))
-            out.push_back(c->text().toStdString() + (c->note().isEmpty() ? "" : " [" + c->note().toStdString() + "]") +
+            out.push_back(c->text().toStdString() +
+                          (c->note().isEmpty() ? "" : " [" + c->note().toStdString() + "]") +
                           (c->isSelected() ? " *" : ""));
         return out;
     }
     std::string text(const char* name) { return child<TextBlock>(name)->text().toStdString(); }
     std::string delayShown() { return child<LineLabel>("delayValue")->text().toStdString(); }
-    bool autostartExists() const { return fs::exists(tmp / ".config/autostart/io.fraymark.Fraymark.desktop"); }
+    bool autostartExists() const {
+        return fs::exists(tmp / ".config/autostart/io.fraymark.Fraymark.desktop");
+    }
 };
 
 } // namespace
 
 TEST_F(SettingsViewTest, EachSwitchWritesItsSettingAtOnce) {
     show();
-    for (auto [key, get] : {std::pair{"soundNeedsAction", &Settings::soundNeedsAction}, {"soundKO", &Settings::soundKO},
+    for (auto [key, get] : {std::pair{"soundNeedsAction", &Settings::soundNeedsAction},
+                            {"soundKO", &Settings::soundKO},
                             {"overlapMenuBar", &Settings::overlapMenuBar},
                             {"showOverFullscreen", &Settings::showOverFullscreen},
                             {"showCompleted", &Settings::showCompleted}}) {
@@ -137,16 +142,23 @@ TEST_F(SettingsViewTest, DelaySliderTakesWholeSecondsFromPointerAndKeys) {
 
     auto* slider = child<VortanSlider>("delaySlider");
     // Keys step from the value as shown, not the stored fraction.
-    for (auto [key, delay] : {std::pair{Qt::Key_Right, 13}, {Qt::Key_Left, 12}, {Qt::Key_PageUp, 22},
-                              {Qt::Key_End, 90}, {Qt::Key_Up, 90}, {Qt::Key_Home, 10}}) {
+    for (auto [key, delay] : {std::pair{Qt::Key_Right, 13},
+                              {Qt::Key_Left, 12},
+                              {Qt::Key_PageUp, 22},
+                              {Qt::Key_End, 90},
+                              {Qt::Key_Up, 90},
+                              {Qt::Key_Home, 10}}) {
         QTest::keyClick(slider, key);
         EXPECT_EQ(settings->needsActionDelay(), delay) << QTest::toString(key);
     }
     const double w = slider->width(), mid = slider->height() / 2.0;
     // The last move comes after the release: without the button held it changes nothing.
-    for (auto [type, x, delay] : {std::tuple{QEvent::MouseButtonPress, w / 2, 50}, {QEvent::MouseMove, -80.0, 10},
-                                  {QEvent::MouseMove, w * 27 / 80, 37}, {QEvent::MouseMove, w + 200, 90},
-                                  {QEvent::MouseButtonRelease, w, 90}, {QEvent::MouseMove, 0.0, 90}}) {
+    for (auto [type, x, delay] : {std::tuple{QEvent::MouseButtonPress, w / 2, 50},
+                                  {QEvent::MouseMove, -80.0, 10},
+                                  {QEvent::MouseMove, w * 27 / 80, 37},
+                                  {QEvent::MouseMove, w + 200, 90},
+                                  {QEvent::MouseButtonRelease, w, 90},
+                                  {QEvent::MouseMove, 0.0, 90}}) {
         sendMouse(slider, type, QPointF(x, mid));
         EXPECT_EQ(settings->store()->doubleValue("needsActionDelay"), delay) << type << " at " << x;
         EXPECT_EQ(delayShown(), std::to_string(delay) + "S");
@@ -161,7 +173,8 @@ TEST_F(SettingsViewTest, PositionChipsAndTheDraggedLabel) {
     show();
     auto* label = child<LineLabel>("positionLabel");
     EXPECT_EQ(label->text(), "POSITION (DRAGGED)");
-    EXPECT_EQ(chipTexts("positionChip"), (Strings{"LEFT", "CENTER", "RIGHT"})) << "none selected while dragged";
+    EXPECT_EQ(chipTexts("positionChip"), (Strings{"LEFT", "CENTER", "RIGHT"}))
+        << "none selected while dragged";
 
     QTest::mouseClick(chips("positionChip")[2], Qt::LeftButton);
     EXPECT_EQ(settings->store()->stringValue("position"), "right");
@@ -171,17 +184,19 @@ TEST_F(SettingsViewTest, PositionChipsAndTheDraggedLabel) {
 
     settings->setCustomSpot(GPoint{5, 5});
     QTest::keyClick(chips("positionChip")[2], Qt::Key_Space);
-    EXPECT_EQ(settings->customSpot(), std::nullopt) << "choosing the selected chip again also clears a new drag";
+    EXPECT_EQ(settings->customSpot(), std::nullopt)
+        << "choosing the selected chip again also clears a new drag";
 }
 
 TEST_F(SettingsViewTest, MonitorChipsWithAnUnpluggedPinnedDisplay) {
     settings->setDisplayKey("ext:9-9-9");
     settings->setDisplayName("LG UltraFine");
     show();
-    EXPECT_EQ(chipTexts("monitorChip"),
-              (Strings{"AUTO — PRIMARY", "BUILT-IN DISPLAY", "DELL U2720Q", "LG ULTRAFINE [NOT CONNECTED] *"}));
+    EXPECT_EQ(chipTexts("monitorChip"), (Strings{"AUTO — PRIMARY", "BUILT-IN DISPLAY", "DELL U2720Q",
+                                                 "LG ULTRAFINE [NOT CONNECTED] *"}));
     QTest::mouseClick(chips("monitorChip")[3], Qt::LeftButton);
-    EXPECT_EQ(settings->displayName(), "LG UltraFine") << "choosing the away display keeps it pinned and named";
+    EXPECT_EQ(settings->displayName(), "LG UltraFine")
+        << "choosing the away display keeps it pinned and named";
 
     settings->setCustomSpot(GPoint{300, 20});
     QTest::mouseClick(chips("monitorChip")[2], Qt::LeftButton);
@@ -202,7 +217,8 @@ TEST_F(SettingsViewTest, MonitorListFollowsTheAttachedDisplays) {
     EXPECT_EQ(chipTexts("monitorChip").back(), "REMEMBERED DISPLAY [NOT CONNECTED] *") << "no stored name";
     displays->list.push_back(screen("DP-2", "DELL U2720Q", 3840, 4));
     view->refreshMonitors();
-    EXPECT_EQ(chipTexts("monitorChip"), (Strings{"AUTO — PRIMARY", "BUILT-IN DISPLAY", "DELL U2720Q", "DELL U2720Q *"}));
+    EXPECT_EQ(chipTexts("monitorChip"),
+              (Strings{"AUTO — PRIMARY", "BUILT-IN DISPLAY", "DELL U2720Q", "DELL U2720Q *"}));
     displays->list.pop_back();
     view->refreshMonitors();
     QTest::mouseClick(chips("monitorChip")[0], Qt::LeftButton);
@@ -227,8 +243,8 @@ TEST_F(SettingsViewTest, LoginSwitchWritesTheAutostartEntryAndExplainsItsState) 
     tmp.write(".config/autostart", "a file where the folder should be");
     QTest::mouseClick(login, Qt::LeftButton);
     EXPECT_FALSE(login->isChecked()) << "a failure shows the true state";
-    EXPECT_EQ(error->text().toStdString(),
-              "Couldn't update login item: Can't create folder " + tmp.str() + "/.config/autostart: Not a directory");
+    EXPECT_EQ(error->text().toStdString(), "Couldn't update login item: Can't create folder " + tmp.str() +
+                                               "/.config/autostart: Not a directory");
     EXPECT_EQ(error->color(), Vortan::rageRed());
     EXPECT_GT(view->sizeHint().height(), heightBefore) << "the window grows to show it";
 
@@ -241,7 +257,8 @@ TEST_F(SettingsViewTest, LoginSwitchWritesTheAutostartEntryAndExplainsItsState) 
     EXPECT_EQ(text("loginStatus"), "ON — TAKES EFFECT AT YOUR NEXT LOGIN. TURN IT OFF HERE TO REMOVE IT.");
 
     // Another copy registered itself meanwhile: shown the next time the window opens.
-    tmp.write(".config/autostart/io.fraymark.Fraymark.desktop", "[Desktop Entry]\nExec=\"/opt/old copy/fraymark\"\n");
+    tmp.write(".config/autostart/io.fraymark.Fraymark.desktop",
+              "[Desktop Entry]\nExec=\"/opt/old copy/fraymark\"\n");
     view->hide();
     view->show();
     EXPECT_EQ(text("loginStatus"), SettingsRules::loginStatusText(true, "/opt/old copy/fraymark", exe));
@@ -260,8 +277,8 @@ TEST_F(SettingsViewTest, PreciseFocusAsksForAccessOnlyWhenSwitchedOnAndPollsItWh
     QTest::mouseClick(precise, Qt::LeftButton);
     EXPECT_TRUE(settings->preciseFocus());
     EXPECT_EQ(access->requests, 1);
-    EXPECT_EQ(status->text().toStdString(),
-              "ON, BUT WAITING FOR ACCESS: ENABLE FRAYMARK IN SYSTEM SETTINGS → PRIVACY & SECURITY → ACCESSIBILITY.");
+    EXPECT_EQ(status->text().toStdString(), "ON, BUT WAITING FOR ACCESS: ENABLE FRAYMARK IN SYSTEM SETTINGS "
+                                            "→ PRIVACY & SECURITY → ACCESSIBILITY.");
     EXPECT_EQ(status->color(), Vortan::rageRed());
 
     QTest::mouseClick(precise, Qt::LeftButton);
@@ -321,13 +338,14 @@ TEST_F(SettingsViewTest, TabReachesEveryControlInOrder) {
     QWidget* first = child<VortanToggle>("soundNeedsAction");
     first->setFocus(Qt::TabFocusReason);
     Strings order;
-    for (QWidget* w = first; order.size() < 30 && (order.empty() || w != first); w = QApplication::focusWidget()) {
+    for (QWidget* w = first; order.size() < 30 && (order.empty() || w != first);
+         w = QApplication::focusWidget()) {
         ASSERT_NE(w, nullptr);
         order.push_back(w->objectName().toStdString());
         QTest::keyClick(w, Qt::Key_Tab);
     }
-    EXPECT_EQ(order, (Strings{"soundNeedsAction", "soundKO", "overlapMenuBar", "showOverFullscreen", "showCompleted",
-                              "positionChip", "positionChip", "positionChip", "monitorChip", "monitorChip",
-                              "monitorChip", "delaySlider", "loginItem", "preciseFocus", "sessionsFolder", "quit",
-                              "close"}));
+    EXPECT_EQ(order, (Strings{"soundNeedsAction", "soundKO", "overlapMenuBar", "showOverFullscreen",
+                              "showCompleted", "positionChip", "positionChip", "positionChip", "monitorChip",
+                              "monitorChip", "monitorChip", "delaySlider", "loginItem", "preciseFocus",
+                              "sessionsFolder", "quit", "close"}));
 }

@@ -28,7 +28,9 @@ class FaultyFileAccess : public FileAccess {
     std::optional<std::vector<DirEntry>> list(const std::string& dir, bool withAttributes) override {
         return denied.contains(dir) ? std::nullopt : inner_->list(dir, withAttributes);
     }
-    std::optional<FileAttributes> attributes(const std::string& path) override { return inner_->attributes(path); }
+    std::optional<FileAttributes> attributes(const std::string& path) override {
+        return inner_->attributes(path);
+    }
     std::unique_ptr<OpenFile> open(const std::string& path) override {
         ++opens;
         if (beforeOpen) beforeOpen(path);

@@ -14,11 +14,13 @@ namespace fray::test {
 // A clock that moves only when told, with the one-shot and repeating timers that run
 // on it. advance() fires everything that comes due, in time order.
 class ManualTime : public Scheduler {
-public:
+  public:
     explicit ManualTime(Instant start = fromUnixSeconds(1767225600.0)) : now_(start) {}
 
     Instant now() const { return now_; }
-    Clock clock() { return [this] { return now_; }; }
+    Clock clock() {
+        return [this] { return now_; };
+    }
 
     void after(double seconds, std::function<void()> fn) override {
         events_.push_back({now_ + seconds, 0, std::move(fn), nullptr});
@@ -53,7 +55,7 @@ public:
                                               [](const Event& e) { return e.period > 0 && *e.alive; }));
     }
 
-private:
+  private:
     struct Handle : RepeatingTimer {
         std::shared_ptr<bool> alive = std::make_shared<bool>(true);
         ~Handle() override { *alive = false; }

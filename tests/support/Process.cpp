@@ -25,14 +25,20 @@ bool drain(int fd, std::string& buf) {
     }
 }
 
-int decode(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
+int decode(int status) {
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 } // namespace
 
 std::map<std::string, std::string> isolatedEnv(const std::string& home) {
     mkdir((home + "/run").c_str(), 0700);
-    return {{"HOME", home},      {"XDG_CONFIG_HOME", home + "/.config"}, {"XDG_CACHE_HOME", home + "/.cache"},
-            {"TZ", "UTC"},       {"XDG_RUNTIME_DIR", home + "/run"},    {"LANG", "C.UTF-8"},
+    return {{"HOME", home},
+            {"XDG_CONFIG_HOME", home + "/.config"},
+            {"XDG_CACHE_HOME", home + "/.cache"},
+            {"TZ", "UTC"},
+            {"XDG_RUNTIME_DIR", home + "/run"},
+            {"LANG", "C.UTF-8"},
             {"PATH", "/usr/bin:/bin"}};
 }
 
@@ -41,15 +47,18 @@ BackgroundProcess::BackgroundProcess(const std::string& program, const std::vect
     int out[2], err[2];
     if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) return;
     std::vector<std::string> envStrings;
-    for (auto& [k, v] : env) envStrings.push_back(k + "=" + v);
+    for (auto& [k, v] : env)
+        envStrings.push_back(k + "=" + v);
     pid_ = fork();
     if (pid_ == 0) {
         dup2(out[1], 1);
         dup2(err[1], 2);
         dup2(open("/dev/null", O_RDONLY), 0);
         std::vector<char*> argv{const_cast<char*>(program.c_str())}, envp;
-        for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        for (auto& e : envStrings) envp.push_back(e.data());
+        for (auto& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        for (auto& e : envStrings)
+            envp.push_back(e.data());
         argv.push_back(nullptr);
         envp.push_back(nullptr);
         execve(program.c_str(), argv.data(), envp.data());

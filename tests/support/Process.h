@@ -20,7 +20,7 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
 
 // A program left running in the background; stdout is read line by line.
 class BackgroundProcess {
-public:
+  public:
     BackgroundProcess(const std::string& program, const std::vector<std::string>& args,
                       const std::map<std::string, std::string>& env);
     ~BackgroundProcess(); // kills it if still running
@@ -35,7 +35,7 @@ public:
         return errBuf_;
     }
 
-private:
+  private:
     friend ProcessResult runProcess(const std::string&, const std::vector<std::string>&,
                                     const std::map<std::string, std::string>&, std::chrono::milliseconds);
     // Waits up to `ms` for output and takes what there is; false once both streams are closed.

@@ -30,7 +30,9 @@ WritableDb::WritableDb(const std::string& path, const std::string& journalMode) 
     exec("PRAGMA journal_mode=" + journalMode + "; PRAGMA synchronous=OFF");
 }
 
-WritableDb::~WritableDb() { close(); }
+WritableDb::~WritableDb() {
+    close();
+}
 
 void WritableDb::close() {
     sqlite3_close(db_); // a no-op once closed
@@ -48,11 +50,13 @@ void WritableDb::exec(const std::string& sql) {
 
 std::string sqlQuote(const std::string& s) {
     std::string out = "'";
-    for (char c : s) out += c == '\'' ? std::string("''") : std::string(1, c);
+    for (char c : s)
+        out += c == '\'' ? std::string("''") : std::string(1, c);
     return out + "'";
 }
 
-WriterProcess::WriterProcess(const std::string& path, const std::string& journalMode, const std::string& sql) {
+WriterProcess::WriterProcess(const std::string& path, const std::string& journalMode,
+                             const std::string& sql) {
     int ready[2], release[2];
     if (::pipe(ready) != 0 || ::pipe(release) != 0) throw std::runtime_error("pipe failed");
     pid_ = ::fork();

@@ -19,7 +19,8 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ec);
 }
 
-std::filesystem::path TempDir::put(std::string_view rel, std::string_view content, std::ios::openmode mode) const {
+std::filesystem::path TempDir::put(std::string_view rel, std::string_view content,
+                                   std::ios::openmode mode) const {
     auto p = path_ / rel;
     std::filesystem::create_directories(p.parent_path());
     std::ofstream out(p, std::ios::binary | mode);

@@ -9,7 +9,7 @@ namespace fray::test {
 
 // A fresh directory under the system temp dir, removed with everything in it.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -31,7 +31,7 @@ public:
         return path_ / rel;
     }
 
-private:
+  private:
     std::filesystem::path put(std::string_view rel, std::string_view content, std::ios::openmode mode) const;
     std::filesystem::path path_;
 };

@@ -10,29 +10,43 @@ namespace fray::test {
 namespace {
 
 constexpr std::array<std::string_view, 10> prompts{
-    "add retry + idempotency keys to the stripe webhook handler", "explain what `useDeferredValue` does here",
-    "why does the checkout test fail on CI but not locally?", "bump the dependencies and fix whatever breaks",
-    "refactor the queue worker so it can be cancelled", "rename Order.total to Order.amountDue everywhere",
-    "write a migration that backfills the `region` column", "make the build warning-free under -Wpedantic",
-    "the dashboard is slow when there are 10k rows, profile it", "add a --dry-run flag to the deploy script",
+    "add retry + idempotency keys to the stripe webhook handler",
+    "explain what `useDeferredValue` does here",
+    "why does the checkout test fail on CI but not locally?",
+    "bump the dependencies and fix whatever breaks",
+    "refactor the queue worker so it can be cancelled",
+    "rename Order.total to Order.amountDue everywhere",
+    "write a migration that backfills the `region` column",
+    "make the build warning-free under -Wpedantic",
+    "the dashboard is slow when there are 10k rows, profile it",
+    "add a --dry-run flag to the deploy script",
 };
 
 // Escaped in JSON: quotes, tabs, non-ASCII, long and short lines.
 constexpr std::array<std::string_view, 12> codeLines{
-    "import { retry } from \"../lib/retry\";", "export async function handle(event: Stripe.Event): Promise<void> {",
-    "  const key = `${event.id}:${event.type}`;", "  if (await seen.has(key)) return; // already processed",
-    "\tfor (let i = 0; i < attempts; i++) {", "    console.log('attempt', i, \"of\", attempts);", "  }",
-    "PASS src/webhooks/stripe.test.ts (4.212 s)", "  ✓ retries transient failures (41 ms)",
+    "import { retry } from \"../lib/retry\";",
+    "export async function handle(event: Stripe.Event): Promise<void> {",
+    "  const key = `${event.id}:${event.type}`;",
+    "  if (await seen.has(key)) return; // already processed",
+    "\tfor (let i = 0; i < attempts; i++) {",
+    "    console.log('attempt', i, \"of\", attempts);",
+    "  }",
+    "PASS src/webhooks/stripe.test.ts (4.212 s)",
+    "  ✓ retries transient failures (41 ms)",
     "error TS2345: Argument of type 'string' is not assignable to parameter of type 'number'.",
-    "drwxr-xr-x  12 dev dev  4096 Jan 31 09:15 node_modules", "warning: unused variable `backoff` — prefix it",
+    "drwxr-xr-x  12 dev dev  4096 Jan 31 09:15 node_modules",
+    "warning: unused variable `backoff` — prefix it",
 };
 
 std::string assistantMessage(std::string_view id, std::string_view contentJson) {
     return "{\"id\":\"" + std::string(id) +
-           "\",\"type\":\"message\",\"role\":\"assistant\",\"model\":\"claude-sonnet-4-5-20250929\",\"content\":" +
+           "\",\"type\":\"message\",\"role\":\"assistant\",\"model\":\"claude-sonnet-4-5-20250929\","
+           "\"content\":" +
            std::string(contentJson) +
-           ",\"stop_reason\":null,\"stop_sequence\":null,\"usage\":{\"input_tokens\":4,\"cache_creation_input_"
-           "tokens\":1721,\"cache_read_input_tokens\":40322,\"output_tokens\":212,\"service_tier\":\"standard\"}}";
+           ",\"stop_reason\":null,\"stop_sequence\":null,\"usage\":{\"input_tokens\":4,\"cache_creation_"
+           "input_"
+           "tokens\":1721,\"cache_read_input_tokens\":40322,\"output_tokens\":212,\"service_tier\":"
+           "\"standard\"}}";
 }
 
 } // namespace
@@ -78,13 +92,15 @@ std::size_t TranscriptGenerator::uniform(std::size_t lo, std::size_t hi) {
 std::string TranscriptGenerator::id(std::string_view prefix, int len) {
     static constexpr char hex[] = "0123456789abcdef";
     std::string out(prefix);
-    for (int i = 0; i < len; ++i) out += hex[uniform(0, 15)];
+    for (int i = 0; i < len; ++i)
+        out += hex[uniform(0, 15)];
     return out;
 }
 
 std::string TranscriptGenerator::text(std::size_t approxBytes) {
     std::string out;
-    while (out.size() < approxBytes) out.append(codeLines[uniform(0, codeLines.size() - 1)]).push_back('\n');
+    while (out.size() < approxBytes)
+        out.append(codeLines[uniform(0, codeLines.size() - 1)]).push_back('\n');
     return out;
 }
 
@@ -115,7 +131,8 @@ std::string TranscriptGenerator::commandNoise(Instant at) {
 }
 
 std::string TranscriptGenerator::assistantText() {
-    const char* text = R"([{"type":"text","text":"Done — the handler retries with backoff.\n\nTests pass."}])";
+    const char* text =
+        R"([{"type":"text","text":"Done — the handler retries with backoff.\n\nTests pass."}])";
     return envelope("assistant", assistantMessage(id("msg_01", 22), text),
                     "\"requestId\":\"" + id("req_011", 20) + "\"");
 }
@@ -158,11 +175,12 @@ std::string TranscriptGenerator::sidechain() {
 }
 
 std::string TranscriptGenerator::lastPrompt(std::string_view t) {
-    return "{\"type\":\"last-prompt\",\"lastPrompt\":\"" + jsonEscape(t) + "\",\"sessionId\":\"" + sessionId_ +
-           "\"}";
+    return "{\"type\":\"last-prompt\",\"lastPrompt\":\"" + jsonEscape(t) + "\",\"sessionId\":\"" +
+           sessionId_ + "\"}";
 }
 
-std::string TranscriptGenerator::session(int turns, Instant start, std::size_t minResult, std::size_t maxResult) {
+std::string TranscriptGenerator::session(int turns, Instant start, std::size_t minResult,
+                                         std::size_t maxResult) {
     std::string out;
     Instant t = start;
     auto add = [&](const std::string& line) { out += line + '\n'; };
@@ -186,13 +204,27 @@ std::vector<std::string> TranscriptGenerator::smallLines(std::size_t count, Inst
     std::vector<std::string> lines;
     for (Instant t = start; lines.size() < count; t = t + 5.0) {
         switch (uniform(0, 6)) {
-        case 0: lines.push_back(userPrompt(t)); break;
-        case 1: lines.push_back(assistantText()); break;
-        case 2: lines.push_back(toolUse(1)); break;
-        case 3: lines.push_back(toolResult(uniform(40, 400))); break;
-        case 4: lines.push_back(commandNoise(t)); break;
-        case 5: lines.push_back(sidechain()); break;
-        default: lines.push_back(lastPrompt(prompts[uniform(0, prompts.size() - 1)])); break;
+        case 0:
+            lines.push_back(userPrompt(t));
+            break;
+        case 1:
+            lines.push_back(assistantText());
+            break;
+        case 2:
+            lines.push_back(toolUse(1));
+            break;
+        case 3:
+            lines.push_back(toolResult(uniform(40, 400)));
+            break;
+        case 4:
+            lines.push_back(commandNoise(t));
+            break;
+        case 5:
+            lines.push_back(sidechain());
+            break;
+        default:
+            lines.push_back(lastPrompt(prompts[uniform(0, prompts.size() - 1)]));
+            break;
         }
     }
     return lines;
@@ -204,10 +236,18 @@ std::vector<std::string> TranscriptGenerator::largeMix(std::size_t totalBytes, I
     for (Instant t = start; total < totalBytes; t = t + 5.0) {
         std::string line;
         switch (uniform(0, 4)) {
-        case 0: line = userPrompt(t); break;
-        case 1: line = toolUse(1); break;
-        case 2: line = assistantText(); break;
-        default: line = toolResult(uniform(50 * 1024, 500 * 1024)); break;
+        case 0:
+            line = userPrompt(t);
+            break;
+        case 1:
+            line = toolUse(1);
+            break;
+        case 2:
+            line = assistantText();
+            break;
+        default:
+            line = toolResult(uniform(50 * 1024, 500 * 1024));
+            break;
         }
         total += line.size() + 1;
         lines.push_back(std::move(line));

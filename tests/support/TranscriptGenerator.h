@@ -17,7 +17,7 @@ std::string isoTimestamp(Instant t);
 // Builds Claude Code transcript lines that look like the real thing: ids, usage blocks,
 // escaped multi-line tool output. Deterministic for a seed. Lines carry no newline.
 class TranscriptGenerator {
-public:
+  public:
     explicit TranscriptGenerator(std::uint64_t seed = 1, std::string cwd = "/home/dev/code/orbit-api",
                                  std::string branch = "main");
 
@@ -37,7 +37,7 @@ public:
 
     std::string text(std::size_t approxBytes); // plausible program output, multi-line
 
-private:
+  private:
     std::string commandNoise(Instant at);
     std::string assistantText();
     std::string assistantThinking();

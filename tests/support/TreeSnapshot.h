@@ -28,8 +28,10 @@ struct TreeSnapshot {
         auto add = [&](const fs::path& p) {
             struct stat st;
             if (::lstat(p.c_str(), &st) != 0) return;
-            Entry e{'o', static_cast<std::uintmax_t>(st.st_size),
-                    static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec, {}};
+            Entry e{'o',
+                    static_cast<std::uintmax_t>(st.st_size),
+                    static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec,
+                    {}};
             if (S_ISREG(st.st_mode)) e = {'f', e.size, e.mtimeNs, readFile(p)};
             if (S_ISDIR(st.st_mode)) e.kind = 'd';
             if (S_ISLNK(st.st_mode)) e = {'l', e.size, e.mtimeNs, fs::read_symlink(p).string()};
@@ -49,7 +51,8 @@ struct TreeSnapshot {
             if (it == later.entries.end())
                 out += "removed: " + path + "\n";
             else if (!(it->second == e))
-                out += "changed: " + path + (it->second.content != e.content ? " (content)\n" : " (size, mtime)\n");
+                out += "changed: " + path +
+                       (it->second.content != e.content ? " (content)\n" : " (size, mtime)\n");
         }
         for (const auto& [path, e] : later.entries)
             if (!entries.contains(path)) out += "created: " + path + "\n";

@@ -27,7 +27,8 @@ Xvfb::Xvfb(const std::string& screen) {
     std::string number;
     pollfd p{fds[0], POLLIN, 0};
     char c = 0;
-    while (poll(&p, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    while (poll(&p, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
+        number += c;
     if (c == '\n') display_ = ":" + number;
     close(fds[0]);
 }

@@ -6,7 +6,7 @@ namespace fray::test {
 
 // A private X server for one test: Xvfb picks a free display number itself.
 class Xvfb {
-public:
+  public:
     explicit Xvfb(const std::string& screen = "1600x900x24");
     ~Xvfb();
     Xvfb(const Xvfb&) = delete;
@@ -15,7 +15,7 @@ public:
     bool ok() const { return !display_.empty(); }
     const std::string& display() const { return display_; } // ":N"
 
-private:
+  private:
     int pid_ = -1;
     std::string display_;
 };

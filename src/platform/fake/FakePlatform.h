@@ -9,13 +9,13 @@
 namespace fray::fake {
 
 class Displays : public DisplayProvider {
-public:
+  public:
     std::vector<ScreenInfo> list;
     std::vector<ScreenInfo> screens() const override { return list; }
 };
 
 class Sounds : public SoundOutput {
-public:
+  public:
     std::vector<std::string> cuesAvailable{"your-move", "ko"};
     std::vector<std::string> systemAvailable;
     std::vector<std::string> played; // "cue:<name>" or "system:<name>"
@@ -38,7 +38,7 @@ public:
 };
 
 class User : public UserInfo {
-public:
+  public:
     std::string full, login;
     User(std::string f = {}, std::string l = {}) : full(std::move(f)), login(std::move(l)) {}
     std::string fullName() const override { return full; }
@@ -46,7 +46,7 @@ public:
 };
 
 class Access : public Accessibility {
-public:
+  public:
     bool trusted = false;
     int requests = 0;
     bool isTrusted() const override { return trusted; }
@@ -54,7 +54,7 @@ public:
 };
 
 class Work : public Workspace {
-public:
+  public:
     std::vector<std::string> opened;
     bool openFolder(const std::string& path) override {
         opened.push_back(path);

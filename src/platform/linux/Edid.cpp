@@ -30,7 +30,8 @@ template <class T> using Reply = std::unique_ptr<T, FreeDeleter>;
 
 std::vector<std::uint8_t> outputEdid(xcb_connection_t* c, xcb_randr_output_t output, xcb_atom_t edidAtom) {
     auto cookie = xcb_randr_get_output_property(c, output, edidAtom, XCB_ATOM_ANY, 0, 256, 0, 0);
-    Reply<xcb_randr_get_output_property_reply_t> reply(xcb_randr_get_output_property_reply(c, cookie, nullptr));
+    Reply<xcb_randr_get_output_property_reply_t> reply(
+        xcb_randr_get_output_property_reply(c, cookie, nullptr));
     if (!reply || reply->format != 8) return {};
     auto* data = xcb_randr_get_output_property_data(reply.get());
     int len = xcb_randr_get_output_property_data_length(reply.get());
@@ -40,7 +41,8 @@ std::vector<std::uint8_t> outputEdid(xcb_connection_t* c, xcb_randr_output_t out
 std::string atomName(xcb_connection_t* c, xcb_atom_t atom) {
     Reply<xcb_get_atom_name_reply_t> r(xcb_get_atom_name_reply(c, xcb_get_atom_name(c, atom), nullptr));
     if (!r) return {};
-    return std::string(xcb_get_atom_name_name(r.get()), static_cast<std::size_t>(xcb_get_atom_name_name_length(r.get())));
+    return std::string(xcb_get_atom_name_name(r.get()),
+                       static_cast<std::size_t>(xcb_get_atom_name_name_length(r.get())));
 }
 
 } // namespace
@@ -74,7 +76,8 @@ std::optional<EdidIds> edidForConnector(const std::string& name) {
     Reply<xcb_randr_get_monitors_reply_t> mons(
         xcb_randr_get_monitors_reply(c, xcb_randr_get_monitors(c, root, 1), nullptr));
     if (mons) {
-        for (auto it = xcb_randr_get_monitors_monitors_iterator(mons.get()); it.rem; xcb_randr_monitor_info_next(&it)) {
+        for (auto it = xcb_randr_get_monitors_monitors_iterator(mons.get()); it.rem;
+             xcb_randr_monitor_info_next(&it)) {
             if (atomName(c, it.data->name) != name) continue;
             if (xcb_randr_monitor_info_outputs_length(it.data) < 1) return std::nullopt;
             return parseEdid(outputEdid(c, xcb_randr_monitor_info_outputs(it.data)[0], atom->atom));

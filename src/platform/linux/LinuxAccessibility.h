@@ -6,7 +6,7 @@ namespace fray {
 
 // Nothing can press another application's rows yet, so access is honestly not granted.
 class LinuxAccessibility : public Accessibility {
-public:
+  public:
     bool isTrusted() const override { return false; }
     void requestAccess() override {}
 };

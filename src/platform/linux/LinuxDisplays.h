@@ -9,7 +9,7 @@ namespace fray {
 // Qt's screens, converted to global y-up coordinates with the origin at the bottom-left
 // of the primary display.
 class LinuxDisplays : public DisplayProvider {
-public:
+  public:
     std::vector<ScreenInfo> screens() const override;
 
     // Qt (y-down, virtual desktop) rectangle → global y-up, relative to the primary's frame.

@@ -11,17 +11,22 @@
 namespace fray {
 
 namespace {
-QString resourcePath(const std::string& name) { return ":/sounds/" + QString::fromStdString(name) + ".wav"; }
+QString resourcePath(const std::string& name) {
+    return ":/sounds/" + QString::fromStdString(name) + ".wav";
+}
 } // namespace
 
 LinuxSounds::LinuxSounds() = default;
 
 LinuxSounds::~LinuxSounds() {
-    for (auto& [name, fx] : effects_) delete fx.data();
+    for (auto& [name, fx] : effects_)
+        delete fx.data();
     if (canberra_) ca_context_destroy(canberra_);
 }
 
-bool LinuxSounds::hasCue(const std::string& name) { return QFile::exists(resourcePath(name)); }
+bool LinuxSounds::hasCue(const std::string& name) {
+    return QFile::exists(resourcePath(name));
+}
 
 QSoundEffect* LinuxSounds::effect(const std::string& name) {
     auto it = effects_.find(name);

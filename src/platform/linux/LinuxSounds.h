@@ -15,7 +15,7 @@ namespace fray {
 // Cues from the compiled-in resources through Qt Multimedia; system sounds through the
 // freedesktop sound theme (libcanberra). Silent, never failing, without an audio server.
 class LinuxSounds : public SoundOutput {
-public:
+  public:
     LinuxSounds();
     ~LinuxSounds() override;
 
@@ -26,7 +26,7 @@ public:
     // The freedesktop sound-theme event standing in for a named system sound.
     static const char* themeEventFor(const std::string& systemName);
 
-private:
+  private:
     QSoundEffect* effect(const std::string& name);
 
     // Owned by the application object, so they go before Qt Multimedia shuts down.

@@ -5,7 +5,7 @@
 namespace fray {
 
 class LinuxWorkspace : public Workspace {
-public:
+  public:
     bool openFolder(const std::string& path) override;
     bool openUrl(const std::string& url) override;
 };
