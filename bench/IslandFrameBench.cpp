@@ -1,6 +1,6 @@
 // One frame of the live island at scale 2, as the panel repaints it: clear, then draw.
-#include "app/IslandLayout.h"
 #include "island/IslandView.h"
+#include "model/IslandLayout.h"
 
 #include <QApplication>
 #include <QImage>

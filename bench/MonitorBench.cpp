@@ -3,7 +3,7 @@
 // the memory the monitor keeps for 500 candidates whatever their lines look like.
 #include "BenchSupport.h"
 #include "monitor/SessionMonitor.h"
-#include "monitor/Tuning.h"
+#include "session/Tuning.h"
 #include "support/FaultyFileAccess.h"
 #include "support/TempDir.h"
 #include "support/TranscriptGenerator.h"
@@ -62,7 +62,6 @@ SessionMonitor::Config configFor(const Home& h, std::shared_ptr<FileAccess> file
     SessionMonitor::Config c;
     c.home = h.dir.str();
     c.files = std::move(files);
-    c.providers = ProviderList{};
     return c;
 }
 

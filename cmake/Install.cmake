@@ -8,7 +8,7 @@ set(generated ${PROJECT_BINARY_DIR}/generated)
 
 # Icons drawn from the tray emblem's own paths.
 add_executable(fraymark_make_icons ${PROJECT_SOURCE_DIR}/resources/icons/make_icons.cpp)
-target_link_libraries(fraymark_make_icons PRIVATE fraymark_app fraymark_warnings)
+target_link_libraries(fraymark_make_icons PRIVATE fraymark_island fraymark_warnings)
 add_custom_command(OUTPUT ${generated}/icons/scalable/apps/${FRAYMARK_APP_ID}.svg
   COMMAND fraymark_make_icons ${generated}/icons
   DEPENDS fraymark_make_icons

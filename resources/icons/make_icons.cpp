@@ -2,8 +2,8 @@
 // emblem's own paths: the emblem in gold on the island's dark plate.
 //
 //   make_icons OUTDIR      -> OUTDIR/scalable/apps/NAME.svg, OUTDIR/<n>x<n>/apps/NAME.png
-#include "app/MenuBarIcon.h"
-#include "island/Vortan.h"
+#include "island/MenuBarIcon.h"
+#include "theme/Vortan.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AgentProvider.h"
+#include "session/AgentProvider.h"
 
 #include <string>
 

@@ -1,11 +1,11 @@
 #include "CodexProvider.h"
 
-#include "monitor/TwoThreads.h"
+#include "io/TwoThreads.h"
 
-#include "monitor/FileState.h"
-#include "monitor/PathText.h"
-#include "monitor/Timestamp.h"
-#include "monitor/Tuning.h"
+#include "session/PathText.h"
+#include "session/SessionRules.h"
+#include "session/Timestamp.h"
+#include "session/Tuning.h"
 
 #include <simdjson.h>
 
@@ -236,35 +236,18 @@ std::optional<SessionInfo> CodexProvider::read(const std::string& path, const Fi
             }
         }
     }
-    const double idle = secondsBetween(mtime, now);
-    SessionStatus status;
-    switch (last) {
-    case LastEvent::none:
-        return std::nullopt;
-    case LastEvent::toolPending:
-        status = idle > delay ? SessionStatus::needsAction : SessionStatus::working;
-        break;
-    case LastEvent::prompt:
-    case LastEvent::toolsDone:
-    case LastEvent::agentMessage:
-        if (idle <= Tuning::workingStaleOut)
-            status = SessionStatus::working;
-        else if (idle <= Tuning::completedLinger)
-            status = SessionStatus::completed;
-        else
-            return std::nullopt;
-        break;
-    case LastEvent::taskComplete:
-        if (idle > Tuning::completedLinger) return std::nullopt;
-        status = SessionStatus::completed;
-        break;
-    }
+    if (last == LastEvent::none) return std::nullopt;
+    const Activity activity = last == LastEvent::toolPending    ? Activity::toolPending
+                              : last == LastEvent::taskComplete ? Activity::finished
+                                                                : Activity::busy;
+    const auto status = statusForAge(activity, secondsBetween(mtime, now), delay);
+    if (!status) return std::nullopt;
 
     std::optional<Instant> lastPrompt;
     if (!promptTimes.empty()) lastPrompt = promptTimes.back();
     const double stamina = staminaValue(promptTimes, now);
     std::string project = lastComponentName(cwd).value_or("codex");
-    return SessionInfo::make(path, std::move(project), std::nullopt, std::move(cwd), status, combo, mtime,
+    return SessionInfo::make(path, std::move(project), std::nullopt, std::move(cwd), *status, combo, mtime,
                              mtime, lastPrompt, std::nullopt, stamina, Agent::codex);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "AgentProvider.h"
-#include "monitor/FileAccess.h"
-#include "monitor/ReadBuffer.h"
+#include "io/FileAccess.h"
+#include "io/ReadBuffer.h"
+#include "session/AgentProvider.h"
 
 #include <memory>
 #include <string>

@@ -1,8 +1,9 @@
 #include "HermesProvider.h"
 
 #include "SQLiteDB.h"
-#include "monitor/PathText.h"
-#include "monitor/Tuning.h"
+#include "session/PathText.h"
+#include "session/SessionRules.h"
+#include "session/Tuning.h"
 
 namespace fray {
 
@@ -33,24 +34,15 @@ void HermesProvider::addRow(const SQLiteDB::Row& row, Instant now, double needsA
     const bool ended = !row.isNull(3);
     const auto role = row.text(8);
     const auto tools = row.text(9);
-    SessionStatus status;
-    if (!ended && tools && !tools->empty() && role == "assistant") {
-        status = age > needsActionDelay ? SessionStatus::needsAction : SessionStatus::working;
-    } else if (!ended) {
-        if (age <= Tuning::workingStaleOut)
-            status = SessionStatus::working;
-        else if (age <= Tuning::completedLinger)
-            status = SessionStatus::completed;
-        else
-            return;
-    } else {
-        if (age > Tuning::completedLinger) return;
-        status = SessionStatus::completed;
-    }
+    const Activity activity = ended                                             ? Activity::finished
+                              : tools && !tools->empty() && role == "assistant" ? Activity::toolPending
+                                                                                : Activity::busy;
+    const auto status = statusForAge(activity, age, needsActionDelay);
+    if (!status) return;
 
     auto cwd = row.text(1);
     std::string project = lastComponentName(cwd).value_or(row.text(6).value_or("hermes"));
-    out.push_back(SessionInfo::make("hermes:" + *id, std::move(project), row.text(2), std::move(cwd), status,
+    out.push_back(SessionInfo::make("hermes:" + *id, std::move(project), row.text(2), std::move(cwd), *status,
                                     row.integer(5), *last, *last, std::nullopt, std::nullopt, 0.5,
                                     Agent::hermes));
 }

@@ -1,9 +1,10 @@
 #include "OsaurusProvider.h"
 
 #include "SQLiteDB.h"
-#include "TextCut.h"
-#include "monitor/PathText.h"
-#include "monitor/Tuning.h"
+#include "session/PathText.h"
+#include "session/SessionRules.h"
+#include "session/TextCut.h"
+#include "session/Tuning.h"
 
 namespace fray {
 
@@ -31,24 +32,20 @@ void OsaurusProvider::addRow(const SQLiteDB::Row& row, Instant now, double needs
     const auto role = row.text(5);
     const bool completed = !row.isNull(6);
     const bool assistant = role == "assistant";
-    SessionStatus status;
-    if (assistant && completed) {
-        if (age > Tuning::completedLinger) return;
-        status = SessionStatus::completed;
-    } else if (age <= Tuning::workingStaleOut) {
-        status = age > needsActionDelay && assistant ? SessionStatus::needsAction : SessionStatus::working;
-    } else if (age <= Tuning::completedLinger) {
-        status = SessionStatus::completed;
-    } else {
-        return;
-    }
+    // An assistant reply still being written waits for the user after the delay, but only
+    // while the chat is fresh: past the stale-out it reads as abandoned, like any busy one.
+    auto status =
+        statusForAge(assistant && completed ? Activity::finished : Activity::busy, age, needsActionDelay);
+    if (!status) return;
+    if (assistant && !completed && status == SessionStatus::working && age > needsActionDelay)
+        status = SessionStatus::needsAction;
 
     const std::string title = row.text(1).value_or("osaurus");
     auto folder = row.text(4);
     std::string project =
         lastComponentName(folder).value_or(std::string(firstCharacters(title, titleCharacters)));
     out.push_back(SessionInfo::make("osaurus:" + *id, std::move(project), std::nullopt, std::move(folder),
-                                    status, row.integer(3), *updated, *updated, std::nullopt, std::nullopt,
+                                    *status, row.integer(3), *updated, *updated, std::nullopt, std::nullopt,
                                     0.5, Agent::osaurus));
 }
 

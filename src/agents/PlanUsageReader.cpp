@@ -1,9 +1,9 @@
 #include "PlanUsageReader.h"
 
-#include "monitor/PathText.h"
-#include "monitor/ReadBuffer.h"
-#include "monitor/RepeatingWorker.h"
-#include "monitor/Timestamp.h"
+#include "io/ReadBuffer.h"
+#include "io/RepeatingWorker.h"
+#include "session/PathText.h"
+#include "session/Timestamp.h"
 
 #include <simdjson.h>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "PlanUsage.h"
-#include "monitor/FileAccess.h"
-#include "monitor/Instant.h"
+#include "io/FileAccess.h"
+#include "session/Instant.h"
+#include "session/PlanUsage.h"
 
 #include <functional>
 #include <memory>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AgentProvider.h"
 #include "SQLiteDB.h"
+#include "session/AgentProvider.h"
 
 #include <string>
 

@@ -1,8 +1,9 @@
 #include "AppDelegate.h"
 
-#include "QtTimers.h"
-#include "Settings.h"
+#include "agents/AgentRegistry.h"
 #include "agents/PlanUsageReader.h"
+#include "model/QtTimers.h"
+#include "model/Settings.h"
 #include "monitor/DemoMonitor.h"
 #include "monitor/SessionMonitor.h"
 #include "platform/Platform.h"
@@ -49,6 +50,7 @@ void AppDelegate::applicationDidFinishLaunching() {
         config.home = platform_.paths.home;
         auto store = settings_.store();
         config.needsActionDelay = [store] { return store->doubleValue("needsActionDelay"); };
+        config.providers = [home = config.home] { return AgentRegistry::available(home); };
         monitor_ = std::make_unique<SessionMonitor>(std::move(config));
     }
     // Each delivery is queued onto the main thread, so lists apply one at a time in order.

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "AppModel.h"
-#include "MenuBarIcon.h"
 #include "SessionUpdates.h"
+#include "island/MenuBarIcon.h"
+#include "model/AppModel.h"
 
 #include <QObject>
 

@@ -1,9 +1,10 @@
 #include "CommandLine.h"
 
 #include "AppDelegate.h"
-#include "Displays.h"
-#include "Settings.h"
 #include "media/PreviewRenderer.h"
+#include "model/Displays.h"
+#include "model/PreferencesStore.h"
+#include "model/Settings.h"
 #include "platform/InstanceLock.h"
 #include "platform/Platform.h"
 #include "platform/Session.h"
@@ -54,6 +55,17 @@ std::unique_ptr<QApplication> makeApplication(int& argc, char** argv) {
     return app;
 }
 
+// The user's settings, over the preferences file of this platform's config folder.
+std::unique_ptr<Settings> loadSettings(Platform& platform) {
+    auto store = std::make_shared<PreferencesStore>(platform.paths.configHome + "/fraymark/preferences.json");
+    store->load();
+    auto displays = platform.displays;
+    return std::make_unique<Settings>(store, [displays] {
+        auto screens = displays->screens();
+        return screens.empty() ? std::nullopt : std::optional<GRect>(screens.front().frame);
+    });
+}
+
 int notAvailable(const std::string& option) {
     std::fprintf(stderr, "fraymark: %s is not available in this build\n", option.c_str());
     return 2;
@@ -100,7 +112,8 @@ int CommandLine::run(int& argc, char** argv) {
     if (has("--ax-click")) return notAvailable("--ax-click");
     if (has("--displays")) {
         auto app = makeApplication(argc, argv);
-        return displays();
+        Platform platform = systemPlatform();
+        return displays(platform, *loadSettings(platform));
     }
     // Each renderer ends the process, so only the first present in this order runs.
     for (const char* render : {"--render-shots", "--render-film"})
@@ -130,9 +143,9 @@ int CommandLine::previews(const std::string& dir, int& argc, char** argv) {
     return status;
 }
 
-int CommandLine::displays() {
-    auto pinned = Settings::shared().displayKey();
-    auto screens = platform().displays->screens();
+int CommandLine::displays(Platform& platform, const Settings& settings) {
+    auto pinned = settings.displayKey();
+    auto screens = platform.displays->screens();
     auto list = Displays::attached(screens);
     std::printf("pinned: %s\n", pinned ? pinned->c_str() : "auto — primary");
     for (const auto& c : list) {
@@ -148,7 +161,7 @@ int CommandLine::displays() {
 }
 
 int CommandLine::resident(int& argc, char** argv) {
-    InstanceLock lock(InstanceLock::defaultPath(platform().paths.runtimeDir));
+    InstanceLock lock(InstanceLock::defaultPath(Paths::fromEnvironment().runtimeDir));
     if (!lock.acquire()) {
         if (lock.otherPid()) {
             std::fprintf(stderr, "Fraymark is already running (pid %lld).\n", *lock.otherPid());
@@ -157,7 +170,9 @@ int CommandLine::resident(int& argc, char** argv) {
         std::fprintf(stderr, "fraymark: cannot create the single-instance lock; starting anyway\n");
     }
     auto app = makeApplication(argc, argv);
-    AppDelegate delegate(has("--demo"), has("--log"), Settings::shared(), platform());
+    Platform platform = systemPlatform();
+    auto settings = loadSettings(platform);
+    AppDelegate delegate(has("--demo"), has("--log"), *settings, platform);
     onTerminationSignal([] { QCoreApplication::quit(); });
     delegate.applicationDidFinishLaunching();
     return app->exec();

@@ -5,6 +5,9 @@
 
 namespace fray {
 
+class Settings;
+struct Platform;
+
 // The program's entry: diagnostic and render modes end after their work; otherwise the
 // resident application runs until quit.
 class CommandLine {
@@ -20,7 +23,7 @@ class CommandLine {
     const std::string* valueAfter(const std::string& option) const;
 
   private:
-    int displays();
+    int displays(Platform& platform, const Settings& settings);
     int previews(const std::string& dir, int& argc, char** argv);
     int resident(int& argc, char** argv);
 

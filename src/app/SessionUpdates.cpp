@@ -1,7 +1,7 @@
 #include "SessionUpdates.h"
 
-#include "AppModel.h"
-#include "Settings.h"
+#include "model/AppModel.h"
+#include "model/Settings.h"
 #include "platform/SoundOutput.h"
 
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "monitor/Instant.h"
-#include "monitor/SessionMonitoring.h"
+#include "session/Instant.h"
+#include "session/SessionMonitoring.h"
 
 #include <cstdio>
 #include <functional>

@@ -1,10 +1,10 @@
 #include "CollapsedViews.h"
 
-#include "Effects.h"
 #include "RageGlow.h"
-#include "Shapes.h"
-#include "Text.h"
-#include "Vortan.h"
+#include "theme/Effects.h"
+#include "theme/Shapes.h"
+#include "theme/Text.h"
+#include "theme/Vortan.h"
 
 #include <QLinearGradient>
 

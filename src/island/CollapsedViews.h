@@ -1,7 +1,7 @@
 #pragma once
 
 #include "IslandModel.h"
-#include "Redraw.h"
+#include "theme/Redraw.h"
 
 #include <QColor>
 #include <QPainter>

@@ -1,11 +1,11 @@
 #include "CompactHUD.h"
 
-#include "Effects.h"
 #include "Medallion.h"
 #include "PlanViews.h"
 #include "PlayerSide.h"
 #include "StatusLine.h"
-#include "Vortan.h"
+#include "theme/Effects.h"
+#include "theme/Vortan.h"
 
 namespace fray::CompactHUD {
 

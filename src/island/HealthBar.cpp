@@ -1,8 +1,8 @@
 #include "HealthBar.h"
 
-#include "Effects.h"
-#include "Shapes.h"
-#include "Vortan.h"
+#include "theme/Effects.h"
+#include "theme/Shapes.h"
+#include "theme/Vortan.h"
 
 #include <QLinearGradient>
 

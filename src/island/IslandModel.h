@@ -1,7 +1,7 @@
 #pragma once
 
-#include "agents/PlanUsage.h"
-#include "monitor/SessionMonitoring.h"
+#include "session/PlanUsage.h"
+#include "session/SessionMonitoring.h"
 
 #include <cstdint>
 #include <functional>

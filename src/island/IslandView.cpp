@@ -1,12 +1,12 @@
 #include "IslandView.h"
 
-#include "Backplate.h"
 #include "CompactHUD.h"
-#include "Effects.h"
 #include "RageGlow.h"
-#include "Shapes.h"
-#include "Vortan.h"
-#include "app/IslandLayout.h"
+#include "model/IslandLayout.h"
+#include "theme/Backplate.h"
+#include "theme/Effects.h"
+#include "theme/Shapes.h"
+#include "theme/Vortan.h"
 
 #include <QLinearGradient>
 

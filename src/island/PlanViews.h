@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Redraw.h"
-#include "agents/PlanUsage.h"
+#include "session/PlanUsage.h"
+#include "theme/Redraw.h"
 
 #include <QColor>
 #include <QPainter>

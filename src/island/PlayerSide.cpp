@@ -1,8 +1,8 @@
 #include "PlayerSide.h"
 
-#include "Effects.h"
-#include "Text.h"
-#include "Vortan.h"
+#include "theme/Effects.h"
+#include "theme/Text.h"
+#include "theme/Vortan.h"
 
 #include <cmath>
 #include <numbers>

@@ -1,6 +1,6 @@
 #include "RageGlow.h"
 
-#include "Vortan.h"
+#include "theme/Vortan.h"
 
 #include <cmath>
 

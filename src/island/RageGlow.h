@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Effects.h"
-#include "Redraw.h"
+#include "theme/Effects.h"
+#include "theme/Redraw.h"
 
 namespace fray {
 

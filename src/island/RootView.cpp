@@ -1,8 +1,8 @@
 #include "RootView.h"
 
 #include "CollapsedViews.h"
-#include "app/AppModel.h"
-#include "app/Settings.h"
+#include "model/AppModel.h"
+#include "model/Settings.h"
 #include "platform/UserInfo.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "IslandView.h"
-#include "app/IslandLayout.h"
+#include "model/IslandLayout.h"
 
 #include <QTimer>
 #include <QWidget>

@@ -1,11 +1,11 @@
 #include "Roster.h"
 
-#include "Effects.h"
 #include "PlanViews.h"
-#include "Shapes.h"
-#include "Text.h"
-#include "Vortan.h"
-#include "app/IslandLayout.h"
+#include "model/IslandLayout.h"
+#include "theme/Effects.h"
+#include "theme/Shapes.h"
+#include "theme/Text.h"
+#include "theme/Vortan.h"
 
 #include <QLinearGradient>
 

@@ -1,9 +1,9 @@
 #include "StatusLine.h"
 
-#include "Effects.h"
 #include "PlanViews.h"
-#include "Text.h"
-#include "Vortan.h"
+#include "theme/Effects.h"
+#include "theme/Text.h"
+#include "theme/Vortan.h"
 
 #include <QLinearGradient>
 

@@ -1,10 +1,11 @@
 #include "PreviewRenderer.h"
 
-#include "app/IslandLayout.h"
-#include "app/PreferencesStore.h"
-#include "app/Settings.h"
 #include "island/CollapsedViews.h"
 #include "island/IslandView.h"
+#include "model/IslandLayout.h"
+#include "model/PreferencesStore.h"
+#include "model/Settings.h"
+#include "platform/fake/FakePlatform.h"
 #include "settings_ui/SettingsView.h"
 
 #include <QBuffer>
@@ -53,11 +54,22 @@ Entry islandEntry(std::string name, IslandModel model, std::optional<QRectF> not
             }};
 }
 
+// The same machine for every gallery: one 1920 x 1080 display and nothing installed.
+Platform previewPlatform() {
+    Platform p = fake::makePlatform("/nonexistent");
+    ScreenInfo screen;
+    screen.id = screen.name = "Screen 1";
+    screen.frame = screen.visibleFrame = {0, 0, 1920, 1080};
+    std::static_pointer_cast<fake::Displays>(p.displays)->list = {screen};
+    return p;
+}
+
 // The settings window's content over a settings store of its own (defaults, kept in
 // memory), without actions. The view is destroyed before its settings.
 struct SettingsPreview {
+    Platform platform = previewPlatform();
     Settings settings{std::make_shared<PreferencesStore>()};
-    std::unique_ptr<SettingsView> view = std::make_unique<SettingsView>(settings, nullptr, nullptr);
+    std::unique_ptr<SettingsView> view = std::make_unique<SettingsView>(settings, platform, nullptr, nullptr);
     SettingsPreview() { view->resize(view->sizeHint()); }
 };
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "monitor/Instant.h"
+#include "session/Instant.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Instant.h"
-#include "RepeatingTimer.h"
-#include "SessionMonitoring.h"
+#include "session/Instant.h"
+#include "session/RepeatingTimer.h"
+#include "session/SessionMonitoring.h"
 
 #include <cstdint>
 

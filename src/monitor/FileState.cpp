@@ -1,7 +1,8 @@
 #include "FileState.h"
 
-#include "PathText.h"
-#include "Tuning.h"
+#include "session/PathText.h"
+#include "session/SessionRules.h"
+#include "session/Tuning.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,18 +12,6 @@ namespace fray {
 
 bool isGenericDir(std::string_view lowerName) {
     return std::find(genericDirs.begin(), genericDirs.end(), lowerName) != genericDirs.end();
-}
-
-double staminaValue(const std::vector<Instant>& promptTimes, Instant now) {
-    if (promptTimes.empty()) return 0.5;
-    std::size_t n = 0;
-    for (Instant t : promptTimes)
-        if (secondsBetween(t, now) <= Tuning::velocityWindow) ++n; // future prompts count too
-    double velocity = std::min(static_cast<double>(n) / Tuning::velocityFull, 1.0);
-    double idle = std::max(0.0, secondsBetween(promptTimes.back(), now));
-    double raw = (0.55 + 0.45 * velocity) * std::exp(-idle / Tuning::staminaHalfLife);
-    double stepped = std::round(raw * 50.0) / 50.0; // std::round rounds halves away from zero
-    return std::max(stepped, Tuning::staminaFloor);
 }
 
 std::optional<SessionStatus> FileState::derive(Instant now, double needsActionDelay) {
@@ -39,17 +28,15 @@ std::optional<SessionStatus> FileState::derive(Instant now, double needsActionDe
         case LineKind::assistantThinking:
             if (!seenAssistant && age < Tuning::startedWindow)
                 result = SessionStatus::started;
-            else if (idle <= Tuning::workingStaleOut)
-                result = SessionStatus::working;
-            else if (idle <= Tuning::completedLinger)
-                result = SessionStatus::completed;
+            else
+                result = statusForAge(Activity::busy, idle, needsActionDelay);
             break;
         case LineKind::assistantToolUse:
-            result = idle > needsActionDelay ? SessionStatus::needsAction : SessionStatus::working;
+            result = statusForAge(Activity::toolPending, idle, needsActionDelay);
             break;
         case LineKind::assistantText:
         case LineKind::interrupted:
-            if (idle <= Tuning::completedLinger) result = SessionStatus::completed;
+            result = statusForAge(Activity::finished, idle, needsActionDelay);
             break;
         }
     }

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "Instant.h"
 #include "LineKind.h"
-#include "SessionStatus.h"
+#include "session/Instant.h"
+#include "session/SessionRules.h"
+#include "session/SessionStatus.h"
 
 #include <array>
 #include <cstdint>
@@ -19,9 +20,6 @@ inline constexpr std::array<std::string_view, 15> genericDirs{
     "pkg", "packages", "cmd",   "internal", "test", "tests", "node_modules"};
 
 bool isGenericDir(std::string_view lowerName);
-
-// Stamina in [0.02, 1] from the pace of the user's prompts (ascending times).
-double staminaValue(const std::vector<Instant>& promptTimes, Instant now);
 
 // What the monitor knows about one watched transcript.
 class FileState {

@@ -1,6 +1,6 @@
 #include "LineClassifier.h"
 
-#include "Timestamp.h"
+#include "session/Timestamp.h"
 
 #include <simdjson.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "FileState.h"
-#include "Instant.h"
+#include "session/Instant.h"
 
 #include <memory>
 #include <string_view>

@@ -1,10 +1,9 @@
 #include "SessionMonitor.h"
 
-#include "PathText.h"
-#include "RepeatingWorker.h"
-#include "Tuning.h"
-#include "TwoThreads.h"
-#include "agents/AgentRegistry.h"
+#include "io/RepeatingWorker.h"
+#include "io/TwoThreads.h"
+#include "session/PathText.h"
+#include "session/Tuning.h"
 
 #include <algorithm>
 #include <cstring>
@@ -41,7 +40,6 @@ SessionMonitor::SessionMonitor(Config config)
     : config_(std::move(config)), projectsRoot_(PathText::join(config_.home, ".claude/projects")), reader_() {
     if (!config_.clock) config_.clock = wallNow;
     if (!config_.files) config_.files = posixFileAccess();
-    if (config_.providers) otherAgents_ = *config_.providers;
 }
 
 SessionMonitor::Reader::Reader()
@@ -177,7 +175,7 @@ const std::string& SessionMonitor::labelFor(const std::string& path, Watched& w)
 void SessionMonitor::pollOtherAgents(Instant now, double delay) {
     if (!otherAgents_) {
         try {
-            otherAgents_ = AgentRegistry::available(config_.home);
+            otherAgents_ = config_.providers ? config_.providers() : ProviderList{};
         } catch (...) {
             otherAgents_.reset(); // asked again at the next poll
         }

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "FileAccess.h"
 #include "FileState.h"
-#include "Instant.h"
 #include "LineClassifier.h"
-#include "ReadBuffer.h"
-#include "SessionMonitoring.h"
-#include "agents/AgentProvider.h"
+#include "io/FileAccess.h"
+#include "io/ReadBuffer.h"
+#include "session/AgentProvider.h"
+#include "session/Instant.h"
+#include "session/SessionMonitoring.h"
 
 #include <cstdint>
 #include <functional>
@@ -32,8 +32,9 @@ class SessionMonitor : public SessionMonitoring {
         // The stored "needsActionDelay" setting, raw; missing or unusable means 20 s.
         std::function<std::optional<double>()> needsActionDelay;
         std::shared_ptr<FileAccess> files; // default: the real file system
-        // Default: AgentRegistry::available(home), asked once, on the first poll.
-        std::optional<ProviderList> providers;
+        // The other agents' providers, asked for once, on the first poll (again at the next
+        // poll if it throws); none when unset.
+        std::function<ProviderList()> providers;
     };
 
     // What the monitor holds between ticks, for diagnostics and the memory budget.

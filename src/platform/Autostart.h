@@ -26,11 +26,11 @@ class Autostart {
     virtual bool isEnabled() const = 0;
     // The executable the existing entry starts; absent when there is none or it is unreadable.
     virtual std::optional<std::string> registeredPath() const = 0;
+    // False when an entry starts another copy of the program (not this executable, nor a
+    // link to it).
+    virtual bool registeredHere() const = 0;
     // Creates (or re-aims) or removes the entry; absent on success.
     virtual std::optional<AutostartError> setEnabled(bool on) = 0;
 };
-
-// The backend of this system for the given user paths.
-std::unique_ptr<Autostart> systemAutostart(const Paths& paths);
 
 } // namespace fray

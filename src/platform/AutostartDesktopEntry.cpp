@@ -211,4 +211,9 @@ std::optional<std::string> AutostartDesktopEntry::entryValue(std::string_view te
     return found;
 }
 
+bool AutostartDesktopEntry::registeredHere() const {
+    auto path = registeredPath();
+    return !path || AutostartFiles::samePath(*path, executable_);
+}
+
 } // namespace fray

@@ -21,6 +21,7 @@ class AutostartDesktopEntry : public Autostart {
     // X-GNOME-Autostart-enabled=false) does not start anything, so it counts as off.
     bool isEnabled() const override;
     std::optional<std::string> registeredPath() const override;
+    bool registeredHere() const override;
     std::optional<AutostartError> setEnabled(bool on) override;
 
     // The entry written for an executable.

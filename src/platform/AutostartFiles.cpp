@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
@@ -82,6 +83,13 @@ std::optional<std::string> read(const std::string& path) {
     out << in.rdbuf();
     if (in.bad()) return std::nullopt;
     return std::move(out).str();
+}
+
+bool samePath(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty()) return false;
+    if (a == b) return true;
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
 }
 
 } // namespace fray::AutostartFiles

@@ -23,6 +23,8 @@ std::optional<AutostartError> writeAtomically(const std::string& path, std::stri
 std::optional<AutostartError> removeIfPresent(const std::string& path);
 // True when an item exists at `path`, following links.
 bool exists(const std::string& path);
+// The same file, also when one path reaches it through a link.
+bool samePath(const std::string& a, const std::string& b);
 // The whole file, or absent when it cannot be read.
 std::optional<std::string> read(const std::string& path);
 

@@ -3,6 +3,8 @@
 #include "Geometry.h"
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,6 +34,27 @@ class DisplayProvider {
     virtual ~DisplayProvider() = default;
     // In the system's order: the first is the primary display (the one with the menu bar).
     virtual std::vector<ScreenInfo> screens() const = 0;
+
+    // Calls `fn` on the main thread whenever a display is added or removed, or its frame or
+    // visible frame changes; until the returned handle is dropped.
+    [[nodiscard]] std::shared_ptr<void> observeChanges(std::function<void()> fn) {
+        auto handle = std::make_shared<std::function<void()>>(std::move(fn));
+        observers_.push_back(handle);
+        return handle;
+    }
+
+  protected:
+    void notifyChanged() {
+        std::vector<std::shared_ptr<std::function<void()>>> live;
+        for (const auto& weak : observers_)
+            if (auto fn = weak.lock()) live.push_back(std::move(fn));
+        observers_.assign(live.begin(), live.end());
+        for (const auto& fn : live)
+            (*fn)();
+    }
+
+  private:
+    std::vector<std::weak_ptr<std::function<void()>>> observers_;
 };
 
 } // namespace fray

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Accessibility.h"
+#include "Autostart.h"
 #include "DisplayProvider.h"
 #include "Paths.h"
 #include "SoundOutput.h"
@@ -11,18 +12,19 @@
 
 namespace fray {
 
-// The process-wide OS facilities. The Linux backends are installed on first use;
-// tests install fakes with setPlatform().
+// The OS facilities, built once by the entry point and passed down to whoever needs them;
+// tests and the offline renderers pass fakes instead.
 struct Platform {
     std::shared_ptr<DisplayProvider> displays;
     std::shared_ptr<SoundOutput> sounds;
     std::shared_ptr<UserInfo> user;
     std::shared_ptr<Accessibility> accessibility;
     std::shared_ptr<Workspace> workspace;
+    std::shared_ptr<Autostart> autostart;
     Paths paths;
 };
 
-Platform& platform();
-void setPlatform(Platform p);
+// This system's backends, for the current user's paths. Needs the application object.
+Platform systemPlatform();
 
 } // namespace fray

@@ -2,28 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 
 namespace fray::SettingsRules {
 
 std::string delayText(double seconds) {
     if (!std::isfinite(seconds)) return "—S";
     return std::to_string(static_cast<long long>(std::trunc(seconds))) + "S";
-}
-
-double sliderValue(double x, double width, double lower, double upper) {
-    double f = width > 0 && std::isfinite(x) ? std::clamp(x / width, 0.0, 1.0) : 0.0;
-    return std::round(lower + (upper - lower) * f);
-}
-
-double sliderFraction(double value, double lower, double upper) {
-    if (!(upper > lower) || !std::isfinite(value)) return 0;
-    return std::clamp((value - lower) / (upper - lower), 0.0, 1.0);
-}
-
-double sliderStep(double value, double step, double lower, double upper) {
-    double shown = std::isfinite(value) ? std::trunc(std::clamp(value, lower, upper)) : lower;
-    return std::clamp(shown + step, lower, upper);
 }
 
 std::string positionLabel(const std::optional<GPoint>& customSpot) {
@@ -65,20 +49,10 @@ std::optional<std::string> displayNameFor(const std::optional<std::string>& key,
     return std::nullopt;
 }
 
-namespace {
-// The same file, also when one path reaches it through a link.
-bool samePath(const std::string& a, const std::string& b) {
-    if (a.empty() || b.empty()) return false;
-    if (a == b) return true;
-    std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec) && !ec;
-}
-} // namespace
-
 std::string loginStatusText(bool loginItem, const std::optional<std::string>& registeredPath,
-                            const std::string& executable) {
+                            bool registeredHere) {
     if (!loginItem) return "OFF BY DEFAULT. THE APP NEVER ADDS ITSELF — SWITCH THIS ON IF YOU WANT IT.";
-    if (!registeredPath || samePath(*registeredPath, executable))
+    if (!registeredPath || registeredHere)
         return "ON — TAKES EFFECT AT YOUR NEXT LOGIN. TURN IT OFF HERE TO REMOVE IT.";
     return "ON, BUT POINTING AT A DIFFERENT COPY: " + *registeredPath + ". TOGGLE OFF AND ON TO RE-AIM IT.";
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Displays.h"
-#include "app/IslandLayout.h"
+#include "model/Displays.h"
+#include "model/IslandLayout.h"
 #include "platform/Geometry.h"
 
 #include <optional>
@@ -16,15 +16,6 @@ inline constexpr double delayUpper = 90;
 
 // The delay in whole seconds, fractions dropped, followed by "S": 12.9 gives "12S".
 std::string delayText(double seconds);
-
-// The slider's value for a pointer at `x` on a track `width` wide: a whole number
-// between lower and upper; positions past either end are clamped.
-double sliderValue(double x, double width, double lower, double upper);
-// Where `value` sits on the track, from 0 to 1 (a stored value outside the range is
-// drawn at the nearer end).
-double sliderFraction(double value, double lower, double upper);
-// One keyboard step from the value as shown (whole seconds), kept in range.
-double sliderStep(double value, double step, double lower, double upper);
 
 std::string positionLabel(const std::optional<GPoint>& customSpot);
 std::string positionChipText(IslandPosition p);
@@ -52,8 +43,9 @@ std::vector<MonitorChip> monitorChips(const std::vector<Displays::Choice>& monit
 std::optional<std::string> displayNameFor(const std::optional<std::string>& key,
                                           const std::vector<Displays::Choice>& monitors);
 
+// `registeredHere`: the entry starts this executable (or a link to it), not another copy.
 std::string loginStatusText(bool loginItem, const std::optional<std::string>& registeredPath,
-                            const std::string& executable);
+                            bool registeredHere);
 std::string loginErrorText(const std::string& description);
 
 struct StatusText {

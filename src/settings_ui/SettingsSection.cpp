@@ -1,7 +1,7 @@
 #include "SettingsSection.h"
 
-#include "VortanPaint.h"
-#include "island/Vortan.h"
+#include "theme/Vortan.h"
+#include "theme/VortanPaint.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

@@ -1,21 +1,20 @@
 #include "SettingsView.h"
 
-#include "LineLabel.h"
-#include "SettingsChip.h"
 #include "SettingsRules.h"
 #include "SettingsSection.h"
-#include "TextBlock.h"
-#include "VortanButtonStyle.h"
-#include "VortanSlider.h"
-#include "VortanToggleStyle.h"
-#include "app/Settings.h"
-#include "integration/LoginItem.h"
-#include "island/Backplate.h"
-#include "island/Effects.h"
-#include "island/Shapes.h"
-#include "island/Text.h"
-#include "island/Vortan.h"
+#include "model/Settings.h"
 #include "platform/Platform.h"
+#include "theme/Backplate.h"
+#include "theme/Effects.h"
+#include "theme/LineLabel.h"
+#include "theme/SettingsChip.h"
+#include "theme/Shapes.h"
+#include "theme/Text.h"
+#include "theme/TextBlock.h"
+#include "theme/Vortan.h"
+#include "theme/VortanButtonStyle.h"
+#include "theme/VortanSlider.h"
+#include "theme/VortanToggleStyle.h"
 
 #include <QEvent>
 #include <QFontMetricsF>
@@ -98,9 +97,10 @@ class HeaderRow : public QWidget {
 
 } // namespace
 
-SettingsView::SettingsView(Settings& settings, std::function<void()> onClose, std::function<void()> onQuit,
-                           QWidget* parent)
-    : QWidget(parent), settings_(settings), onClose_(std::move(onClose)), onQuit_(std::move(onQuit)) {
+SettingsView::SettingsView(Settings& settings, Platform& platform, std::function<void()> onClose,
+                           std::function<void()> onQuit, QWidget* parent)
+    : QWidget(parent), settings_(settings), platform_(platform), onClose_(std::move(onClose)),
+      onQuit_(std::move(onQuit)) {
     setAttribute(Qt::WA_TranslucentBackground);
     setFocusPolicy(Qt::NoFocus);
     setFixedWidth(viewWidth);
@@ -110,7 +110,7 @@ SettingsView::SettingsView(Settings& settings, std::function<void()> onClose, st
 
     // The login item is read when the view is shown, not here: the window may never
     // open, and an offscreen render must not depend on this machine's autostart entry.
-    monitors_ = Displays::attached();
+    monitors_ = Displays::attached(platform_.displays->screens());
     build();
     syncFromSettings();
     syncLoginTexts();
@@ -118,7 +118,7 @@ SettingsView::SettingsView(Settings& settings, std::function<void()> onClose, st
     accessTimer_.setInterval(accessRefreshMs);
     connect(&accessTimer_, &QTimer::timeout, this, &SettingsView::refreshAccess);
     connect(&settings_, &Settings::changed, this, &SettingsView::syncFromSettings);
-    watchScreens();
+    displayWatch_ = platform_.displays->observeChanges([this] { refreshMonitors(); });
 
     // Escape closes whatever inside the window has focus, or when nothing has.
     auto* cancel = new QShortcut(QKeySequence::Cancel, this);
@@ -322,7 +322,7 @@ void SettingsView::syncFromSettings() {
 
 void SettingsView::syncMonitorChips() {
     auto chips = SettingsRules::monitorChips(monitors_, settings_.displayKey(), settings_.displayName(),
-                                             Displays::nameOverride.has_value());
+                                             nameOverride_.has_value());
     auto sameShape = [&] {
         if (chips.size() != monitorChips_.size()) return false;
         for (std::size_t i = 0; i < chips.size(); ++i) {
@@ -380,33 +380,39 @@ void SettingsView::chooseMonitor(const std::optional<std::string>& key) {
 }
 
 void SettingsView::refreshMonitors() {
-    monitors_ = Displays::attached();
+    monitors_ = Displays::attached(platform_.displays->screens(), nameOverride_);
     syncMonitorChips();
 }
 
+void SettingsView::overrideMonitorNames(std::vector<std::string> names) {
+    nameOverride_ = std::move(names);
+    refreshMonitors();
+}
+
 void SettingsView::refreshAccess() {
-    bool granted = platform().accessibility && platform().accessibility->isTrusted();
+    bool granted = platform_.accessibility && platform_.accessibility->isTrusted();
     if (granted == accessGranted_) return;
     accessGranted_ = granted;
     syncPreciseFocusText();
 }
 
 void SettingsView::refreshLoginItem() {
-    loginItem_ = LoginItem::isEnabled();
-    registeredPath_ = loginItem_ ? LoginItem::registeredPath() : std::nullopt;
+    auto& login = *platform_.autostart;
+    loginItem_ = login.isEnabled();
+    registeredPath_ = loginItem_ ? login.registeredPath() : std::nullopt;
+    registeredHere_ = login.registeredHere();
     login_->setChecked(loginItem_);
     syncLoginTexts();
 }
 
 void SettingsView::setLoginEnabled(bool on) {
-    auto err = LoginItem::setEnabled(on);
+    auto err = platform_.autostart->setEnabled(on);
     loginError_ = err ? std::optional(SettingsRules::loginErrorText(err->description)) : std::nullopt;
     refreshLoginItem();
 }
 
 void SettingsView::syncLoginTexts() {
-    loginStatus_->setText(
-        q(SettingsRules::loginStatusText(loginItem_, registeredPath_, platform().paths.executable)));
+    loginStatus_->setText(q(SettingsRules::loginStatusText(loginItem_, registeredPath_, registeredHere_)));
     loginErrorText_->setText(q(loginError_.value_or("")));
     loginErrorText_->setVisible(loginError_.has_value());
     contentChanged();
@@ -414,7 +420,7 @@ void SettingsView::syncLoginTexts() {
 
 void SettingsView::setPreciseFocus(bool on) {
     settings_.setPreciseFocus(on);
-    auto& access = platform().accessibility;
+    auto& access = platform_.accessibility;
     if (on && access) access->requestAccess();
     accessGranted_ = access && access->isTrusted();
     syncPreciseFocusText();
@@ -428,13 +434,18 @@ void SettingsView::syncPreciseFocusText() {
 }
 
 void SettingsView::openSessionsFolder() {
-    std::string path = SettingsRules::sessionsFolder(platform().paths.home);
-    std::error_code ec;
+    std::string path = SettingsRules::sessionsFolder(platform_.paths.home);
     std::optional<std::string> problem;
-    if (!std::filesystem::is_directory(path, ec))
+    switch (platform_.workspace ? platform_.workspace->openFolder(path) : Workspace::Opened::noHandler) {
+    case Workspace::Opened::yes:
+        break;
+    case Workspace::Opened::missing:
         problem = "Couldn't open " + path + ": there is no such folder yet.";
-    else if (!platform().workspace || !platform().workspace->openFolder(path))
+        break;
+    case Workspace::Opened::noHandler:
         problem = "Couldn't open " + path + ": no file browser answered.";
+        break;
+    }
     actionError_->setText(q(problem.value_or("")));
     actionError_->setVisible(problem.has_value());
     contentChanged();
@@ -446,22 +457,6 @@ void SettingsView::contentChanged() {
     for (auto* part : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         if (part->layout()) part->layout()->activate();
     if (layout()) layout()->invalidate();
-}
-
-void SettingsView::watchScreens() {
-    auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
-    if (!app) return;
-    auto watch = [this](QScreen* s) {
-        connect(s, &QScreen::geometryChanged, this, &SettingsView::refreshMonitors);
-    };
-    for (QScreen* s : QGuiApplication::screens())
-        watch(s);
-    connect(app, &QGuiApplication::screenAdded, this, [this, watch](QScreen* s) {
-        watch(s);
-        refreshMonitors();
-    });
-    connect(app, &QGuiApplication::screenRemoved, this, &SettingsView::refreshMonitors);
-    connect(app, &QGuiApplication::primaryScreenChanged, this, &SettingsView::refreshMonitors);
 }
 
 bool SettingsView::event(QEvent* e) {

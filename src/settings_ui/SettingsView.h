@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Displays.h"
+#include "model/Displays.h"
 
 #include <QPoint>
 #include <QTimer>
@@ -16,6 +16,7 @@ namespace fray {
 
 class LineLabel;
 class Settings;
+struct Platform;
 class SettingsChip;
 class TextBlock;
 class VortanButton;
@@ -34,8 +35,10 @@ class SettingsView : public QWidget {
     static constexpr double cornerRadius = 18;
     static constexpr int accessRefreshMs = 1500;
 
-    SettingsView(Settings& settings, std::function<void()> onClose, std::function<void()> onQuit,
-                 QWidget* parent = nullptr);
+    // The platform gives the displays, the accessibility grant, the login item and the
+    // file browser; it must outlive the view.
+    SettingsView(Settings& settings, Platform& platform, std::function<void()> onClose,
+                 std::function<void()> onQuit, QWidget* parent = nullptr);
     ~SettingsView() override;
 
     QSize sizeHint() const override;
@@ -52,6 +55,10 @@ class SettingsView : public QWidget {
     void refreshAccess();
     void refreshLoginItem();
     void refreshMonitors();
+
+    // Names staged for pictures: the i-th display shows the i-th name, and a pinned display
+    // that is away is not offered.
+    void overrideMonitorNames(std::vector<std::string> names);
 
   signals:
     // The preferred height changed (a message appeared or went, a display came or went).
@@ -84,10 +91,12 @@ class SettingsView : public QWidget {
     void setPreciseFocus(bool on);
     void chooseMonitor(const std::optional<std::string>& key);
     void openSessionsFolder();
-    void watchScreens();
     void contentChanged();
 
     Settings& settings_;
+    Platform& platform_;
+    std::shared_ptr<void> displayWatch_;
+    Displays::NameOverride nameOverride_;
     std::function<void()> onClose_;
     std::function<void()> onQuit_;
 
@@ -95,6 +104,7 @@ class SettingsView : public QWidget {
     bool accessGranted_ = false;
     bool loginItem_ = false;
     std::optional<std::string> registeredPath_;
+    bool registeredHere_ = true;
     std::optional<std::string> loginError_;
     QTimer accessTimer_;
 

@@ -1,5 +1,5 @@
 #include "agents/AgentRegistry.h"
-#include "agents/TextCut.h"
+#include "session/TextCut.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "app/SessionUpdates.h"
-#include "app/AppModel.h"
-#include "app/Settings.h"
+#include "model/AppModel.h"
+#include "model/Settings.h"
 #include "platform/fake/FakePlatform.h"
 #include "support/ManualTime.h"
 

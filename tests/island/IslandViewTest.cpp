@@ -1,10 +1,10 @@
 #include "island/IslandView.h"
 #include "Fixtures.h"
-#include "PixelProbe.h"
-#include "app/IslandLayout.h"
 #include "island/CompactHUD.h"
 #include "island/PlanViews.h"
 #include "island/PlayerSide.h"
+#include "model/IslandLayout.h"
+#include "support/PixelProbe.h"
 
 #include <QPainter>
 

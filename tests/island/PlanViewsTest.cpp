@@ -1,6 +1,6 @@
 #include "island/PlanViews.h"
 #include "Fixtures.h"
-#include "island/Vortan.h"
+#include "theme/Vortan.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "island/RootView.h"
 #include "Fixtures.h"
-#include "PixelProbe.h"
-#include "app/AppModel.h"
-#include "app/Settings.h"
+#include "model/AppModel.h"
+#include "model/Settings.h"
 #include "platform/fake/FakePlatform.h"
 #include "support/ManualTime.h"
+#include "support/PixelProbe.h"
 
 #include <QApplication>
 #include <QMouseEvent>

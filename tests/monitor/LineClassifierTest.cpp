@@ -1,5 +1,5 @@
 #include "monitor/LineClassifier.h"
-#include "monitor/Timestamp.h"
+#include "session/Timestamp.h"
 #include "support/TranscriptGenerator.h"
 
 #include <gtest/gtest.h>

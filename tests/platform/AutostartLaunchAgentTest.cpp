@@ -1,4 +1,4 @@
-#include "platform/AutostartLaunchAgent.h"
+#include "platform/macos/AutostartLaunchAgent.h"
 #include "support/TempDir.h"
 
 #include <QXmlStreamReader>

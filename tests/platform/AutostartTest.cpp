@@ -1,7 +1,7 @@
 // Behaviour both login-entry backends share: the freedesktop entry and the launch agent.
 #include "platform/AppId.h"
 #include "platform/AutostartDesktopEntry.h"
-#include "platform/AutostartLaunchAgent.h"
+#include "platform/macos/AutostartLaunchAgent.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -91,12 +91,22 @@ TEST_P(AutostartBackend, EnablingReaimsAnEntryForAnotherCopy) {
     ASSERT_EQ(::stat(entry().c_str(), &before), 0);
     auto current = make("/new/copy/fraymark");
     EXPECT_EQ(current->registeredPath(), "/old/copy/fraymark");
+    EXPECT_FALSE(current->registeredHere());
     EXPECT_EQ(current->setEnabled(true), std::nullopt);
     EXPECT_EQ(current->registeredPath(), "/new/copy/fraymark");
+    EXPECT_TRUE(current->registeredHere());
     struct stat after {};
     ASSERT_EQ(::stat(entry().c_str(), &after), 0);
     // A new inode shows the file was replaced by rename, not rewritten in place.
     EXPECT_NE(before.st_ino, after.st_ino);
+}
+
+TEST_P(AutostartBackend, AnEntryThroughALinkToThisExecutableIsNotAnotherCopy) {
+    const auto real = tmp.write("bin/fraymark", "#!"), link = tmp / "link";
+    fs::create_symlink(real, link);
+    ASSERT_EQ(make(link.string())->setEnabled(true), std::nullopt);
+    EXPECT_TRUE(make(real.string())->registeredHere());
+    EXPECT_FALSE(make("")->registeredHere()) << "an unknown executable is never the one registered";
 }
 
 TEST_P(AutostartBackend, UnknownExecutableFailsWithTheApplicationsError) {

@@ -1,15 +1,16 @@
 #include "settings_ui/SettingsView.h"
-#include "app/Settings.h"
-#include "island/Vortan.h"
+#include "model/Settings.h"
+#include "platform/AutostartDesktopEntry.h"
 #include "platform/fake/FakePlatform.h"
-#include "settings_ui/LineLabel.h"
-#include "settings_ui/SettingsChip.h"
 #include "settings_ui/SettingsRules.h"
-#include "settings_ui/TextBlock.h"
-#include "settings_ui/VortanButtonStyle.h"
-#include "settings_ui/VortanSlider.h"
-#include "settings_ui/VortanToggleStyle.h"
 #include "support/TempDir.h"
+#include "theme/LineLabel.h"
+#include "theme/SettingsChip.h"
+#include "theme/TextBlock.h"
+#include "theme/Vortan.h"
+#include "theme/VortanButtonStyle.h"
+#include "theme/VortanSlider.h"
+#include "theme/VortanToggleStyle.h"
 
 #include <QElapsedTimer>
 #include <QMouseEvent>
@@ -49,6 +50,7 @@ void sendMouse(QWidget* w, QEvent::Type type, QPointF pos) {
 class SettingsViewTest : public ::testing::Test {
   protected:
     test::TempDir tmp;
+    Platform platform;
     std::unique_ptr<Settings> settings;
     std::unique_ptr<SettingsView> view;
     fake::Displays* displays = nullptr;
@@ -57,23 +59,21 @@ class SettingsViewTest : public ::testing::Test {
     int closes = 0, quits = 0;
 
     void SetUp() override {
-        Platform p = fake::makePlatform(tmp.str());
-        displays = static_cast<fake::Displays*>(p.displays.get());
-        access = static_cast<fake::Access*>(p.accessibility.get());
-        work = static_cast<fake::Work*>(p.workspace.get());
+        platform = fake::makePlatform(tmp.str());
+        // The real autostart entry under the fixture's config folder, failures included.
+        platform.autostart =
+            std::make_shared<AutostartDesktopEntry>(platform.paths.configHome, platform.paths.executable);
+        displays = static_cast<fake::Displays*>(platform.displays.get());
+        access = static_cast<fake::Access*>(platform.accessibility.get());
+        work = static_cast<fake::Work*>(platform.workspace.get());
         displays->list = {screen("eDP-1", "Built-in Display", 0), screen("DP-1", "DELL U2720Q", 1920, 3)};
-        setPlatform(std::move(p));
-        Displays::nameOverride.reset();
         settings = std::make_unique<Settings>(std::make_shared<PreferencesStore>());
     }
-    void TearDown() override {
-        view.reset();
-        Displays::nameOverride.reset();
-    }
+    void TearDown() override { view.reset(); }
 
     void show() {
         view = std::make_unique<SettingsView>(
-            *settings, [this] { ++closes; }, [this] { ++quits; });
+            *settings, platform, [this] { ++closes; }, [this] { ++quits; });
         view->resize(view->sizeHint());
         view->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
@@ -215,30 +215,29 @@ TEST_F(SettingsViewTest, MonitorListFollowsTheAttachedDisplays) {
     show();
     const int tall = view->sizeHint().height();
     EXPECT_EQ(chipTexts("monitorChip").back(), "REMEMBERED DISPLAY [NOT CONNECTED] *") << "no stored name";
-    displays->list.push_back(screen("DP-2", "DELL U2720Q", 3840, 4));
-    view->refreshMonitors();
+    auto plugged = displays->list;
+    plugged.push_back(screen("DP-2", "DELL U2720Q", 3840, 4));
+    displays->set(plugged); // the view hears of it from the display provider
     EXPECT_EQ(chipTexts("monitorChip"),
               (Strings{"AUTO — PRIMARY", "BUILT-IN DISPLAY", "DELL U2720Q", "DELL U2720Q *"}));
-    displays->list.pop_back();
-    view->refreshMonitors();
+    plugged.pop_back();
+    displays->set(plugged);
     QTest::mouseClick(chips("monitorChip")[0], Qt::LeftButton);
     EXPECT_EQ(chips("monitorChip").size(), 3u) << "the automatic chip forgets the away display";
     EXPECT_LT(view->sizeHint().height(), tall);
 
-    Displays::nameOverride = Strings{"Studio Display", "Sidecar"};
+    view->overrideMonitorNames({"Studio Display", "Sidecar"});
     settings->setDisplayKey("ext:9-9-9");
-    view->refreshMonitors();
     EXPECT_EQ(chipTexts("monitorChip"), (Strings{"AUTO — PRIMARY", "STUDIO DISPLAY", "SIDECAR"}))
         << "overridden names never show a display as not connected";
 }
 
 TEST_F(SettingsViewTest, LoginSwitchWritesTheAutostartEntryAndExplainsItsState) {
     show();
-    const std::string exe = platform().paths.executable;
     auto* login = child<VortanToggle>("loginItem");
     auto* error = child<TextBlock>("loginError");
     const int heightBefore = view->sizeHint().height();
-    EXPECT_EQ(text("loginStatus"), SettingsRules::loginStatusText(false, std::nullopt, exe));
+    EXPECT_EQ(text("loginStatus"), SettingsRules::loginStatusText(false, std::nullopt, true));
 
     tmp.write(".config/autostart", "a file where the folder should be");
     QTest::mouseClick(login, Qt::LeftButton);
@@ -261,7 +260,7 @@ TEST_F(SettingsViewTest, LoginSwitchWritesTheAutostartEntryAndExplainsItsState) 
               "[Desktop Entry]\nExec=\"/opt/old copy/fraymark\"\n");
     view->hide();
     view->show();
-    EXPECT_EQ(text("loginStatus"), SettingsRules::loginStatusText(true, "/opt/old copy/fraymark", exe));
+    EXPECT_EQ(text("loginStatus"), SettingsRules::loginStatusText(true, "/opt/old copy/fraymark", false));
     QTest::keyClick(login, Qt::Key_Space);
     EXPECT_FALSE(autostartExists());
     EXPECT_FALSE(view->loginItem());
@@ -322,10 +321,11 @@ TEST_F(SettingsViewTest, SessionsFolderOpensOrSaysWhyNot) {
     auto* folder = child<VortanButton>("sessionsFolder");
     auto* error = child<TextBlock>("actionError");
     const std::string path = tmp.str() + "/.claude/projects";
+    work->answer = Workspace::Opened::missing;
     QTest::mouseClick(folder, Qt::LeftButton);
     EXPECT_TRUE(work->opened.empty());
-    EXPECT_NE(error->text().toStdString().find(path), std::string::npos);
-    tmp.mkdir(".claude/projects");
+    EXPECT_EQ(error->text().toStdString(), "Couldn't open " + path + ": there is no such folder yet.");
+    work->answer = Workspace::Opened::yes;
     QTest::mouseClick(folder, Qt::LeftButton);
     EXPECT_EQ(work->opened, Strings{path});
     EXPECT_TRUE(error->isHidden());

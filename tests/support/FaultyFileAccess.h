@@ -1,6 +1,6 @@
 #pragma once
 
-#include "monitor/FileAccess.h"
+#include "io/FileAccess.h"
 
 #include <atomic>
 #include <functional>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/Scheduler.h"
-#include "monitor/Instant.h"
-#include "monitor/RepeatingTimer.h"
+#include "session/Instant.h"
+#include "session/RepeatingTimer.h"
+#include "session/Scheduler.h"
 
 #include <algorithm>
 #include <functional>

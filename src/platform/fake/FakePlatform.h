@@ -12,6 +12,11 @@ class Displays : public DisplayProvider {
   public:
     std::vector<ScreenInfo> list;
     std::vector<ScreenInfo> screens() const override { return list; }
+    // Replaces the displays and tells the observers, as a plugged or unplugged monitor would.
+    void set(std::vector<ScreenInfo> screens) {
+        list = std::move(screens);
+        notifyChanged();
+    }
 };
 
 class Sounds : public SoundOutput {
@@ -55,14 +60,33 @@ class Access : public Accessibility {
 
 class Work : public Workspace {
   public:
+    Opened answer = Opened::yes;
     std::vector<std::string> opened;
-    bool openFolder(const std::string& path) override {
-        opened.push_back(path);
-        return true;
+    Opened openFolder(const std::string& path) override {
+        if (answer == Opened::yes) opened.push_back(path);
+        return answer;
     }
     bool openUrl(const std::string& url) override {
         opened.push_back(url);
         return true;
+    }
+};
+
+class Login : public Autostart {
+  public:
+    std::string path = "/fake/autostart/fraymark.desktop";
+    std::optional<std::string> registered; // the entry's executable while enabled
+    bool here = true;
+    std::optional<AutostartError> failure; // what the next setEnabled reports
+    std::string executable = "/usr/local/bin/fraymark";
+    std::string entryPath() const override { return path; }
+    bool isEnabled() const override { return registered.has_value(); }
+    std::optional<std::string> registeredPath() const override { return registered; }
+    bool registeredHere() const override { return here; }
+    std::optional<AutostartError> setEnabled(bool on) override {
+        if (failure) return failure;
+        registered = on ? std::optional(executable) : std::nullopt;
+        return std::nullopt;
     }
 };
 
@@ -74,6 +98,7 @@ inline Platform makePlatform(const std::string& home) {
     p.user = std::make_shared<User>("Test User", "tester");
     p.accessibility = std::make_shared<Access>();
     p.workspace = std::make_shared<Work>();
+    p.autostart = std::make_shared<Login>();
     p.paths.home = home;
     p.paths.configHome = home + "/.config";
     p.paths.cacheHome = home + "/.cache";

@@ -14,6 +14,23 @@ GRect LinuxDisplays::toGlobal(const QRect& r, const QRect& primary) {
             double(r.height())};
 }
 
+LinuxDisplays::LinuxDisplays() {
+    if (!qGuiApp) return;
+    for (QScreen* s : QGuiApplication::screens())
+        watch(s);
+    QObject::connect(qGuiApp, &QGuiApplication::screenAdded, &context_, [this](QScreen* s) {
+        watch(s);
+        notifyChanged();
+    });
+    QObject::connect(qGuiApp, &QGuiApplication::screenRemoved, &context_, [this] { notifyChanged(); });
+    QObject::connect(qGuiApp, &QGuiApplication::primaryScreenChanged, &context_, [this] { notifyChanged(); });
+}
+
+void LinuxDisplays::watch(QScreen* screen) {
+    QObject::connect(screen, &QScreen::geometryChanged, &context_, [this] { notifyChanged(); });
+    QObject::connect(screen, &QScreen::availableGeometryChanged, &context_, [this] { notifyChanged(); });
+}
+
 bool LinuxDisplays::isBuiltInConnector(const std::string& name) {
     for (const char* prefix : {"eDP", "LVDS", "DSI"})
         if (name.rfind(prefix, 0) == 0) return true;

@@ -2,7 +2,10 @@
 
 #include "platform/DisplayProvider.h"
 
+#include <QObject>
+
 class QRect;
+class QScreen;
 
 namespace fray {
 
@@ -10,11 +13,19 @@ namespace fray {
 // of the primary display.
 class LinuxDisplays : public DisplayProvider {
   public:
+    // Follows Qt's screen notifications when the application object exists.
+    LinuxDisplays();
+
     std::vector<ScreenInfo> screens() const override;
 
     // Qt (y-down, virtual desktop) rectangle → global y-up, relative to the primary's frame.
     static GRect toGlobal(const QRect& r, const QRect& primary);
     static bool isBuiltInConnector(const std::string& name);
+
+  private:
+    void watch(QScreen* screen);
+
+    QObject context_; // owns the connections to Qt's signals
 };
 
 } // namespace fray

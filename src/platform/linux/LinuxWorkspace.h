@@ -6,7 +6,7 @@ namespace fray {
 
 class LinuxWorkspace : public Workspace {
   public:
-    bool openFolder(const std::string& path) override;
+    Opened openFolder(const std::string& path) override;
     bool openUrl(const std::string& url) override;
 };
 

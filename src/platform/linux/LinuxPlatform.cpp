@@ -1,0 +1,24 @@
+#include "platform/Platform.h"
+
+#include "LinuxAccessibility.h"
+#include "LinuxDisplays.h"
+#include "LinuxSounds.h"
+#include "LinuxUser.h"
+#include "LinuxWorkspace.h"
+#include "platform/AutostartDesktopEntry.h"
+
+namespace fray {
+
+Platform systemPlatform() {
+    Platform p;
+    p.paths = Paths::fromEnvironment();
+    p.displays = std::make_shared<LinuxDisplays>();
+    p.sounds = std::make_shared<LinuxSounds>();
+    p.user = std::make_shared<LinuxUser>();
+    p.accessibility = std::make_shared<LinuxAccessibility>();
+    p.workspace = std::make_shared<LinuxWorkspace>();
+    p.autostart = std::make_shared<AutostartDesktopEntry>(p.paths.configHome, p.paths.executable);
+    return p;
+}
+
+} // namespace fray

@@ -1,0 +1,128 @@
+// The live sources as the application assembles them: the monitor with the real agent
+// registry, and the plan reader, over a fixture home on the real file system.
+#include "agents/AgentRegistry.h"
+#include "agents/PlanUsageReader.h"
+#include "monitor/SessionMonitor.h"
+#include "support/SqliteFixture.h"
+#include "support/TempDir.h"
+#include "support/TranscriptGenerator.h"
+#include "support/TreeSnapshot.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <filesystem>
+#include <pthread.h>
+#include <set>
+#include <thread>
+
+using namespace fray;
+using namespace fray::test;
+using namespace std::chrono_literals;
+using Steady = std::chrono::steady_clock;
+
+namespace {
+
+bool eventually(const std::function<bool()>& p) {
+    for (const auto end = Steady::now() + 2s; !p(); std::this_thread::sleep_for(1ms))
+        if (Steady::now() > end) return false;
+    return true;
+}
+
+// The source runs at once on its own named thread, and not again once destroyed, without
+// waiting for its period.
+template <class Source> void expectOwnThread(std::unique_ptr<Source> source, const std::string& name) {
+    std::atomic<int> calls{0};
+    std::string thread; // read only once the source's thread has been joined
+    source->onUpdate = [&](const auto&) {
+        char buf[16] = {};
+        pthread_getname_np(pthread_self(), buf, sizeof buf);
+        thread = buf;
+        ++calls;
+    };
+    source->start();
+    ASSERT_TRUE(eventually([&] { return calls > 0; })) << name;
+    const auto t0 = Steady::now();
+    source.reset();
+    EXPECT_LT(Steady::now() - t0, 500ms) << name;
+    EXPECT_EQ(std::make_tuple(thread, calls.load()), std::make_tuple(name, 1));
+}
+
+struct SourcesFixture {
+    TempDir home;
+    Instant now = fromUnixSeconds(std::floor(toUnixSeconds(wallNow())));
+    SessionMonitor monitor{SessionMonitor::Config{home.str(),
+                                                  [this] { return now; },
+                                                  {},
+                                                  nullptr,
+                                                  [this] { return AgentRegistry::available(home.str()); }}};
+    SessionList tick(double advance) {
+        now = now + advance;
+        return monitor.tickNow();
+    }
+    std::string write(std::string_view rel, std::string_view content, double idle = 0) {
+        auto p = home.write(".claude/projects/" + std::string(rel), content);
+        setMtime(p, toUnixSeconds(now) - idle);
+        return p.string();
+    }
+};
+
+} // namespace
+
+TEST(Sources, MonitorAndPlanReaderRunOnTheirOwnThreads) {
+    TempDir home;
+    home.write(".claude.json", R"({"cachedUsageUtilization":{}})");
+    const SessionMonitor::Config config{home.str(), wallNow, {}, {}, {}};
+    expectOwnThread(std::make_unique<SessionMonitor>(config), "fray.monitor");
+    expectOwnThread(std::make_unique<PlanUsageReader>(home.str()), "fray.plan");
+}
+
+// Fraymark never writes to another program's files: after ticks, polls and plan checks
+// over a full fixture home, nothing under it was created, removed or changed.
+TEST(ReadOnly, NothingUnderTheHomeChanges) {
+    SourcesFixture f;
+    TranscriptGenerator g;
+    f.write("-home-dev-api/s1.jsonl", g.session(2, f.now - 200, 500, 4000));
+    f.write("-home-dev-api/agent-7.jsonl", g.toolUse(1) + "\n");
+    f.write("-home-dev-web/s2.jsonl", g.userPrompt(f.now - 3) + "\n" + g.toolUse(1).substr(0, 50), 5);
+    const auto rollout = f.home.write(".codex/sessions/2026/01/01/rollout-1.jsonl",
+                                      R"({"type":"session_meta","payload":{"cwd":"/home/dev/cli"}})"
+                                      "\n"
+                                      R"({"timestamp":")" +
+                                          isoTimestamp(f.now - 10) +
+                                          R"(","type":"event_msg","payload":{"type":"user_message"}})"
+                                          "\n");
+    setMtime(rollout, toUnixSeconds(f.now) - 10);
+    std::filesystem::create_directory_symlink("..", f.home / ".codex/sessions/2026/loop");
+
+    const std::string now = std::to_string(toUnixSeconds(f.now));
+    f.home.mkdir(".hermes");
+    WriterProcess hermes((f.home / ".hermes/state.db").string(), "wal",
+                         std::string(hermesSchema) +
+                             "INSERT INTO sessions (id, cwd, started_at) VALUES ('h', '/x/y', 1);"
+                             "INSERT INTO messages (session_id, role, timestamp) VALUES ('h', 'user', " +
+                             now + ");");
+    f.home.mkdir(".osaurus/chat-history");
+    WritableDb((f.home / ".osaurus/chat-history/history.sqlite").string(), "wal")
+        .exec(std::string(osaurusSchema) + "INSERT INTO sessions (id, updated_at) VALUES ('o', " + now + ")");
+    f.home.write(".claude.json", R"({"cachedUsageUtilization":{"fetchedAtMs":1,"utilization":{}}})");
+
+    const auto before = TreeSnapshot::of(f.home.path());
+    ASSERT_TRUE(before.entries.contains(".hermes/state.db-shm"))
+        << "a live WAL writer's side files are checked too";
+
+    std::set<Agent> seen;
+    for (int i = 0; i < 16; ++i)
+        for (const auto& s : f.tick(2))
+            seen.insert(s.agent);
+    EXPECT_EQ(seen, (std::set<Agent>{Agent::claude, Agent::codex, Agent::hermes, Agent::osaurus}));
+    int plans = 0;
+    PlanUsageReader plan(f.home.str());
+    plan.onUpdate = [&](const PlanUsage&) { ++plans; };
+    for (int i = 0; i < 3; ++i)
+        plan.tickNow();
+    EXPECT_EQ(plans, 3);
+
+    EXPECT_EQ(before.diff(TreeSnapshot::of(f.home.path())), "");
+}

@@ -1,0 +1,210 @@
+#include "model/Settings.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <thread>
+
+using namespace fray;
+using fray::test::TempDir;
+
+namespace {
+
+struct Fixture {
+    TempDir dir;
+    std::string path = (dir / "fraymark/preferences.json").string();
+
+    std::shared_ptr<PreferencesStore> store() {
+        auto s = std::make_shared<PreferencesStore>(path);
+        s->load();
+        return s;
+    }
+    void write(const std::string& json) { dir.write("fraymark/preferences.json", json); }
+    std::string text() { return fray::test::readFile(path); }
+};
+
+const GRect kPrimary{0, 0, 1512, 982};
+Settings::PrimaryFrame primary() {
+    return [] { return std::optional<GRect>(kPrimary); };
+}
+
+} // namespace
+
+TEST(Settings, FreshStoreDefaults) {
+    Fixture f;
+    Settings s(f.store(), primary());
+    EXPECT_TRUE(s.soundNeedsAction());
+    EXPECT_TRUE(s.soundKO());
+    EXPECT_TRUE(s.showOverFullscreen());
+    EXPECT_TRUE(s.showCompleted());
+    EXPECT_EQ(s.position(), IslandPosition::center);
+    EXPECT_EQ(s.needsActionDelay(), 20.0);
+    EXPECT_FALSE(s.collapsed());
+    EXPECT_TRUE(s.overlapMenuBar());
+    EXPECT_FALSE(s.preciseFocus());
+    EXPECT_FALSE(s.displayKey() || s.displayName() || s.customSpot());
+    EXPECT_FALSE(std::filesystem::exists(f.path)) << "loading alone writes nothing";
+}
+
+TEST(Settings, StoredValuesAndTheirTypes) {
+    struct Row {
+        const char* name;
+        const char* json;
+        std::function<void(const Settings&)> check;
+    } rows[] = {
+        {"legacy switch governs both sounds", R"({"soundsEnabled": false})",
+         [](const Settings& s) {
+             EXPECT_FALSE(s.soundNeedsAction());
+             EXPECT_FALSE(s.soundKO());
+         }},
+        {"per-sound key beats the legacy switch", R"({"soundsEnabled": false, "soundKO": true})",
+         [](const Settings& s) {
+             EXPECT_FALSE(s.soundNeedsAction());
+             EXPECT_TRUE(s.soundKO());
+         }},
+        {"wrong-typed booleans take defaults",
+         R"({"soundKO": "no", "showCompleted": 0, "overlapMenuBar": null})",
+         [](const Settings& s) {
+             EXPECT_TRUE(s.soundKO());
+             EXPECT_TRUE(s.showCompleted());
+             EXPECT_TRUE(s.overlapMenuBar());
+         }},
+        {"boolean reading of numbers for collapsed and preciseFocus",
+         R"({"collapsed": 1, "preciseFocus": "yes"})",
+         [](const Settings& s) {
+             EXPECT_TRUE(s.collapsed());
+             EXPECT_FALSE(s.preciseFocus());
+         }},
+        {"position other than a raw value is center", R"({"position": "Left"})",
+         [](const Settings& s) { EXPECT_EQ(s.position(), IslandPosition::center); }},
+        {"position right", R"({"position": "right"})",
+         [](const Settings& s) { EXPECT_EQ(s.position(), IslandPosition::right); }},
+        {"integer delay reads as seconds", R"({"needsActionDelay": 45})",
+         [](const Settings& s) { EXPECT_EQ(s.needsActionDelay(), 45.0); }},
+        {"negative delay counts as missing", R"({"needsActionDelay": -5})",
+         [](const Settings& s) { EXPECT_EQ(s.needsActionDelay(), 20.0); }},
+        {"huge delay counts as missing", R"({"needsActionDelay": 1e300})",
+         [](const Settings& s) { EXPECT_EQ(s.needsActionDelay(), 20.0); }},
+        {"string delay counts as missing", R"({"needsActionDelay": "30"})",
+         [](const Settings& s) { EXPECT_EQ(s.needsActionDelay(), 20.0); }},
+        {"display key and name", R"({"displayKey": "ext:1-2-3", "displayName": "DELL", "customDX": 5})",
+         [](const Settings& s) {
+             EXPECT_EQ(s.displayKey(), "ext:1-2-3");
+             EXPECT_EQ(s.displayName(), "DELL");
+             EXPECT_FALSE(s.customSpot()) << "one half of a spot is no spot";
+         }},
+        {"custom spot pair", R"({"customDX": 12.5, "customDY": -3})",
+         [](const Settings& s) {
+             EXPECT_EQ(s.customSpot(), (GPoint{12.5, -3}));
+         }},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        Fixture f;
+        f.write(r.json);
+        Settings s(f.store(), primary());
+        r.check(s);
+    }
+}
+
+TEST(Settings, LegacyPositionMigration) {
+    struct Row {
+        const char* name;
+        double x, y;
+        std::optional<GPoint> expect;
+    } rows[] = {
+        {"just left of the display, inside the margin", -30, kPrimary.top() - 10, GPoint{-30, 10}},
+        {"exactly on the 40-point margin", kPrimary.right() + 40, kPrimary.bottom() - 40, GPoint{1552, 1022}},
+        {"beyond the margin is dropped", -100, kPrimary.top() - 10, std::nullopt},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        Fixture f;
+        f.write("{\"customX\": " + std::to_string(r.x) + ", \"customY\": " + std::to_string(r.y) +
+                ", \"customDX\": 1}");
+        Settings s(f.store(), primary());
+        EXPECT_EQ(s.customSpot(), r.expect);
+        Settings again(f.store(), primary());
+        EXPECT_EQ(again.customSpot(), r.expect) << "migrated spot persists";
+        auto reread = f.store();
+        EXPECT_FALSE(reread->value("customX") || reread->value("customY")) << "older keys are gone";
+    }
+    // Without a display nothing migrates and the older keys stay.
+    Fixture f;
+    f.write(R"({"customX": 10, "customY": 20})");
+    Settings s(f.store(), [] { return std::optional<GRect>(); });
+    EXPECT_FALSE(s.customSpot());
+    EXPECT_TRUE(f.store()->value("customX"));
+}
+
+TEST(Settings, WritesThroughWithTypesAndRemovals) {
+    Fixture f;
+    f.write(R"({"soundsEnabled": false, "futureKey": {"a": [1, 2]}, "position": "Left"})");
+    {
+        Settings s(f.store(), primary());
+        s.setSoundKO(true);
+        s.setPosition(IslandPosition::left);
+        s.setNeedsActionDelay(37);
+        s.setCustomSpot(GPoint{10, 20});
+        s.setDisplayKey(std::string("builtin"));
+        s.setCustomSpot(std::nullopt);
+        s.setDisplayKey(std::nullopt);
+    }
+    std::string text = f.text();
+    EXPECT_NE(text.find("\"soundKO\": true"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"needsActionDelay\": 37"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"position\": \"left\""), std::string::npos) << text;
+    EXPECT_NE(text.find("\"futureKey\": {\"a\":[1,2]}"), std::string::npos)
+        << "unknown keys are kept: " << text;
+    EXPECT_EQ(text.find("customD"), std::string::npos);
+    EXPECT_EQ(text.find("displayKey"), std::string::npos);
+
+    Settings reread(f.store(), primary());
+    EXPECT_FALSE(reread.soundNeedsAction()) << "the legacy switch still governs the other sound";
+    EXPECT_TRUE(reread.soundKO());
+    EXPECT_EQ(reread.position(), IslandPosition::left);
+    EXPECT_EQ(reread.needsActionDelay(), 37.0);
+
+    for (auto& e : std::filesystem::directory_iterator(f.dir / "fraymark"))
+        EXPECT_EQ(e.path().filename(), "preferences.json") << "no temporary files left behind";
+}
+
+TEST(PreferencesStore, BrokenFileIsSetAsideNotOverwritten) {
+    for (const char* bad : {"{\"soundKO\": tru", "[true]", "\xff\xfe", "{\"a\":1} trailing"}) {
+        SCOPED_TRACE(bad);
+        Fixture f;
+        f.write(bad);
+        testing::internal::CaptureStderr();
+        auto store = f.store();
+        std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_NE(err.find("preferences.json.broken"), std::string::npos) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
+        EXPECT_EQ(fray::test::readFile(f.path + ".broken"), bad);
+        Settings s(store, primary());
+        EXPECT_TRUE(s.soundKO());
+        s.setSoundKO(false);
+        EXPECT_EQ(fray::test::readFile(f.path + ".broken"), bad) << "the user's file survives";
+        EXPECT_FALSE(f.store()->boolValue("soundKO").value_or(true));
+    }
+}
+
+TEST(PreferencesStore, ConcurrentReadsSeeWholeValues) {
+    Fixture f;
+    auto store = f.store();
+    store->set("needsActionDelay", 10.0);
+    std::atomic<bool> stop{false};
+    std::atomic<int> bad{0};
+    std::thread reader([&] {
+        while (!stop) {
+            auto v = store->doubleValue("needsActionDelay");
+            if (!v || (*v != 10.0 && *v != 90.0)) ++bad;
+        }
+    });
+    for (int i = 0; i < 200; ++i)
+        store->set("needsActionDelay", i % 2 ? 90.0 : 10.0);
+    stop = true;
+    reader.join();
+    EXPECT_EQ(bad, 0);
+}
