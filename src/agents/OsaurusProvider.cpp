@@ -3,8 +3,8 @@
 #include "SQLiteDB.h"
 #include "session/PathText.h"
 #include "session/SessionRules.h"
-#include "session/TextCut.h"
 #include "session/Tuning.h"
+#include "session/UnicodeText.h"
 
 namespace fray {
 
@@ -43,7 +43,7 @@ void OsaurusProvider::addRow(const SQLiteDB::Row& row, Instant now, double needs
     const std::string title = row.text(1).value_or("osaurus");
     auto folder = row.text(4);
     std::string project =
-        lastComponentName(folder).value_or(std::string(firstCharacters(title, titleCharacters)));
+        lastComponentName(folder).value_or(std::string(UnicodeText::firstCharacters(title, titleCharacters)));
     out.push_back(SessionInfo::make("osaurus:" + *id, std::move(project), std::nullopt, std::move(folder),
                                     *status, row.integer(3), *updated, *updated, std::nullopt, std::nullopt,
                                     0.5, Agent::osaurus));

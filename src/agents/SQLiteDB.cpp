@@ -1,5 +1,7 @@
 #include "SQLiteDB.h"
 
+#include "session/UnicodeText.h"
+
 #include <sqlite3.h>
 
 #include <cmath>
@@ -45,58 +47,7 @@ std::string parametersFor(const std::string& path) {
     return "immutable=0&mode=ro&readonly_shm=1";
 }
 
-std::size_t validSequenceLength(const unsigned char* s, std::size_t n) {
-    const unsigned char c = s[0];
-    std::size_t len;
-    unsigned char lo = 0x80, hi = 0xBF;
-    if (c < 0x80) return 1;
-    if (c >= 0xC2 && c <= 0xDF)
-        len = 2;
-    else if (c == 0xE0)
-        len = 3, lo = 0xA0;
-    else if (c >= 0xE1 && c <= 0xEC)
-        len = 3;
-    else if (c == 0xED)
-        len = 3, hi = 0x9F; // no surrogates
-    else if (c >= 0xEE && c <= 0xEF)
-        len = 3;
-    else if (c == 0xF0)
-        len = 4, lo = 0x90;
-    else if (c >= 0xF1 && c <= 0xF3)
-        len = 4;
-    else if (c == 0xF4)
-        len = 4, hi = 0x8F;
-    else
-        return 0;
-    if (n < 2 || s[1] < lo || s[1] > hi) return 0;
-    for (std::size_t i = 2; i < len; ++i)
-        if (i >= n || (s[i] & 0xC0) != 0x80) return 0;
-    return len;
-}
-
 } // namespace
-
-std::string repairUtf8(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size());
-    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        std::size_t len = validSequenceLength(s + i, bytes.size() - i);
-        if (len == 0) {
-            out += "\xEF\xBF\xBD";
-            // Skip the maximal prefix of a sequence as one error, like other decoders do.
-            std::size_t skip = 1;
-            while (i + skip < bytes.size() && skip < 4 && (s[i + skip] & 0xC0) == 0x80 && s[i] >= 0xC0)
-                ++skip;
-            i += skip;
-        } else {
-            out.append(bytes.data() + i, len);
-            i += len;
-        }
-    }
-    return out;
-}
 
 std::string SQLiteDB::uriFor(std::string_view path, std::string_view parameters) {
     std::string uri = "file:";
@@ -162,7 +113,7 @@ std::optional<std::string> SQLiteDB::Row::text(int column) const {
     const auto* p = sqlite3_column_text(st_, column);
     if (!p) return std::nullopt;
     // Up to the first NUL, as a C string would read.
-    return repairUtf8(std::string_view(reinterpret_cast<const char*>(p)));
+    return UnicodeText::repaired(std::string_view(reinterpret_cast<const char*>(p)));
 }
 
 std::optional<double> SQLiteDB::Row::real(int column) const {

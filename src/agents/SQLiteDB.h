@@ -59,7 +59,4 @@ class SQLiteDB {
     sqlite3* handle_;
 };
 
-// Replaces every invalid UTF-8 sequence with U+FFFD.
-std::string repairUtf8(std::string_view bytes);
-
 } // namespace fray

@@ -8,6 +8,7 @@
 #include "platform/InstanceLock.h"
 #include "platform/Platform.h"
 #include "platform/Session.h"
+#include "session/UnicodeText.h"
 
 #include <QApplication>
 #include <QDir>
@@ -22,14 +23,9 @@ namespace fray {
 
 namespace {
 
-std::size_t codePoints(const std::string& s) {
-    return static_cast<std::size_t>(
-        std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; }));
-}
-
-// Pads to at least `width` characters, never shortening.
+// Pads to at least `width` terminal columns, never shortening.
 std::string padded(const std::string& s, std::size_t width) {
-    std::size_t n = codePoints(s);
+    std::size_t n = UnicodeText::displayWidth(s);
     return n >= width ? s : s + std::string(width - n, ' ');
 }
 

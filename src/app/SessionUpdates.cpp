@@ -1,5 +1,7 @@
 #include "SessionUpdates.h"
 
+#include "session/UnicodeText.h"
+
 #include "model/AppModel.h"
 #include "model/Settings.h"
 #include "platform/SoundOutput.h"
@@ -59,42 +61,6 @@ void SessionUpdates::play(const std::string& cue) {
     sounds_.playSystemSound(cue == "your-move" ? "Sosumi" : "Hero");
 }
 
-std::string SessionUpdates::terminalSafe(std::string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) {
-            out += (c < 0x20 || c == 0x7F) ? '?' : static_cast<char>(c);
-            ++i;
-            continue;
-        }
-        // Decode one UTF-8 sequence; anything malformed is replaced byte by byte.
-        int len = (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
-        std::uint32_t cp = len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
-        bool ok = len > 0 && i + static_cast<std::size_t>(len) <= s.size();
-        for (int k = 1; ok && k < len; ++k) {
-            const auto cc = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
-            ok = (cc & 0xC0) == 0x80;
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        static constexpr std::uint32_t minimum[5] = {0, 0, 0x80, 0x800, 0x10000};
-        ok = ok && cp >= minimum[len] && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
-        if (!ok) {
-            out += '?';
-            ++i;
-            continue;
-        }
-        if (cp >= 0x80 && cp <= 0x9F)
-            out += '?'; // C1 controls (CSI among them) are escapes on some terminals
-        else
-            out.append(s.substr(i, static_cast<std::size_t>(len)));
-        i += static_cast<std::size_t>(len);
-    }
-    return out;
-}
-
 namespace {
 const char* statusWord(SessionStatus s) {
     switch (s) {
@@ -134,8 +100,9 @@ std::string SessionUpdates::formatLogLine(const SessionList& list, Instant now) 
         char tail[96];
         std::snprintf(tail, sizeof tail, " combo=%lld stamina=%.2f idle=%llds%s",
                       static_cast<long long>(s.combo), s.stamina, idle, powerUp ? " POWER-UP!" : "");
-        out += std::string(tag(s.agent)) + ":" + terminalSafe(s.project) + "[" +
-               (s.branch ? terminalSafe(*s.branch) : std::string("-")) + "]=" + statusWord(s.status) + tail;
+        out += std::string(tag(s.agent)) + ":" + UnicodeText::terminalSafe(s.project) + "[" +
+               (s.branch ? UnicodeText::terminalSafe(*s.branch) : std::string("-")) +
+               "]=" + statusWord(s.status) + tail;
     }
     return out;
 }

@@ -31,9 +31,6 @@ class SessionUpdates {
 
     // The log line for `list` at `now` (local time stamp), without its newline.
     static std::string formatLogLine(const SessionList& list, Instant now);
-    // Text safe to print on a terminal: control characters (C0, DEL, C1) and invalid
-    // UTF-8 bytes become "?".
-    static std::string terminalSafe(std::string_view text);
 
     static constexpr double soundDebounce = 6.0;
 

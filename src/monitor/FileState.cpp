@@ -3,6 +3,7 @@
 #include "session/PathText.h"
 #include "session/SessionRules.h"
 #include "session/Tuning.h"
+#include "session/UnicodeText.h"
 
 #include <algorithm>
 #include <cmath>
@@ -97,7 +98,7 @@ std::string FileState::projectLabel(std::string_view fallbackPath) const {
         auto first = dirName.find_first_not_of('-');
         if (first == std::string_view::npos) return {};
         auto last = dirName.find_last_not_of('-');
-        return std::string(PathText::lastCodePoints(dirName.substr(first, last - first + 1), 28));
+        return std::string(UnicodeText::lastCharacters(dirName.substr(first, last - first + 1), 28));
     }
 
     std::string_view p = *cwd;

@@ -8,9 +8,6 @@ std::string_view stripTrailingSlashes(std::string_view p) {
         p.remove_suffix(1);
     return p;
 }
-bool isContinuation(unsigned char c) {
-    return (c & 0xC0) == 0x80;
-}
 } // namespace
 
 std::string_view lastComponent(std::string_view path) {
@@ -34,30 +31,6 @@ std::string join(std::string_view dir, std::string_view name) {
     if (out.empty() || out.back() != '/') out += '/';
     out += name;
     return out;
-}
-
-std::string_view lastCodePoints(std::string_view s, std::size_t n) {
-    std::size_t i = s.size();
-    std::size_t count = 0;
-    while (i > 0 && count < n) {
-        --i;
-        while (i > 0 && isContinuation(static_cast<unsigned char>(s[i])))
-            --i;
-        ++count;
-    }
-    return s.substr(i);
-}
-
-std::string_view firstCodePoints(std::string_view s, std::size_t n) {
-    std::size_t i = 0;
-    std::size_t count = 0;
-    while (i < s.size() && count < n) {
-        ++i;
-        while (i < s.size() && isContinuation(static_cast<unsigned char>(s[i])))
-            ++i;
-        ++count;
-    }
-    return s.substr(0, i);
 }
 
 } // namespace fray::PathText

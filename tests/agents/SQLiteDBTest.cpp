@@ -42,7 +42,8 @@ TEST(SQLiteDB, RowAccessors) {
                "('millis', 1767225600000), ('threshold', 3000000000), ('above', 3000000001),"
                "('infinite', 1e999), ('text', 'h\xc3\xa9llo'), ('real', 45.9),"
                "('bad utf8', CAST(X'61807AE2827AEDA080C0AFF09F' AS TEXT))");
-    // U+FFFD for a stray byte, a cut sequence, a surrogate, an overlong form and a cut end.
+    // U+FFFD for a stray byte, a cut sequence, each byte of a surrogate and of an overlong
+    // form, and a cut end.
     const std::string bad = "\xef\xbf\xbd";
     struct Expect {
         std::optional<std::string> text;
@@ -59,7 +60,7 @@ TEST(SQLiteDB, RowAccessors) {
         {"above", {"3000000001", 3000000001.0, 3000000001, 3000000.001}},
         {"infinite", {"Inf", std::numeric_limits<double>::infinity(), INT64_MAX, std::nullopt}},
         {"text", {"h\xc3\xa9llo", 0.0, 0, 0.0}},
-        {"bad utf8", {"a" + bad + "z" + bad + "z" + bad + bad + bad, 0.0, 0, 0.0}},
+        {"bad utf8", {"a" + bad + "z" + bad + "z" + bad + bad + bad + bad + bad + bad, 0.0, 0, 0.0}},
         {"real", {"45.9", 45.9, 45, 45.9}},
         // clang-format on
     };

@@ -197,21 +197,27 @@ TEST(OsaurusProvider, RecordFieldsTitlesAndTheLatest30) {
     const std::string emoji = "\xf0\x9f\x87\xab\xf0\x9f\x87\xb7 e\xcc\x81t\xc3\xa9 22 chars and mor";
     o.session("emoji title", 10, "user", false, absent, emoji + "e");
     o.session("no title", 10, "user", false, absent, absent);
+    std::string thai; // ก ี ่ thirty times: 22 of them are 66 code points
+    for (int i = 0; i < 30; ++i)
+        thai += "\xe0\xb8\x81\xe0\xb8\xb5\xe0\xb9\x88";
+    o.session("thai title", 10, "user", false, absent, thai);
     o.session("archived", 10, "user", false, "/w", "t", false, 1);
     auto list = o.poll();
-    ASSERT_EQ(list.size(), 4u);
+    ASSERT_EQ(list.size(), 5u);
     const auto folder = SessionInfo::make("osaurus:folder", "site", absent, "/work/site/", S::working, 4,
                                           kNow - 10, kNow - 10, absent, absent, 0.5, Agent::osaurus);
     EXPECT_EQ(*find(list, "osaurus:folder"), folder);
     EXPECT_EQ(find(list, "osaurus:long title")->project, "Plan the migration of ");
     EXPECT_EQ(find(list, "osaurus:emoji title")->project, emoji);
     EXPECT_EQ(find(list, "osaurus:no title")->project, "osaurus");
+    EXPECT_EQ(find(list, "osaurus:thai title")->project, thai.substr(0, 22 * 9))
+        << "characters, not code points";
 
     for (int i = 0; i < 30; ++i)
         o.session("s" + std::to_string(i), 100 + i);
     list = o.poll();
     ASSERT_EQ(list.size(), 30u);
-    EXPECT_EQ(list.back().id, "osaurus:s25") << "latest updated first";
+    EXPECT_EQ(list.back().id, "osaurus:s24") << "latest updated first";
 }
 
 // Failures of the store: an empty list, quickly, never an exception, and nothing written.

@@ -108,6 +108,9 @@ TEST(ProjectLabel, FromRealDirectoriesOrTheTranscriptPath) {
         tmp.mkdir(d);
     tmp.write("wt/.git", "gitdir: elsewhere\n");                            // worktrees have a .git file
     const std::string t = tmp.str(), x20(20, 'x'), ee = "\xC3\xA9\xC3\xA9"; // "é" is two bytes, never split
+    std::string thai; // ก ี ่ thirty times: 28 of them are 84 code points
+    for (int i = 0; i < 30; ++i)
+        thai += "\xe0\xb8\x81\xe0\xb8\xb5\xe0\xb9\x88";
     for (auto [cwd, dir, label] : {
              std::tuple{std::optional(t + "/repo/packages/web"), std::string("-p"), std::string("repo")},
              {t + "/repo/", "-p", "repo"},
@@ -121,6 +124,7 @@ TEST(ProjectLabel, FromRealDirectoriesOrTheTranscriptPath) {
              {"", "--x--", "x"},
              {absent, "-home-someone-code-a-rather-long-project", "e-code-a-rather-long-project"},
              {absent, "-home-" + x20 + ee + "-proj", "-" + x20 + ee + "-proj"},
+             {absent, "-" + thai, thai.substr(2 * 9)}, // characters, not code points
          }) {
         FileState st;
         st.cwd = cwd;

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// UTF-8 text as users see it, through utf8proc: validity, repair, user-perceived
+// characters (extended grapheme clusters) and what is safe to print on a terminal.
+namespace fray::UnicodeText {
+
+// Every sequence well-formed: no stray or missing continuation bytes, overlong forms,
+// surrogates or values past U+10FFFF.
+bool isValid(std::string_view text);
+
+// Each ill-formed subsequence (its maximal valid prefix, as web browsers decode) becomes
+// U+FFFD; valid text comes back unchanged.
+std::string repaired(std::string_view text);
+
+// The first or last n user-perceived characters, never cutting one apart: a base letter
+// with its marks, a Hangul syllable from its jamo, an emoji sequence, a flag. An
+// ill-formed byte counts as one character.
+std::string_view firstCharacters(std::string_view text, std::size_t n);
+std::string_view lastCharacters(std::string_view text, std::size_t n);
+
+// Terminal columns the text takes: 2 for wide East Asian characters, 0 for marks and
+// controls, 1 for an ill-formed byte.
+std::size_t displayWidth(std::string_view text);
+
+// Control characters (C0, DEL and C1, CSI among them) and ill-formed bytes become "?".
+std::string terminalSafe(std::string_view text);
+
+} // namespace fray::UnicodeText
