@@ -26,7 +26,6 @@ bool isRollout(std::string_view name) {
 
 // Buffers that grew for an unusual file are not kept between polls.
 constexpr std::size_t keepBuffer = 2u << 20;
-constexpr std::size_t keepParserCapacity = 256 * 1024;
 
 } // namespace
 
@@ -46,7 +45,7 @@ void CodexProvider::Scratch::release() {
     head.shrinkTo(keepBuffer);
     tail.shrinkTo(keepBuffer);
     // The parser keeps about 14 bytes per byte of the longest line it met.
-    if (parser->dom.capacity() > keepParserCapacity) parser = std::make_unique<Parser>();
+    if (parser->dom.capacity() > Tuning::maxRetainedParserLine) parser = std::make_unique<Parser>();
 }
 
 CodexProvider::CodexProvider(const std::string& home, std::shared_ptr<FileAccess> files)

@@ -18,8 +18,8 @@ const char* const HermesProvider::query =
     "WHERE s.archived IS NULL OR s.archived = 0\n"
     "ORDER BY s.started_at DESC LIMIT 30";
 
-HermesProvider::HermesProvider(const std::string& home)
-    : SqliteStoreProvider(PathText::join(home, ".hermes/state.db"), query) {}
+HermesProvider::HermesProvider(const std::string& home, std::shared_ptr<FileAccess> files)
+    : SqliteStoreProvider(PathText::join(home, ".hermes/state.db"), query, std::move(files)) {}
 
 void HermesProvider::addRow(const SQLiteDB::Row& row, Instant now, double needsActionDelay,
                             std::vector<SessionInfo>& out) const {

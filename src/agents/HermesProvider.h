@@ -9,7 +9,7 @@ namespace fray {
 // Sessions of the Hermes agent, read from its SQLite store ~/.hermes/state.db.
 class HermesProvider final : public SqliteStoreProvider {
   public:
-    explicit HermesProvider(const std::string& home);
+    explicit HermesProvider(const std::string& home, std::shared_ptr<FileAccess> files = nullptr);
 
     Agent agent() const override { return Agent::hermes; }
     static const char* const query;

@@ -17,8 +17,9 @@ const char* const OsaurusProvider::query =
     "WHERE s.archived IS NULL OR s.archived = 0\n"
     "ORDER BY s.updated_at DESC LIMIT 30";
 
-OsaurusProvider::OsaurusProvider(const std::string& home)
-    : SqliteStoreProvider(PathText::join(home, ".osaurus/chat-history/history.sqlite"), query) {}
+OsaurusProvider::OsaurusProvider(const std::string& home, std::shared_ptr<FileAccess> files)
+    : SqliteStoreProvider(PathText::join(home, ".osaurus/chat-history/history.sqlite"), query,
+                          std::move(files)) {}
 
 void OsaurusProvider::addRow(const SQLiteDB::Row& row, Instant now, double needsActionDelay,
                              std::vector<SessionInfo>& out) const {

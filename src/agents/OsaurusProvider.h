@@ -9,7 +9,7 @@ namespace fray {
 // Chat sessions of Osaurus, read from ~/.osaurus/chat-history/history.sqlite.
 class OsaurusProvider final : public SqliteStoreProvider {
   public:
-    explicit OsaurusProvider(const std::string& home);
+    explicit OsaurusProvider(const std::string& home, std::shared_ptr<FileAccess> files = nullptr);
 
     Agent agent() const override { return Agent::osaurus; }
     static const char* const query;

@@ -6,42 +6,29 @@
 
 #include <cmath>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace fray {
 
 namespace {
 
-bool exists(const std::string& path) {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0;
-}
-
-bool holdsData(const std::string& path) {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && st.st_size > 0;
-}
-
 // Whether the database header says WAL journaling (file format numbers 2 and 2).
-bool isWalDatabase(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) return false;
+bool isWalDatabase(FileAccess& files, const std::string& path) {
+    auto attrs = files.attributes(path);
+    if (!attrs || attrs->kind != EntryKind::file) return false;
+    auto file = files.open(path);
     unsigned char header[20];
-    ssize_t got = ::pread(fd, header, sizeof header, 0);
-    ::close(fd);
-    return got == static_cast<ssize_t>(sizeof header) && std::memcmp(header, "SQLite format 3", 16) == 0 &&
-           header[18] == 2 && header[19] == 2;
+    return file && file->readAt(0, reinterpret_cast<char*>(header), sizeof header) == sizeof header &&
+           std::memcmp(header, "SQLite format 3", 16) == 0 && header[18] == 2 && header[19] == 2;
 }
 
 // How to open a database without writing a byte. A read-only connection to a WAL
 // database would otherwise create the -wal and -shm files when they are missing, or run
 // recovery into a stale -shm left by a crashed writer.
-std::string parametersFor(const std::string& path) {
-    if (!isWalDatabase(path)) return "immutable=0&mode=ro";
+std::string parametersFor(FileAccess& files, const std::string& path) {
+    if (!isWalDatabase(files, path)) return "immutable=0&mode=ro";
     // No writer has the database open in WAL mode: its content is all in the main file.
-    if (!exists(path + "-shm") && !holdsData(path + "-wal")) return "immutable=1&mode=ro";
+    auto wal = files.attributes(path + "-wal");
+    if (!files.exists(path + "-shm") && !(wal && wal->size > 0)) return "immutable=1&mode=ro";
     // Use the writer's index without touching it; when that is impossible (a writer in
     // exclusive locking mode) the query fails as busy, like any other lock.
     return "immutable=0&mode=ro&readonly_shm=1";
@@ -71,9 +58,9 @@ std::string SQLiteDB::uriFor(std::string_view path, std::string_view parameters)
     return uri;
 }
 
-std::unique_ptr<SQLiteDB> SQLiteDB::open(const std::string& path) {
+std::unique_ptr<SQLiteDB> SQLiteDB::open(const std::string& path, FileAccess& files) {
     sqlite3* handle = nullptr;
-    const std::string uri = uriFor(path, parametersFor(path));
+    const std::string uri = uriFor(path, parametersFor(files, path));
     const int rc = sqlite3_open_v2(uri.c_str(), &handle, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
     if (rc != SQLITE_OK) {
         if (handle) sqlite3_close(handle);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "io/FileAccess.h"
 #include "session/Instant.h"
 
 #include <cstdint>
@@ -37,8 +38,9 @@ class SQLiteDB {
         sqlite3_stmt* st_;
     };
 
-    // Absent when the file does not exist or cannot be opened.
-    static std::unique_ptr<SQLiteDB> open(const std::string& path);
+    // Absent when the file does not exist or cannot be opened. The file and its side files
+    // are examined through `files` before SQLite opens it.
+    static std::unique_ptr<SQLiteDB> open(const std::string& path, FileAccess& files);
     ~SQLiteDB();
     SQLiteDB(const SQLiteDB&) = delete;
     SQLiteDB& operator=(const SQLiteDB&) = delete;

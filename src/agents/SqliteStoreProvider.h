@@ -17,13 +17,15 @@ class SqliteStoreProvider : public AgentProvider {
     const std::string& path() const { return path_; }
 
   protected:
-    SqliteStoreProvider(std::string path, const char* query) : path_(std::move(path)), query_(query) {}
+    SqliteStoreProvider(std::string path, const char* query, std::shared_ptr<FileAccess> files)
+        : path_(std::move(path)), query_(query), files_(files ? std::move(files) : posixFileAccess()) {}
     virtual void addRow(const SQLiteDB::Row& row, Instant now, double needsActionDelay,
                         std::vector<SessionInfo>& out) const = 0;
 
   private:
     std::string path_;
     const char* query_;
+    std::shared_ptr<FileAccess> files_;
 };
 
 } // namespace fray

@@ -61,22 +61,6 @@ void SessionUpdates::play(const std::string& cue) {
     sounds_.playSystemSound(cue == "your-move" ? "Sosumi" : "Hero");
 }
 
-namespace {
-const char* statusWord(SessionStatus s) {
-    switch (s) {
-    case SessionStatus::completed:
-        return "completed";
-    case SessionStatus::started:
-        return "started";
-    case SessionStatus::working:
-        return "working";
-    case SessionStatus::needsAction:
-        return "NEEDS-ACTION";
-    }
-    return "?";
-}
-} // namespace
-
 std::string SessionUpdates::formatLogLine(const SessionList& list, Instant now) {
     std::time_t whole = static_cast<std::time_t>(std::floor(toUnixSeconds(now)));
     std::tm local{};
@@ -102,7 +86,7 @@ std::string SessionUpdates::formatLogLine(const SessionList& list, Instant now) 
                       static_cast<long long>(s.combo), s.stamina, idle, powerUp ? " POWER-UP!" : "");
         out += std::string(tag(s.agent)) + ":" + UnicodeText::terminalSafe(s.project) + "[" +
                (s.branch ? UnicodeText::terminalSafe(*s.branch) : std::string("-")) +
-               "]=" + statusWord(s.status) + tail;
+               "]=" + std::string(logWord(s.status)) + tail;
     }
     return out;
 }

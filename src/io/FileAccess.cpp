@@ -106,6 +106,11 @@ class PosixFileAccess final : public FileAccess {
         return statAt(AT_FDCWD, path.c_str());
     }
 
+    bool exists(const std::string& path) override {
+        struct stat st;
+        return ::lstat(path.c_str(), &st) == 0;
+    }
+
     static std::optional<FileAttributes> statAt(int dirfd, const char* path) {
         struct statx sx;
         if (::statx(dirfd, path, AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)

@@ -47,6 +47,8 @@ class FileAccess {
     virtual std::optional<std::vector<DirEntry>> list(const std::string& dir, bool withAttributes) = 0;
     // Follows symbolic links; absent when the path is gone or cannot be examined.
     virtual std::optional<FileAttributes> attributes(const std::string& path) = 0;
+    // Whether anything is at the path, a dangling symbolic link included.
+    virtual bool exists(const std::string& path) = 0;
     // Opens a file for reading; absent on failure. Never blocks on a FIFO or a device.
     // Callers check the kind with attributes() first; reads of anything else fail or are
     // bounded by the caller's limit.

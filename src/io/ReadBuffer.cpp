@@ -47,13 +47,6 @@ void ReadBuffer::append(const char* bytes, std::size_t n) {
     commit(n);
 }
 
-void ReadBuffer::erasePrefix(std::size_t n) {
-    n = std::min(n, size_);
-    std::memmove(data_.get(), data_.get() + n, size_ - n);
-    size_ -= n;
-    zeroPadding();
-}
-
 void ReadBuffer::shrinkTo(std::size_t maxCapacity) {
     if (capacity_ > maxCapacity) reallocate(std::max(size_, maxCapacity));
 }

@@ -25,8 +25,6 @@ class ReadBuffer {
     // Marks n bytes written after the contents (at most what reserveTail promised).
     void commit(std::size_t n);
     void append(const char* bytes, std::size_t n);
-    // Drops the first n bytes.
-    void erasePrefix(std::size_t n);
     // Gives memory back when a large read inflated the buffer.
     void shrinkTo(std::size_t maxCapacity);
 

@@ -76,9 +76,4 @@ void RepeatingWorker::stop() {
         thread.join();
 }
 
-bool RepeatingWorker::started() const {
-    std::lock_guard lock(shared_->mutex);
-    return shared_->started;
-}
-
 } // namespace fray

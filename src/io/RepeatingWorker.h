@@ -25,7 +25,6 @@ class RepeatingWorker {
     // Waits for a run in progress to end; no run begins afterwards. From the job itself
     // it only prevents further runs.
     void stop();
-    bool started() const;
 
   private:
     struct Shared;

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 
 namespace fray {
 
@@ -84,15 +83,9 @@ std::string toLower(std::string_view s) {
     return out;
 }
 
-bool hasGitEntry(std::string_view dir) {
-    std::error_code ec;
-    auto st = std::filesystem::symlink_status(std::filesystem::path(PathText::join(dir, ".git")), ec);
-    return !ec && st.type() != std::filesystem::file_type::not_found;
-}
-
 } // namespace
 
-std::string FileState::projectLabel(std::string_view fallbackPath) const {
+std::string FileState::projectLabel(std::string_view fallbackPath, FileAccess& files) const {
     if (!cwd || cwd->empty() || *cwd == "/") {
         std::string_view dirName = PathText::lastComponent(PathText::parent(fallbackPath));
         auto first = dirName.find_first_not_of('-');
@@ -104,7 +97,7 @@ std::string FileState::projectLabel(std::string_view fallbackPath) const {
     std::string_view p = *cwd;
     for (int i = 0; i < 12; ++i) {
         if (p.empty() || p == "/") break;
-        if (hasGitEntry(p)) {
+        if (files.exists(PathText::join(p, ".git"))) { // a worktree has a .git file, a broken link counts
             std::string_view name = PathText::lastComponent(p);
             if (!name.empty()) return std::string(name);
             break;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LineKind.h"
+#include "io/FileAccess.h"
 #include "session/Instant.h"
 #include "session/SessionRules.h"
 #include "session/SessionStatus.h"
@@ -52,7 +53,9 @@ class FileState {
     void notePrompt(Instant at);
     double stamina(Instant now) const { return staminaValue(promptTimes, now); }
     void softReset();
-    std::string projectLabel(std::string_view fallbackPath) const;
+    // The repository root above the working directory (looked up through `files`), else
+    // its first non-generic name, else the transcript's directory name.
+    std::string projectLabel(std::string_view fallbackPath, FileAccess& files) const;
 
     static constexpr std::size_t maxPromptTimes = 32;
 };

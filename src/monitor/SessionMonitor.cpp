@@ -162,10 +162,11 @@ const std::string& SessionMonitor::labelFor(const std::string& path, Watched& w)
     if (w.labelGeneration == labelGeneration_ && w.labelCwd == st.cwd) return w.label;
     if (st.cwd && !st.cwd->empty() && *st.cwd != "/") {
         auto [it, fresh] = labelsThisTick_.try_emplace(*st.cwd);
-        if (fresh) it->second = st.projectLabel(path); // depends on the working directory alone
+        if (fresh)
+            it->second = st.projectLabel(path, *config_.files); // depends on the working directory alone
         w.label = it->second;
     } else {
-        w.label = st.projectLabel(path); // from the path: no disk lookups
+        w.label = st.projectLabel(path, *config_.files); // from the path: no disk lookups
     }
     w.labelCwd = st.cwd;
     w.labelGeneration = labelGeneration_;
@@ -331,7 +332,7 @@ void SessionMonitor::process(std::size_t from, Watched& w, Instant now, Reader& 
         // The buffer's own padding lies past every line, so the parser reads in place.
         if (len >= 2) {
             r.classifier->parsePadded(std::string_view(p, len), st, now);
-            if (len > maxRetainedLine) r.classifier = std::make_unique<LineClassifier>();
+            if (len > Tuning::maxRetainedParserLine) r.classifier = std::make_unique<LineClassifier>();
         }
         p = lf + 1;
     }

@@ -64,9 +64,6 @@ class SessionMonitor : public SessionMonitoring {
     // The cap on a carried-over partial line, and what is kept of one beyond it.
     static constexpr std::size_t leftoverCap = 8'000'000;
     static constexpr std::size_t leftoverKeep = 1'000'000;
-    // The JSON parser keeps about 14 bytes per byte of the longest line it has parsed; after
-    // a line longer than this it is replaced, so one huge tool result is not held for good.
-    static constexpr std::size_t maxRetainedLine = 256 * 1024;
     // A backlog at least this large (the first tick, or waking from sleep) is read and
     // classified on two threads; ordinary ticks read a few bytes on one.
     static constexpr std::uint64_t parallelReadBytes = 1u << 20;

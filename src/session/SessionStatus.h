@@ -25,7 +25,8 @@ inline constexpr std::int64_t rawValue(SessionStatus s) {
 
 // Scoped enums compare by underlying value, which is the order wanted here.
 
-inline constexpr std::string_view statusName(SessionStatus s) {
+// The word the --log line prints for a status.
+inline constexpr std::string_view logWord(SessionStatus s) {
     switch (s) {
     case SessionStatus::completed:
         return "completed";
@@ -34,7 +35,7 @@ inline constexpr std::string_view statusName(SessionStatus s) {
     case SessionStatus::working:
         return "working";
     case SessionStatus::needsAction:
-        return "needsAction";
+        return "NEEDS-ACTION";
     }
     return "?";
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // Timing and size constants of the monitor, shared with the providers and the settings.
@@ -18,6 +19,9 @@ inline constexpr double velocityWindow = 600.0;
 inline constexpr double velocityFull = 3.0;
 inline constexpr double staminaHalfLife = 420.0;
 inline constexpr double staminaFloor = 0.02;
+// A JSON parser keeps about 14 bytes per byte of the longest line it has parsed: after a
+// longer line it is replaced, so one huge tool result is not held for good.
+inline constexpr std::size_t maxRetainedParserLine = 256 * 1024;
 
 } // namespace fray::Tuning
 

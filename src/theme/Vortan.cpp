@@ -21,6 +21,9 @@ double pointScale() {
     return scale;
 }
 
+// Which family the display faces come from on this machine.
+enum class FaceSource { avenirNextCondensed, robotoCondensed, system };
+
 struct Faces {
     FaceSource source = FaceSource::system;
     QString family;
@@ -87,10 +90,6 @@ FRAY_COLOR(fightCyan, rgb(0.22, 0.84, 1.0))
 FRAY_COLOR(dimText, QColor::fromRgbF(1.f, 1.f, 1.f, 0.45f))
 
 #undef FRAY_COLOR
-
-FaceSource faceSource() {
-    return faces().source;
-}
 
 QFont font(double size) {
     return face(size, true);

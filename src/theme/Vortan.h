@@ -27,10 +27,6 @@ const QColor& p2Red();
 const QColor& fightCyan();
 const QColor& dimText(); // white at opacity 0.45
 
-// Which family the display faces come from on this machine.
-enum class FaceSource { avenirNextCondensed, robotoCondensed, system };
-FaceSource faceSource();
-
 // The heavy display face at `size` points.
 QFont font(double size);
 // The lighter display face at `size` points.

@@ -19,7 +19,7 @@ using fray::test::WriterProcess;
 namespace {
 
 int countRows(const std::string& path, const std::string& sql = "SELECT x FROM t") {
-    auto db = SQLiteDB::open(path);
+    auto db = SQLiteDB::open(path, *posixFileAccess());
     if (!db) return -1;
     int n = 0;
     db->query(sql, [&](const SQLiteDB::Row&) { ++n; });
@@ -64,7 +64,7 @@ TEST(SQLiteDB, RowAccessors) {
         {"real", {"45.9", 45.9, 45, 45.9}},
         // clang-format on
     };
-    auto db = SQLiteDB::open(path);
+    auto db = SQLiteDB::open(path, *posixFileAccess());
     ASSERT_TRUE(db);
     std::size_t seen = 0;
     db->query("SELECT k, x FROM v", [&](const SQLiteDB::Row& row) {

@@ -128,6 +128,7 @@ TEST(ProjectLabel, FromRealDirectoriesOrTheTranscriptPath) {
          }) {
         FileState st;
         st.cwd = cwd;
-        EXPECT_EQ(st.projectLabel("/h/.claude/projects/" + dir + "/a.jsonl"), label) << cwd.value_or(dir);
+        EXPECT_EQ(st.projectLabel("/h/.claude/projects/" + dir + "/a.jsonl", *posixFileAccess()), label)
+            << cwd.value_or(dir);
     }
 }

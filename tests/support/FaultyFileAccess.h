@@ -31,6 +31,7 @@ class FaultyFileAccess : public FileAccess {
     std::optional<FileAttributes> attributes(const std::string& path) override {
         return inner_->attributes(path);
     }
+    bool exists(const std::string& path) override { return inner_->exists(path); }
     std::unique_ptr<OpenFile> open(const std::string& path) override {
         ++opens;
         if (beforeOpen) beforeOpen(path);
