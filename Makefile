@@ -4,7 +4,7 @@ CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 PREFIX ?=
 
-.PHONY: all deps configure build run test bench install uninstall package clean
+.PHONY: all deps configure build run test bench format install uninstall package clean
 
 all: build
 
@@ -22,6 +22,9 @@ run: build
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE bench
+
+format:
+	@./scripts/format.sh
 
 bench: build
 	@./bench/run-all.sh $(BUILD)

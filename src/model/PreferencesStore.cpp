@@ -91,6 +91,7 @@ void PreferencesStore::load() {
         if (std::filesystem::exists(path_, ec)) {
             // Unreadable but present: keep our hands off it rather than overwrite it.
             writable_ = false;
+            lastError_ = "cannot read " + path_;
             std::fprintf(stderr,
                          "fraymark: cannot read %s; using default settings and leaving the file alone\n",
                          path_.c_str());
@@ -108,6 +109,7 @@ void PreferencesStore::load() {
                          path_.c_str(), aside.c_str());
         } else {
             writable_ = false;
+            lastError_ = path_ + " could not be moved aside: " + std::strerror(errno);
             std::fprintf(stderr,
                          "fraymark: %s is not valid JSON and could not be moved aside (%s); using default "
                          "settings without saving changes\n",
@@ -191,9 +193,15 @@ void PreferencesStore::persistLocked() {
     std::error_code ec;
     std::filesystem::create_directories(target.parent_path(), ec);
     if (int err = writeFileAtomically(path_, serialize(values_), 0600)) {
-        lastError_ = "cannot write " + path_ + ": " + std::strerror(err);
+        std::string error = "cannot write " + path_ + ": " + std::strerror(err);
+        // Said once per cause, not at every change while the folder stays read-only.
+        if (error != lastError_)
+            std::fprintf(stderr, "fraymark: %s; settings changes are kept only until Fraymark quits\n",
+                         error.c_str());
+        lastError_ = std::move(error);
         return;
     }
+    if (lastError_) std::fprintf(stderr, "fraymark: settings saved to %s again\n", path_.c_str());
     lastError_.reset();
 }
 

@@ -37,7 +37,8 @@ class PreferencesStore {
     void set(const std::string& key, Value v);
     void remove(const std::string& key);
 
-    // The last write error, if the file could not be written (the value is kept in memory).
+    // Why changes are not being saved (the file could not be written, or could not be read
+    // and is left alone); absent while they are. Values are kept in memory either way.
     std::optional<std::string> lastError() const;
 
   private:

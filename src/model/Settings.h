@@ -27,6 +27,9 @@ class Settings : public QObject {
 
     // The store the monitor reads from.
     const std::shared_ptr<PreferencesStore>& store() const { return store_; }
+    // Why changes are not reaching the preferences file, if they are not; read after the
+    // `changed` signal.
+    std::optional<std::string> saveError() const { return store_->lastError(); }
 
     bool soundNeedsAction() const { return soundNeedsAction_; }
     bool soundKO() const { return soundKO_; }

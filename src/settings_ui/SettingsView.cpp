@@ -283,6 +283,10 @@ QWidget* SettingsView::buildFooter() {
     actionError_->setObjectName("actionError");
     actionError_->hide();
     column->addWidget(actionError_);
+    saveError_ = new TextBlock(statusFont(), Vortan::rageRed(), statusLineSpacing, footer);
+    saveError_->setObjectName("saveError");
+    saveError_->hide();
+    column->addWidget(saveError_);
 
     auto* version = new LineLabel(SettingsRules::footerLine, Vortan::kerned(Vortan::fontDemi(8.5), 0.8),
                                   Vortan::dimText(), footer);
@@ -318,6 +322,13 @@ void SettingsView::syncFromSettings() {
     login_->setChecked(loginItem_);
     preciseFocus_->setChecked(settings_.preciseFocus());
     syncPreciseFocusText();
+
+    const auto unsaved = settings_.saveError();
+    saveError_->setText(unsaved ? q("Changes are not being saved: " + *unsaved) : QString());
+    if (saveError_->isHidden() == unsaved.has_value()) {
+        saveError_->setVisible(unsaved.has_value());
+        contentChanged();
+    }
 }
 
 void SettingsView::syncMonitorChips() {

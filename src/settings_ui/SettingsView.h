@@ -125,6 +125,7 @@ class SettingsView : public QWidget {
     VortanToggle* preciseFocus_ = nullptr;
     TextBlock* preciseStatus_ = nullptr;
     TextBlock* actionError_ = nullptr;
+    TextBlock* saveError_ = nullptr;
 
     std::optional<QPoint> dragFrom_; // pointer offset within the window while it is dragged
     bool systemMove_ = false;

@@ -190,6 +190,31 @@ TEST(PreferencesStore, BrokenFileIsSetAsideNotOverwritten) {
     }
 }
 
+// A folder that cannot be written (here a file stands where it should be): the change is
+// kept in memory, said once on standard error, and readable as the reason.
+TEST(PreferencesStore, ChangesThatCannotBeSavedAreReportedOnce) {
+    Fixture f;
+    f.dir.write("blocked", "a file where the config folder should be");
+    f.path = (f.dir / "blocked/fraymark/preferences.json").string();
+    Settings s(f.store(), primary());
+    testing::internal::CaptureStderr();
+    s.setSoundKO(false);
+    s.setCollapsed(true);
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find("cannot write " + f.path), std::string::npos) << err;
+    ASSERT_TRUE(s.saveError());
+    EXPECT_NE(s.saveError()->find("Not a directory"), std::string::npos);
+    EXPECT_FALSE(s.soundKO()) << "the value holds for this run";
+
+    std::filesystem::remove(f.dir / "blocked");
+    testing::internal::CaptureStderr();
+    s.setSoundKO(true);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("saved to"), std::string::npos);
+    EXPECT_EQ(s.saveError(), std::nullopt);
+    EXPECT_TRUE(f.store()->boolValue("soundKO").value_or(false));
+}
+
 TEST(PreferencesStore, ConcurrentReadsSeeWholeValues) {
     Fixture f;
     auto store = f.store();

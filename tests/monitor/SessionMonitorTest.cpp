@@ -1,5 +1,4 @@
 #include "monitor/SessionMonitor.h"
-#include "agents/PlanUsageReader.h"
 #include "session/Tuning.h"
 #include "support/FaultyFileAccess.h"
 #include "support/SqliteFixture.h"

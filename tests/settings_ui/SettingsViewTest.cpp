@@ -331,6 +331,20 @@ TEST_F(SettingsViewTest, SessionsFolderOpensOrSaysWhyNot) {
     EXPECT_TRUE(error->isHidden());
 }
 
+TEST_F(SettingsViewTest, SaysWhenChangesAreNotBeingSaved) {
+    tmp.write("blocked", "a file where the config folder should be");
+    auto store = std::make_shared<PreferencesStore>(tmp.str() + "/blocked/fraymark/preferences.json");
+    settings = std::make_unique<Settings>(store);
+    show();
+    auto* unsaved = child<TextBlock>("saveError");
+    EXPECT_TRUE(unsaved->isHidden());
+    testing::internal::CaptureStderr();
+    QTest::mouseClick(child<VortanToggle>("soundKO"), Qt::LeftButton);
+    testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(unsaved->isHidden());
+    EXPECT_EQ(unsaved->text().toStdString().rfind("Changes are not being saved: cannot write ", 0), 0u);
+}
+
 TEST_F(SettingsViewTest, TabReachesEveryControlInOrder) {
     show();
     view->activateWindow();
