@@ -26,8 +26,15 @@ double staminaValue(const std::vector<Instant>& promptTimes, Instant now) {
 }
 
 std::optional<SessionStatus> FileState::derive(Instant now, double needsActionDelay) {
-    const double idle = secondsBetween(mtime, now);
+    const double idle = secondsBetween(lastActivity, now);
     const double age = secondsBetween(created, now);
+    // Busy as far as the transcript tells: working, then stale once idle for long.
+    auto busy = [&]() -> std::optional<SessionStatus> {
+        if (!seenAssistant && age < Tuning::startedWindow) return SessionStatus::started;
+        if (idle <= Tuning::workingStaleOut) return SessionStatus::working;
+        if (idle <= Tuning::completedLinger) return SessionStatus::completed;
+        return std::nullopt;
+    };
     std::optional<SessionStatus> result;
     if (idle <= Tuning::candidateWindow) {
         switch (lastKind) {
@@ -37,17 +44,27 @@ std::optional<SessionStatus> FileState::derive(Instant now, double needsActionDe
         case LineKind::userText:
         case LineKind::toolResult:
         case LineKind::assistantThinking:
-            if (!seenAssistant && age < Tuning::startedWindow)
-                result = SessionStatus::started;
-            else if (idle <= Tuning::workingStaleOut)
+        case LineKind::injected:
+            result = busy();
+            break;
+        case LineKind::assistantToolUse:
+            // Only a call that can put a question to the user needs action: a question or
+            // a plan waits at once; sub-agents and a mode that never asks just run.
+            if (callsAskUser)
+                result = SessionStatus::needsAction;
+            else if (callsInBackground || neverAsks)
+                result = busy();
+            else
+                result = idle > needsActionDelay ? SessionStatus::needsAction : SessionStatus::working;
+            break;
+        case LineKind::assistantText:
+            // Text may be followed by a tool call of the same reply: the turn is over when
+            // the transcript says so, or once nothing has followed for the delay.
+            if (!turnEnded && idle <= needsActionDelay)
                 result = SessionStatus::working;
             else if (idle <= Tuning::completedLinger)
                 result = SessionStatus::completed;
             break;
-        case LineKind::assistantToolUse:
-            result = idle > needsActionDelay ? SessionStatus::needsAction : SessionStatus::working;
-            break;
-        case LineKind::assistantText:
         case LineKind::interrupted:
             if (idle <= Tuning::completedLinger) result = SessionStatus::completed;
             break;
@@ -82,8 +99,13 @@ void FileState::softReset() {
     lastKind = LineKind::none;
     seenAssistant = false;
     combo = 0;
-    lastPromptText.reset();
+    lastPromptHash.reset();
     promptTimes.clear();
+    neverAsks = false;
+    callsAskUser = false;
+    callsInBackground = false;
+    turnEnded = false;
+    turnPromptHash.reset();
 }
 
 namespace {

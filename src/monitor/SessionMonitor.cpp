@@ -115,6 +115,7 @@ SessionList SessionMonitor::tick() {
                 }
                 FileState& st = it->second.state;
                 st.mtime = attrs->mtime;
+                st.lastActivity = attrs->mtime;
                 if (!st.initialized || attrs->size != st.size) jobs.push_back({&path, &it->second, attrs->size});
                 live.emplace_back(&path, &it->second);
             } catch (...) {

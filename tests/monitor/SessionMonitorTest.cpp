@@ -159,6 +159,99 @@ TEST(SessionMonitor, Tailing) {
     });
 }
 
+namespace {
+
+// One beat of a scripted session: lines appended at second `at`, and the status the
+// monitor must show from then on (in the bypassPermissions run, `bypass` when it differs).
+struct Beat {
+    double at;
+    std::function<std::string(TranscriptGenerator&, Instant)> lines;
+    std::optional<SessionStatus> status;
+    std::optional<std::optional<SessionStatus>> bypass = {};
+};
+
+// Plays the beats on the monitor's clock, ticking every 2 s to `end` and checking the
+// status at every tick; returns the alert cues the changes would play, with their times.
+std::vector<std::pair<double, std::string>> play(const std::vector<Beat>& beats, double end, const char* mode,
+                                                 const char* version = "2.1.30") {
+    MonitorFixture f;
+    TranscriptGenerator g(5);
+    g.setPermissionMode(mode);
+    g.setVersion(version);
+    const bool bypass = std::string_view(mode) == "bypassPermissions";
+    const Instant t0 = f.now;
+    const auto path = f.write("-home-dev-code-orbit-api/s.jsonl", "");
+    std::optional<SessionStatus> expected, previous;
+    std::vector<std::pair<double, std::string>> cues;
+    std::size_t next = 0;
+    for (double t = 0; t <= end; t += 2) {
+        for (; next < beats.size() && beats[next].at <= t; ++next) {
+            const Beat& b = beats[next];
+            f.now = t0 + b.at;
+            g.setClock(f.now);
+            if (b.lines) f.write("-home-dev-code-orbit-api/s.jsonl", b.lines(g, f.now) + "\n", 0, true);
+            expected = bypass && b.bypass ? *b.bypass : b.status;
+        }
+        f.now = t0 + t;
+        const auto s = f.tickFor(path);
+        const auto status = s.id == "missing" ? std::nullopt : std::optional(s.status);
+        EXPECT_EQ(status, expected) << mode << " at " << t << " s";
+        if (previous && status && status != previous && *status == SessionStatus::needsAction)
+            cues.emplace_back(t, "your-move");
+        if (previous && status && status != previous && *status == SessionStatus::completed)
+            cues.emplace_back(t, "ko");
+        previous = status;
+    }
+    return cues;
+}
+
+std::string repeat(int n, const std::function<std::string()>& make) {
+    std::string out;
+    for (int i = 0; i < n; ++i)
+        out += (i ? "\n" : "") + make();
+    return out;
+}
+
+} // namespace
+
+// A turn as recent versions write it, in the default mode and with permissions bypassed:
+// a pause after text, a long command reporting progress, a command silent for a minute, a
+// sub-agent silent for 150 s, a question, the last text and the stop hook's summary.
+TEST(SessionTimeline, ClaudeCodeTurn) {
+    using S = SessionStatus;
+    using G = TranscriptGenerator;
+    std::vector<Beat> beats = {
+        {0, [](G& g, Instant at) { return g.userPrompt(at, "rename amountDue everywhere"); }, S::started},
+        {2, [](G& g, Instant) { return g.assistantThinking(); }, S::working},
+        {4, [](G& g, Instant) { return g.assistantText("Update all call sites:"); }, S::working},
+        {18, [](G& g, Instant) { return g.toolCall("Edit"); }, S::working},
+        {20, [](G& g, Instant) { return g.toolResult(2000); }, S::working},
+        {22, [](G& g, Instant) { return g.toolCall("Bash") + "\n" + g.progress("hook_progress"); },
+         S::working},
+    };
+    for (double t = 24; t <= 204; t += 10)
+        beats.push_back({t, [](G& g, Instant) { return g.progress("bash_progress"); }, S::working});
+    const std::vector<Beat> rest = {
+        {206, [](G& g, Instant) { return g.toolResult(90000); }, S::working},
+        // Silent for a minute: in the default mode it may be waiting for permission.
+        {208, [](G& g, Instant) { return g.toolCall("Bash"); }, S::working},
+        {230, {}, S::needsAction, S::working},
+        {268, [](G& g, Instant) { return g.toolResult(3000); }, S::working},
+        {270, [](G& g, Instant) { return g.toolCall("Task"); }, S::working},
+        {272, [](G& g, Instant) { return repeat(3, [&] { return g.toolCall("Task"); }); }, S::working},
+        {420, [](G& g, Instant) { return repeat(4, [&] { return g.toolResult(5000); }); }, S::working},
+        {422, [](G& g, Instant) { return g.toolCall("AskUserQuestion"); }, S::needsAction},
+        {440, [](G& g, Instant) { return g.toolResult(300); }, S::working},
+        {442, [](G& g, Instant) { return g.assistantText({}, false); }, S::working},
+        {444, [](G& g, Instant) { return g.system("stop_hook_summary"); }, S::completed},
+        {446, [](G& g, Instant) { return g.lastPrompt("rename amountDue everywhere"); }, S::completed},
+    };
+    beats.insert(beats.end(), rest.begin(), rest.end());
+    using Cues = std::vector<std::pair<double, std::string>>;
+    EXPECT_EQ(play(beats, 470, "default"), (Cues{{230, "your-move"}, {422, "your-move"}, {444, "ko"}}));
+    EXPECT_EQ(play(beats, 470, "bypassPermissions"), (Cues{{422, "your-move"}, {444, "ko"}}));
+}
+
 TEST(SessionMonitor, Candidates) {
     MonitorFixture f;
     const std::tuple<const char*, double, bool> rows[] = {
