@@ -1,9 +1,10 @@
 #include "SessionMonitor.h"
 
+#include "BackwardRead.h"
 #include "PathText.h"
 #include "RepeatingWorker.h"
-#include "TwoThreads.h"
 #include "Tuning.h"
+#include "TwoThreads.h"
 #include "agents/AgentRegistry.h"
 
 #include <algorithm>
@@ -261,16 +262,17 @@ void SessionMonitor::readNewBytes(const std::string& path, Watched& w, std::uint
     auto file = config_.files->open(path);
     if (!file) return; // derivation still runs on what is known
 
+    if (!st.initialized) {
+        readFirst(*file, w, size, now, r);
+        return;
+    }
+
     enum class Front { whole, dropPartial, cutPartial };
-    const bool first = !st.initialized;
     const std::uint64_t tail = Tuning::initialTailBytes;
     std::uint64_t readFrom;
     Front front = Front::whole;
     bool carry = false;
-    if (first) {
-        readFrom = size >= tail ? size - tail : 0;
-        if (size > tail) front = Front::dropPartial;
-    } else if (size - st.size <= Tuning::maxCatchupBytes) {
+    if (size - st.size <= Tuning::maxCatchupBytes) {
         if (!w.spillFrom) {
             readFrom = st.size;
             carry = true;
@@ -298,12 +300,6 @@ void SessionMonitor::readNewBytes(const std::string& path, Watched& w, std::uint
     // as it was; the next tick sees the new size and starts over.
     if (!got || readFrom + *got < st.size) return;
 
-    struct BootstrapScope {
-        FileState& st;
-        ~BootstrapScope() { st.bootstrapping = false; }
-    } scope{st};
-    st.bootstrapping = first;
-    st.initialized = true;
     st.size = readFrom + *got;
     st.leftover.clear();
     w.spillFrom.reset();
@@ -323,6 +319,75 @@ void SessionMonitor::readNewBytes(const std::string& path, Watched& w, std::uint
         if (const char* lf = findLineFeed(from, end)) from = lf + 1;
     }
     process(static_cast<std::size_t>(from - begin), w, now, r);
+}
+
+void SessionMonitor::readFirst(OpenFile& file, Watched& w, std::uint64_t size, Instant now, Reader& r) {
+    FileState& st = w.state;
+    // Lines are read latest first, a step at a time, until one opens the current turn; so
+    // their facts are kept per step and applied in file order at the end.
+    struct Step {
+        std::vector<LineFacts> lines;
+        std::string cwd, branch, permissionMode;
+    };
+    std::vector<Step> steps;
+    LineFacts f;
+    auto collect = [&](std::string_view lines) {
+        Step& step = steps.emplace_back();
+        bool turnStart = false;
+        const char* p = lines.data();
+        const char* end = p + lines.size();
+        while (const char* lf = findLineFeed(p, end)) {
+            const std::size_t len = static_cast<std::size_t>(lf - p);
+            if (len >= 2) {
+                r.classifier->readPadded(std::string_view(p, len), f);
+                // The envelope's views die with the next line: keep each step's latest.
+                if (!f.cwd.empty()) step.cwd = f.cwd;
+                if (!f.branch.empty() && f.branch != "HEAD") step.branch = f.branch;
+                if (!f.permissionMode.empty()) step.permissionMode = f.permissionMode;
+                f.cwd = f.branch = f.permissionMode = f.timestamp = {};
+                turnStart = turnStart || f.startsTurn();
+                step.lines.push_back(f);
+                if (len > maxRetainedLine) r.classifier = std::make_unique<LineClassifier>();
+            }
+            p = lf + 1;
+        }
+        return turnStart;
+    };
+    // The tail first; further back only while it holds no start of the turn, or when
+    // the tail lies inside one long line.
+    auto read =
+        readLinesBackward(file, size, Tuning::initialTailBytes, Tuning::maxReadBackBytes, r.buffer, collect);
+    if (!read) return; // tried again on the next tick
+
+    std::string leftover;
+    std::optional<std::uint64_t> spill;
+    if (read->found && size - read->linesEnd <= maxLeftoverInMemory) {
+        leftover.resize(static_cast<std::size_t>(size - read->linesEnd));
+        auto got = leftover.empty() ? std::optional<std::size_t>(0)
+                                    : file.readAt(read->linesEnd, leftover.data(), leftover.size());
+        if (!got || *got != leftover.size()) return;
+    } else if (read->found) {
+        spill = read->linesEnd; // read again once its line feed has arrived
+    }
+
+    struct BootstrapScope {
+        FileState& st;
+        ~BootstrapScope() { st.bootstrapping = false; }
+    } scope{st};
+    st.bootstrapping = true;
+    st.initialized = true;
+    st.size = size;
+    st.leftover = std::move(leftover);
+    w.spillFrom = spill;
+    for (auto step = steps.rbegin(); step != steps.rend(); ++step) {
+        for (const LineFacts& line : step->lines)
+            applyLine(line, st, now);
+        LineFacts envelope;
+        envelope.cwd = step->cwd;
+        envelope.branch = step->branch;
+        envelope.permissionMode = step->permissionMode;
+        applyLine(envelope, st, now);
+    }
 }
 
 void SessionMonitor::process(std::size_t from, Watched& w, Instant now, Reader& r) {

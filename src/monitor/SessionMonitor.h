@@ -99,6 +99,7 @@ class SessionMonitor : public SessionMonitoring {
     void rescan(Instant now);
     void readAll(std::vector<ReadJob>& jobs, Instant now);
     void readNewBytes(const std::string& path, Watched& w, std::uint64_t size, Instant now, Reader& r);
+    void readFirst(OpenFile& file, Watched& w, std::uint64_t size, Instant now, Reader& r);
     void process(std::size_t from, Watched& w, Instant now, Reader& r);
     void pollOtherAgents(Instant now, double delay);
     double currentDelay();

@@ -159,6 +159,59 @@ TEST(SessionMonitor, Tailing) {
     });
 }
 
+// A session's first read covers its whole current turn, and never leaves it invisible.
+TEST(SessionMonitor, FirstReadCoversTheTurn) {
+    runScenarios({
+        {"a turn longer than the tail is read back to its prompt, which gives the mode",
+         [](MonitorFixture& f, TranscriptGenerator& g) {
+             g.setPermissionMode("bypassPermissions");
+             std::string content = g.session(12, f.now - 9000, 100000, 180000); // about 5 MB of history
+             const std::size_t history = content.size();
+             content += g.userPrompt(f.now - 200, "migrate the schema") + "\n";
+             for (int i = 0; i < 40; ++i)
+                 content += g.toolCall("Bash") + "\n" + g.toolResult(40000) + "\n";
+             content += g.toolCall("Bash") + "\n";
+             const auto s = f.tickFor(f.write("p/s.jsonl", content, 100));
+             EXPECT_EQ(std::tie(s.combo, s.status, s.lastPromptAt),
+                       std::make_tuple(41, SessionStatus::working, std::optional(f.now - 200)));
+             EXPECT_LT(f.files->bytesRead, 2 * (content.size() - history)) << "not the whole file";
+         }},
+        {"a last line longer than the tail still shows the session",
+         [](MonitorFixture& f, TranscriptGenerator& g) {
+             const std::string result = g.toolResult(164000);
+             ASSERT_GT(result.size(), Tuning::initialTailBytes);
+             const auto p =
+                 f.write("p/s.jsonl", lines({g.userPrompt(f.now - 30), g.toolCall("Bash"), result}), 5);
+             const auto s = f.tickFor(p);
+             EXPECT_EQ(std::tie(s.status, s.combo), std::make_tuple(SessionStatus::working, 1));
+         }},
+        {"an unfinished line longer than the tail is read from its start once complete",
+         [](MonitorFixture& f, TranscriptGenerator& g) {
+             const std::string result = g.toolResult(300000);
+             const auto p = f.write("p/s.jsonl", lines({g.userPrompt(f.now - 30), g.toolCall("Bash")}) +
+                                                     result.substr(0, 200000));
+             EXPECT_EQ(f.tickFor(p).status, SessionStatus::working);
+             EXPECT_EQ(f.mon().stats().spilledLines, 1u);
+             f.write("p/s.jsonl", result.substr(200000) + "\n" + lines({g.toolCall("Read")}), 0, true);
+             EXPECT_EQ(f.tickFor(p, 2).combo, 2);
+         }},
+        {"reading back stops 16 MiB before the end",
+         [](MonitorFixture& f, TranscriptGenerator& g) {
+             std::string content = g.userPrompt(f.now - 900) + "\n";
+             int calls = 0;
+             while (content.size() < Tuning::maxReadBackBytes + (2u << 20)) {
+                 content += g.toolCall("Read") + "\n" + g.toolResult(180000) + "\n";
+                 ++calls;
+             }
+             const auto s = f.tickFor(f.write("p/s.jsonl", content, 5));
+             EXPECT_EQ(s.status, SessionStatus::working);
+             EXPECT_LT(s.combo, calls);
+             EXPECT_GT(s.combo, calls * 3 / 4);
+             EXPECT_LE(f.files->bytesRead, Tuning::maxReadBackBytes + (1u << 20));
+         }},
+    });
+}
+
 namespace {
 
 // One beat of a scripted session: lines appended at second `at`, and the status the
