@@ -46,7 +46,8 @@ public:
     std::optional<Instant> powerUpAt;
     bool bootstrapping = false;
 
-    // Modification time of the latest write that held activity.
+    // Modification time of the latest write that held activity. Bookkeeping records
+    // appended to a finished transcript move the file's mtime but not this.
     Instant lastActivity = distantPast();
     // The latest permission mode seen never asks before a tool runs.
     bool neverAsks = false;

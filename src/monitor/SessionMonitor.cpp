@@ -3,6 +3,7 @@
 #include "BackwardRead.h"
 #include "PathText.h"
 #include "RepeatingWorker.h"
+#include "Timestamp.h"
 #include "Tuning.h"
 #include "TwoThreads.h"
 #include "agents/AgentRegistry.h"
@@ -113,10 +114,10 @@ SessionList SessionMonitor::tick() {
                 if (it == states_.end()) {
                     it = states_.try_emplace(path, now).first;
                     it->second.state.created = attrs->created.value_or(now);
+                    it->second.state.lastActivity = attrs->mtime; // until a read says more
                 }
                 FileState& st = it->second.state;
                 st.mtime = attrs->mtime;
-                st.lastActivity = attrs->mtime;
                 if (!st.initialized || attrs->size != st.size) jobs.push_back({&path, &it->second, attrs->size});
                 live.emplace_back(&path, &it->second);
             } catch (...) {
@@ -135,9 +136,9 @@ SessionList SessionMonitor::tick() {
                 auto status = st.derive(now, delay);
                 if (!status) continue;
                 sessions.push_back(SessionInfo::make(*path, labelFor(*path, *w), st.branch, st.cwd, *status,
-                                                     st.combo, st.stateSince, st.mtime, st.lastPromptAt(),
-                                                     st.powerUpAt, staminaValue(st.promptTimes, now),
-                                                     Agent::claude));
+                                                     st.combo, st.stateSince, st.lastActivity,
+                                                     st.lastPromptAt(), st.powerUpAt,
+                                                     staminaValue(st.promptTimes, now), Agent::claude));
             } catch (...) {
                 // As above: nothing from this file this tick.
             }
@@ -318,7 +319,9 @@ void SessionMonitor::readNewBytes(const std::string& path, Watched& w, std::uint
         from = end - leftoverKeep;
         if (const char* lf = findLineFeed(from, end)) from = lf + 1;
     }
-    process(static_cast<std::size_t>(from - begin), w, now, r);
+    // Bookkeeping records alone (a summary appended to a finished transcript) are no sign
+    // of life: the session's activity time stays where it was.
+    if (process(static_cast<std::size_t>(from - begin), w, now, r)) st.lastActivity = st.mtime;
 }
 
 void SessionMonitor::readFirst(OpenFile& file, Watched& w, std::uint64_t size, Instant now, Reader& r) {
@@ -328,6 +331,7 @@ void SessionMonitor::readFirst(OpenFile& file, Watched& w, std::uint64_t size, I
     struct Step {
         std::vector<LineFacts> lines;
         std::string cwd, branch, permissionMode;
+        std::string activityStamp; // of the step's latest line that held activity
     };
     std::vector<Step> steps;
     LineFacts f;
@@ -344,6 +348,7 @@ void SessionMonitor::readFirst(OpenFile& file, Watched& w, std::uint64_t size, I
                 if (!f.cwd.empty()) step.cwd = f.cwd;
                 if (!f.branch.empty() && f.branch != "HEAD") step.branch = f.branch;
                 if (!f.permissionMode.empty()) step.permissionMode = f.permissionMode;
+                if (f.activity && !f.timestamp.empty()) step.activityStamp = f.timestamp;
                 f.cwd = f.branch = f.permissionMode = f.timestamp = {};
                 turnStart = turnStart || f.startsTurn();
                 step.lines.push_back(f);
@@ -379,6 +384,7 @@ void SessionMonitor::readFirst(OpenFile& file, Watched& w, std::uint64_t size, I
     st.size = size;
     st.leftover = std::move(leftover);
     w.spillFrom = spill;
+    const LineFacts* last = nullptr;
     for (auto step = steps.rbegin(); step != steps.rend(); ++step) {
         for (const LineFacts& line : step->lines)
             applyLine(line, st, now);
@@ -387,18 +393,34 @@ void SessionMonitor::readFirst(OpenFile& file, Watched& w, std::uint64_t size, I
         envelope.branch = step->branch;
         envelope.permissionMode = step->permissionMode;
         applyLine(envelope, st, now);
+        if (!step->lines.empty()) last = &step->lines.back();
+    }
+
+    // A transcript that ends in bookkeeping records was last active when its latest
+    // other record was written, not when the file was last touched.
+    st.lastActivity = st.mtime;
+    if (last && !last->activity && st.leftover.empty() && !spill) {
+        for (const Step& step : steps) {
+            if (step.activityStamp.empty()) continue;
+            if (auto t = parseTimestamp(step.activityStamp); t && *t < st.mtime) st.lastActivity = *t;
+            break;
+        }
     }
 }
 
-void SessionMonitor::process(std::size_t from, Watched& w, Instant now, Reader& r) {
+bool SessionMonitor::process(std::size_t from, Watched& w, Instant now, Reader& r) {
     FileState& st = w.state;
     const char* p = r.buffer.data() + from;
     const char* end = r.buffer.data() + r.buffer.size();
+    bool activity = false;
+    LineFacts f;
     while (const char* lf = findLineFeed(p, end)) {
         const std::size_t len = static_cast<std::size_t>(lf - p);
         // The buffer's own padding lies past every line, so the parser reads in place.
         if (len >= 2) {
-            r.classifier->parsePadded(std::string_view(p, len), st, now);
+            r.classifier->readPadded(std::string_view(p, len), f);
+            applyLine(f, st, now);
+            activity = activity || f.activity;
             if (len > maxRetainedLine) r.classifier = std::make_unique<LineClassifier>();
         }
         p = lf + 1;
@@ -408,6 +430,7 @@ void SessionMonitor::process(std::size_t from, Watched& w, Instant now, Reader& 
         st.leftover.assign(p, rest);
     else
         w.spillFrom = st.size - rest;
+    return activity || rest > 0; // a line still being written counts too
 }
 
 SessionMonitor::Stats SessionMonitor::stats() {

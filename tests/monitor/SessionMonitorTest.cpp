@@ -209,6 +209,17 @@ TEST(SessionMonitor, FirstReadCoversTheTurn) {
              EXPECT_GT(s.combo, calls * 3 / 4);
              EXPECT_LE(f.files->bytesRead, Tuning::maxReadBackBytes + (1u << 20));
          }},
+        {"records appended after the end do not revive it, even on the first read",
+         [](MonitorFixture& f, TranscriptGenerator& g) {
+             g.setClock(f.now - 300);
+             const auto p = f.write("p/s.jsonl", g.session(1, f.now - 300, 500, 900) + lines({g.summary()}));
+             const auto s = f.tickFor(p);
+             EXPECT_EQ(s.status, SessionStatus::completed);
+             EXPECT_LT(s.lastActivity, f.now - 250) << "the time of the last record that held activity";
+             f.write("p/s.jsonl", lines({g.fileHistorySnapshot(), g.summary()}), 0, true);
+             EXPECT_EQ(f.tickFor(p, 2).lastActivity, s.lastActivity);
+             EXPECT_EQ(f.tickFor(p, 430).id, "missing") << "gone 12 minutes after its end";
+         }},
     });
 }
 
@@ -303,6 +314,24 @@ TEST(SessionTimeline, ClaudeCodeTurn) {
     using Cues = std::vector<std::pair<double, std::string>>;
     EXPECT_EQ(play(beats, 470, "default"), (Cues{{230, "your-move"}, {422, "your-move"}, {444, "ko"}}));
     EXPECT_EQ(play(beats, 470, "bypassPermissions"), (Cues{{422, "your-move"}, {444, "ko"}}));
+}
+
+// A finished turn of a version that writes "end_turn", then a slash command and records
+// appended long after: one K.O., and the session leaves 12 minutes after its last activity.
+TEST(SessionTimeline, ClaudeCodeAfterTheEnd) {
+    using S = SessionStatus;
+    using G = TranscriptGenerator;
+    const std::vector<Beat> beats = {
+        {0, [](G& g, Instant at) { return g.userPrompt(at, "bump the dependencies"); }, S::started},
+        {2, [](G& g, Instant) { return g.toolCall("Bash"); }, S::working},
+        {4, [](G& g, Instant) { return g.toolResult(20000); }, S::working},
+        {6, [](G& g, Instant) { return g.assistantText({}, true); }, S::completed},
+        {40, [](G& g, Instant) { return g.slashCommand("/mcp"); }, S::completed},
+        {300, [](G& g, Instant) { return g.fileHistorySnapshot() + "\n" + g.summary(); }, S::completed},
+        {762, {}, std::nullopt},
+    };
+    using Cues = std::vector<std::pair<double, std::string>>;
+    EXPECT_EQ(play(beats, 780, "default", "2.0.64"), (Cues{{6, "ko"}}));
 }
 
 TEST(SessionMonitor, Candidates) {
