@@ -18,14 +18,16 @@ struct BackwardRead {
     bool found = false;
 };
 
-// Reads the complete lines at the end of a file of `size` bytes: first the last
-// `firstStep` bytes, then ever larger steps further back, never more than `maxBytes` from
-// the end. Each step's complete lines go to `chunk` as one slice in file order (a line
-// start to a line feed, with the buffer's padding readable after it), latest step first;
-// `chunk` returns true once it has what it looks for. The piece of a line cut by a step's
-// start is read again with the next step. Absent on a read error or a file that shrank.
-std::optional<BackwardRead> readLinesBackward(OpenFile& file, std::uint64_t size, std::uint64_t firstStep,
-                                              std::uint64_t maxBytes, ReadBuffer& buffer,
-                                              const std::function<bool(std::string_view lines)>& chunk);
+// Hands the complete lines at the end of a file of `size` bytes to `line`, latest first
+// and without their line feed: every line that begins in the last `tail` bytes, then,
+// unless `line` accepted one of those, earlier lines until it accepts one. Never reads
+// more than `maxBytes` from the end, and each byte once: in steps that grow from `tail` to
+// at most `maxStep`, further only to find the start of a line longer than that. The
+// buffer's padding is readable after every line. Absent on a read error or a file that
+// shrank while it was read.
+std::optional<BackwardRead> readLinesBackward(OpenFile& file, std::uint64_t size, std::uint64_t tail,
+                                              std::uint64_t maxStep, std::uint64_t maxBytes,
+                                              ReadBuffer& buffer,
+                                              const std::function<bool(std::string_view line)>& line);
 
 } // namespace fray

@@ -143,15 +143,69 @@ struct LineClassifier::Impl {
         return true;
     }
 
-    static std::string_view stringAt(simdjson::dom::object obj, std::string_view key) {
+    static std::string_view stringOf(simdjson::dom::element value) {
         std::string_view s;
-        if (obj[key].get_string().get(s)) return {};
+        if (value.get_string().get(s)) return {};
         return s;
     }
 
-    static bool isTrue(simdjson::dom::object obj, std::string_view key) {
+    static bool isTrue(simdjson::dom::element value) {
         bool b = false;
-        return !obj[key].get_bool().get(b) && b;
+        return !value.get_bool().get(b) && b;
+    }
+
+    // The top-level fields the classifier reads, gathered in one pass over the line's keys
+    // rather than one search per key; the first of a repeated key counts.
+    struct Fields {
+        std::string_view type, cwd, branch, permissionMode, timestamp, subtype;
+        std::optional<std::string_view> lastPrompt;
+        std::optional<simdjson::dom::object> message;
+        bool hasType = false, toolUseResult = false;
+        bool sidechain = false, meta = false, compactSummary = false, transcriptOnly = false;
+    };
+
+    static Fields fieldsOf(simdjson::dom::object obj) {
+        Fields f;
+        std::uint32_t seen = 0;
+        auto first = [&](int bit) {
+            const bool fresh = !(seen & (1u << bit));
+            seen |= 1u << bit;
+            return fresh;
+        };
+        for (auto field : obj) {
+            const std::string_view k = field.key;
+            const simdjson::dom::element v = field.value;
+            if (k == "type") {
+                if (first(0)) f.hasType = !v.get_string().get(f.type);
+            } else if (k == "cwd") {
+                if (first(1)) f.cwd = stringOf(v);
+            } else if (k == "gitBranch") {
+                if (first(2)) f.branch = stringOf(v);
+            } else if (k == "timestamp") {
+                if (first(3)) f.timestamp = stringOf(v);
+            } else if (k == "message") {
+                simdjson::dom::object m;
+                if (first(4) && !v.get_object().get(m)) f.message = m;
+            } else if (k == "isSidechain") {
+                if (first(5)) f.sidechain = isTrue(v);
+            } else if (k == "permissionMode") {
+                if (first(6)) f.permissionMode = stringOf(v);
+            } else if (k == "toolUseResult") {
+                f.toolUseResult = true;
+            } else if (k == "isMeta") {
+                if (first(7)) f.meta = isTrue(v);
+            } else if (k == "isCompactSummary") {
+                if (first(8)) f.compactSummary = isTrue(v);
+            } else if (k == "isVisibleInTranscriptOnly") {
+                if (first(9)) f.transcriptOnly = isTrue(v);
+            } else if (k == "subtype") {
+                if (first(10)) f.subtype = stringOf(v);
+            } else if (k == "lastPrompt") {
+                std::string_view text;
+                if (first(11) && !v.get_string().get(text)) f.lastPrompt = text;
+            }
+        }
+        return f;
     }
 
     void read(const char* data, std::size_t len, LineFacts& f) {
@@ -160,48 +214,41 @@ struct LineClassifier::Impl {
         if (parser.parse(reinterpret_cast<const uint8_t*>(data), len, false).get(doc)) return;
         simdjson::dom::object obj;
         if (doc.get_object().get(obj)) return;
+        const Fields t = fieldsOf(obj);
 
         // A sub-agent's line is its work, nothing of the session's own state.
-        if (isTrue(obj, "isSidechain")) return;
+        if (t.sidechain) return;
 
-        f.cwd = stringAt(obj, "cwd");
-        f.branch = stringAt(obj, "gitBranch");
-        f.permissionMode = stringAt(obj, "permissionMode");
-        f.timestamp = stringAt(obj, "timestamp");
+        f.cwd = t.cwd;
+        f.branch = t.branch;
+        f.permissionMode = t.permissionMode;
+        f.timestamp = t.timestamp;
 
-        std::string_view type;
-        if (obj["type"].get_string().get(type)) return;
-        if (type == "last-prompt") {
+        if (!t.hasType) return;
+        if (t.type == "last-prompt") {
             f.activity = false;
-            lastPrompt(obj, f);
-        } else if (type == "user") {
-            user(obj, f);
-        } else if (type == "assistant") {
-            assistant(obj, f);
-        } else if (type == "system") {
-            const auto subtype = stringAt(obj, "subtype");
-            if (subtype == "turn_duration" || subtype == "stop_hook_summary")
+            if (!t.lastPrompt) return;
+            f.effect = LineFacts::Effect::lastPrompt;
+            f.textHash = textHash(*t.lastPrompt);
+        } else if (t.type == "user") {
+            user(t, f);
+        } else if (t.type == "assistant") {
+            assistant(t, f);
+        } else if (t.type == "system") {
+            if (t.subtype == "turn_duration" || t.subtype == "stop_hook_summary")
                 f.effect = LineFacts::Effect::turnEnd;
-        } else if (type == "summary" || type == "file-history-snapshot") {
+        } else if (t.type == "summary" || t.type == "file-history-snapshot") {
             f.activity = false;
         }
     }
 
-    static void lastPrompt(simdjson::dom::object obj, LineFacts& f) {
-        std::string_view text;
-        if (obj["lastPrompt"].get_string().get(text)) return;
-        f.effect = LineFacts::Effect::lastPrompt;
-        f.textHash = textHash(text);
-    }
-
-    static void user(simdjson::dom::object obj, LineFacts& f) {
+    static void user(const Fields& t, LineFacts& f) {
         using E = LineFacts::Effect;
         std::optional<E> kind;
         std::optional<std::string_view> text;
 
-        simdjson::dom::object message;
         simdjson::dom::element content;
-        if (!obj["message"].get_object().get(message) && !message["content"].get(content)) {
+        if (t.message && !(*t.message)["content"].get(content)) {
             std::string_view str;
             simdjson::dom::array blocks;
             if (!content.get_string().get(str)) {
@@ -210,10 +257,10 @@ struct LineClassifier::Impl {
                 bool hasToolResult = false;
                 std::optional<simdjson::dom::element> firstText;
                 for (auto block : blocks) {
-                    std::string_view t;
-                    if (block["type"].get_string().get(t)) continue;
-                    if (t == "tool_result") hasToolResult = true;
-                    if (t == "text" && !firstText) firstText = block;
+                    std::string_view type;
+                    if (block["type"].get_string().get(type)) continue;
+                    if (type == "tool_result") hasToolResult = true;
+                    if (type == "text" && !firstText) firstText = block;
                 }
                 if (hasToolResult)
                     kind = E::toolResult;
@@ -224,7 +271,7 @@ struct LineClassifier::Impl {
             }
         }
 
-        if (obj["toolUseResult"].error() == simdjson::SUCCESS) {
+        if (t.toolUseResult) {
             f.effect = E::toolResult;
             return;
         }
@@ -233,9 +280,9 @@ struct LineClassifier::Impl {
                 kind = E::interrupted;
             else if (isCommandNoise(*text))
                 kind = E::commandNoise;
-            else if (isTrue(obj, "isCompactSummary") || isTrue(obj, "isVisibleInTranscriptOnly"))
+            else if (t.compactSummary || t.transcriptOnly)
                 kind = E::aside;
-            else if (isTrue(obj, "isMeta") || isInjected(*text))
+            else if (t.meta || isInjected(*text))
                 kind = E::injected;
             else
                 kind = E::prompt;
@@ -249,29 +296,38 @@ struct LineClassifier::Impl {
         if (!f.timestamp.empty()) f.at = parseTimestamp(f.timestamp);
     }
 
-    static void assistant(simdjson::dom::object obj, LineFacts& f) {
+    static void assistant(const Fields& t, LineFacts& f) {
         using E = LineFacts::Effect;
-        simdjson::dom::object message;
-        if (obj["message"].get_object().get(message)) return;
+        if (!t.message) return;
         f.effect = E::assistantOther;
 
+        simdjson::dom::element content;
+        std::string_view stopReason;
+        bool hasContent = false;
+        for (auto field : *t.message) {
+            if (field.key == "content" && !hasContent) {
+                content = field.value;
+                hasContent = true;
+            } else if (field.key == "stop_reason" && stopReason.empty()) {
+                stopReason = stringOf(field.value);
+            }
+        }
         std::int64_t toolUses = 0;
         bool hasText = false, hasThinking = false, anyAsks = false, allBackground = true;
-        simdjson::dom::element content;
         simdjson::dom::array blocks;
-        if (!message["content"].get(content) && blocksOf(content, blocks)) {
+        if (hasContent && blocksOf(content, blocks)) {
             for (auto block : blocks) {
-                std::string_view t;
-                if (block["type"].get_string().get(t)) continue;
-                if (t == "tool_use") {
+                std::string_view type;
+                if (block["type"].get_string().get(type)) continue;
+                if (type == "tool_use") {
                     ++toolUses;
                     std::string_view name;
                     if (block["name"].get_string().get(name)) name = {};
                     anyAsks = anyAsks || asksUser(name);
                     allBackground = allBackground && waitsInBackground(name);
-                } else if (t == "text") {
+                } else if (type == "text") {
                     hasText = true;
-                } else if (t == "thinking" || t == "redacted_thinking") {
+                } else if (type == "thinking" || type == "redacted_thinking") {
                     hasThinking = true;
                 }
             }
@@ -283,7 +339,7 @@ struct LineClassifier::Impl {
             f.inBackground = allBackground;
         } else if (hasText) {
             f.effect = E::text;
-            f.endTurn = stringAt(message, "stop_reason") == "end_turn";
+            f.endTurn = stopReason == "end_turn";
         } else if (hasThinking) {
             f.effect = E::thinking;
         }

@@ -36,6 +36,7 @@ const char* findLineFeed(const char* from, const char* end) {
 
 // The read buffer may grow for a big catch-up; this much is kept between ticks.
 constexpr std::size_t keepBuffer = 512 * 1024;
+constexpr std::size_t keepFacts = 4096;
 
 } // namespace
 
@@ -151,6 +152,7 @@ SessionList SessionMonitor::tick() {
             if (!r) continue;
             r->buffer.clear();
             r->buffer.shrinkTo(keepBuffer);
+            if (r->facts.capacity() > keepFacts) std::vector<LineFacts>().swap(r->facts);
         }
         labelsThisTick_.clear();
         listed_.clear();
@@ -326,42 +328,30 @@ void SessionMonitor::readNewBytes(const std::string& path, Watched& w, std::uint
 
 void SessionMonitor::readFirst(OpenFile& file, Watched& w, std::uint64_t size, Instant now, Reader& r) {
     FileState& st = w.state;
-    // Lines are read latest first, a step at a time, until one opens the current turn; so
-    // their facts are kept per step and applied in file order at the end.
-    struct Step {
-        std::vector<LineFacts> lines;
-        std::string cwd, branch, permissionMode;
-        std::string activityStamp; // of the step's latest line that held activity
-    };
-    std::vector<Step> steps;
+    // Lines come latest first, back to the one that opens the current turn; their facts
+    // are kept and applied in file order at the end. Of the envelope, the latest counts.
+    std::vector<LineFacts>& facts = r.facts;
+    facts.clear();
+    std::string cwd, branch, permissionMode;
+    std::string activityStamp; // of the latest line that held activity
     LineFacts f;
-    auto collect = [&](std::string_view lines) {
-        Step& step = steps.emplace_back();
-        bool turnStart = false;
-        const char* p = lines.data();
-        const char* end = p + lines.size();
-        while (const char* lf = findLineFeed(p, end)) {
-            const std::size_t len = static_cast<std::size_t>(lf - p);
-            if (len >= 2) {
-                r.classifier->readPadded(std::string_view(p, len), f);
-                // The envelope's views die with the next line: keep each step's latest.
-                if (!f.cwd.empty()) step.cwd = f.cwd;
-                if (!f.branch.empty() && f.branch != "HEAD") step.branch = f.branch;
-                if (!f.permissionMode.empty()) step.permissionMode = f.permissionMode;
-                if (f.activity && !f.timestamp.empty()) step.activityStamp = f.timestamp;
-                f.cwd = f.branch = f.permissionMode = f.timestamp = {};
-                turnStart = turnStart || f.startsTurn();
-                step.lines.push_back(f);
-                if (len > maxRetainedLine) r.classifier = std::make_unique<LineClassifier>();
-            }
-            p = lf + 1;
-        }
-        return turnStart;
+    auto collect = [&](std::string_view line) {
+        if (line.size() < 2) return false;
+        r.classifier->readPadded(line, f);
+        // The envelope's views die with the next line.
+        if (cwd.empty() && !f.cwd.empty()) cwd = f.cwd;
+        if (branch.empty() && !f.branch.empty() && f.branch != "HEAD") branch = f.branch;
+        if (permissionMode.empty() && !f.permissionMode.empty()) permissionMode = f.permissionMode;
+        if (activityStamp.empty() && f.activity && !f.timestamp.empty()) activityStamp = f.timestamp;
+        f.cwd = f.branch = f.permissionMode = f.timestamp = {};
+        facts.push_back(f);
+        if (line.size() > maxRetainedLine) r.classifier = std::make_unique<LineClassifier>();
+        return f.startsTurn();
     };
-    // The tail first; further back only while it holds no start of the turn, or when
-    // the tail lies inside one long line.
-    auto read =
-        readLinesBackward(file, size, Tuning::initialTailBytes, Tuning::maxReadBackBytes, r.buffer, collect);
+    // The tail, and further back only while it holds no start of the turn, or when it lies
+    // inside one long line.
+    auto read = readLinesBackward(file, size, Tuning::initialTailBytes, Tuning::maxReadBackStep,
+                                  Tuning::maxReadBackBytes, r.buffer, collect);
     if (!read) return; // tried again on the next tick
 
     std::string leftover;
@@ -384,28 +374,19 @@ void SessionMonitor::readFirst(OpenFile& file, Watched& w, std::uint64_t size, I
     st.size = size;
     st.leftover = std::move(leftover);
     w.spillFrom = spill;
-    const LineFacts* last = nullptr;
-    for (auto step = steps.rbegin(); step != steps.rend(); ++step) {
-        for (const LineFacts& line : step->lines)
-            applyLine(line, st, now);
-        LineFacts envelope;
-        envelope.cwd = step->cwd;
-        envelope.branch = step->branch;
-        envelope.permissionMode = step->permissionMode;
-        applyLine(envelope, st, now);
-        if (!step->lines.empty()) last = &step->lines.back();
-    }
+    for (auto line = facts.rbegin(); line != facts.rend(); ++line)
+        applyLine(*line, st, now);
+    LineFacts envelope;
+    envelope.cwd = cwd;
+    envelope.branch = branch;
+    envelope.permissionMode = permissionMode;
+    applyLine(envelope, st, now);
 
     // A transcript that ends in bookkeeping records was last active when its latest
     // other record was written, not when the file was last touched.
     st.lastActivity = st.mtime;
-    if (last && !last->activity && st.leftover.empty() && !spill) {
-        for (const Step& step : steps) {
-            if (step.activityStamp.empty()) continue;
-            if (auto t = parseTimestamp(step.activityStamp); t && *t < st.mtime) st.lastActivity = *t;
-            break;
-        }
-    }
+    if (!facts.empty() && !facts.front().activity && st.leftover.empty() && !spill)
+        if (auto t = parseTimestamp(activityStamp); t && *t < st.mtime) st.lastActivity = *t;
 }
 
 bool SessionMonitor::process(std::size_t from, Watched& w, Instant now, Reader& r) {

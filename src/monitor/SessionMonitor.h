@@ -87,6 +87,7 @@ class SessionMonitor : public SessionMonitoring {
         Reader();
         std::unique_ptr<LineClassifier> classifier;
         ReadBuffer buffer;
+        std::vector<LineFacts> facts; // a first read's lines, latest first
     };
     struct ReadJob {
         const std::string* path;

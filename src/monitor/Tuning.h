@@ -17,6 +17,8 @@ inline constexpr std::uint64_t maxCatchupBytes = 4194304; // larger growth jumps
 // A first read whose tail holds no start of the current turn reads further back, up to
 // this far from the end, so that combo and prompt age cover the whole turn.
 inline constexpr std::uint64_t maxReadBackBytes = 16u << 20;
+// Reading back grows its steps up to this, so that it reads little past the turn's start.
+inline constexpr std::uint64_t maxReadBackStep = 1u << 20;
 inline constexpr double velocityWindow = 600.0;
 inline constexpr double velocityFull = 3.0;
 inline constexpr double staminaHalfLife = 420.0;

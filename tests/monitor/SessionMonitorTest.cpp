@@ -207,7 +207,8 @@ TEST(SessionMonitor, FirstReadCoversTheTurn) {
              EXPECT_EQ(s.status, SessionStatus::working);
              EXPECT_LT(s.combo, calls);
              EXPECT_GT(s.combo, calls * 3 / 4);
-             EXPECT_LE(f.files->bytesRead, Tuning::maxReadBackBytes + (1u << 20));
+             EXPECT_LE(f.files->bytesRead, Tuning::maxReadBackBytes + SessionMonitor::maxLeftoverInMemory)
+                 << "each byte once";
          }},
         {"records appended after the end do not revive it, even on the first read",
          [](MonitorFixture& f, TranscriptGenerator& g) {
