@@ -383,7 +383,6 @@ std::size_t RolloutGenerator::uniform(std::size_t lo, std::size_t hi) {
 std::string RolloutGenerator::line(std::string_view type, std::string_view payload) {
     std::string out = "{\"timestamp\":\"" + isoTimestamp(clock_) + "\",\"type\":\"" + std::string(type) +
                       "\",\"payload\":" + std::string(payload) + "}";
-    clock_ = clock_ + 0.5;
     return out;
 }
 

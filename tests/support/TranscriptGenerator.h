@@ -101,6 +101,7 @@ class RolloutGenerator {
     explicit RolloutGenerator(std::uint64_t seed = 1, std::string cwd = "/home/dev/code/svc",
                               std::string cliVersion = "0.135.0");
 
+    // The time written on the lines that follow.
     void setClock(Instant t) { clock_ = t; }
     // approval: "on-request", "never", "untrusted", "on-failure".
     void setApprovalPolicy(std::string approval) { approval_ = std::move(approval); }
