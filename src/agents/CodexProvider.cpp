@@ -93,7 +93,7 @@ std::vector<SessionInfo> CodexProvider::poll(Instant now, double needsActionDela
             const Rollout& r = *c.rollout;
             if (r.initialized && r.size == c.attrs.size) continue; // unchanged: not even opened
             reads.push_back(&c);
-            bytes += !r.initialized || c.attrs.size < r.consumed
+            bytes += !r.initialized || c.attrs.size < r.size
                          ? std::min<std::uint64_t>(c.attrs.size, tailBytes)
                          : c.attrs.size - r.consumed;
         }
@@ -304,7 +304,7 @@ void CodexProvider::read(const std::string& path, const FileAttributes& attrs, R
     const std::uint64_t size = attrs.size;
 
     // Shrunk (rewritten), or so far behind that reading all of it is not worth it: start over.
-    if (r.initialized && (size < r.consumed || size - r.consumed > Tuning::maxCatchupBytes)) r = Rollout{};
+    if (r.initialized && (size < r.size || size - r.consumed > Tuning::maxCatchupBytes)) r = Rollout{};
     if (!r.headRead) r.cwd = readCwd(*file, s, r.headRead);
 
     if (!r.initialized) {
