@@ -309,8 +309,10 @@ std::string TranscriptGenerator::session(int turns, Instant start, std::size_t m
     std::string out;
     Instant t = start;
     auto add = [&](const std::string& line) { out += line + '\n'; };
+    bool queued = false;
     for (int turn = 0; turn < turns; ++turn) {
         if (turn == 0) add(commandNoise(t));
+        if (queued) add(queueOperation("dequeue"));
         add(fileHistorySnapshot());
         add(userPrompt(t, prompts[static_cast<std::size_t>(turn) % prompts.size()]));
         add(assistantThinking());
@@ -332,6 +334,8 @@ std::string TranscriptGenerator::session(int turns, Instant start, std::size_t m
             if (uniform(0, 5) == 0) add(sidechain());
             calls -= parallel;
         }
+        queued = uniform(0, 3) == 0;
+        if (queued) add(queueOperation("enqueue"));
         add(assistantText({}, true));
         add(system("stop_hook_summary"));
         add(lastPrompt(lastPromptText_));

@@ -63,7 +63,8 @@ public:
     // A transcript of `turns` user turns, each of `minCalls`..`maxCalls` calls with results
     // of `minResult`..`maxResult` bytes, as a recent version writes them (snapshot,
     // prompt, thinking, text, calls with progress and results, sidechain lines, the last
-    // text, a stop-hook summary, the last-prompt record). Lines end with '\n'.
+    // text, a stop-hook summary, the last-prompt record; now and then a message queued
+    // for the next turn). Lines end with '\n'.
     std::string session(int turns, Instant start, std::size_t minResult = 10 * 1024,
                         std::size_t maxResult = 180 * 1024, int minCalls = 1, int maxCalls = 4);
     // Small lines only (prompts, assistant text, tool calls, short results, noise).
@@ -72,7 +73,6 @@ public:
     std::vector<std::string> largeMix(std::size_t totalBytes, Instant start);
 
     std::string text(std::size_t approxBytes); // plausible program output, multi-line
-    const std::string& lastPromptText() const { return lastPromptText_; }
 
   private:
     std::string id(std::string_view prefix, int len);
