@@ -1,6 +1,8 @@
-// The session monitor's budgets: a cold first tick over 200 transcripts of 1 MiB against
-// the bare cost of parsing the same lines, a steady tick over 500 quiet transcripts, and
-// the memory the monitor keeps for 500 candidates whatever their lines look like.
+// The session monitor's budgets: a cold first tick over 200 transcripts of 1 MiB, and over
+// 40 whose turns span about 2 MiB, against the bare cost of parsing the lines that must be
+// read (the tail, or the whole current turn when it is longer); a steady tick over 500
+// quiet transcripts; and the memory the monitor keeps for 500 candidates whatever their
+// lines look like.
 #include "BenchSupport.h"
 #include "monitor/SessionMonitor.h"
 #include "session/Tuning.h"
@@ -20,7 +22,9 @@ using namespace fray;
 
 namespace {
 
-const Instant kStart = fromUnixSeconds(std::floor(toUnixSeconds(wallNow())) - 1800);
+// The lines' times: a few minutes before the files are written, so that every session is
+// still shown when the benchmarks start.
+const Instant kStart = fromUnixSeconds(std::floor(toUnixSeconds(wallNow())) - 300);
 
 void appendTo(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::app) << bytes;
@@ -37,14 +41,21 @@ struct Home {
     std::vector<std::string> paths;
 };
 
-std::unique_ptr<Home> makeHome(int count, std::size_t bytes, std::uint64_t seed) {
+// Turns of `minCalls`..`maxCalls` tool calls with results of `minResult`..`maxResult` bytes.
+struct Turns {
+    int minCalls = 1, maxCalls = 4;
+    std::size_t minResult = 1024, maxResult = 24 * 1024;
+};
+
+std::unique_ptr<Home> makeHome(int count, std::size_t bytes, std::uint64_t seed, Turns turns = {}) {
     auto home = std::make_unique<Home>();
     for (int i = 0; i < count; ++i) {
         test::TranscriptGenerator gen(seed + static_cast<std::uint64_t>(i % 16),
                                       "/home/dev/code/project-" + std::to_string(i % 8));
         std::string content;
         while (content.size() < bytes)
-            content += gen.session(2, kStart, 1024, 24 * 1024);
+            content +=
+                gen.session(2, kStart, turns.minResult, turns.maxResult, turns.minCalls, turns.maxCalls);
         content.resize(content.rfind('\n', bytes) + 1);
         const std::string rel = ".claude/projects/-home-dev-code-project-" + std::to_string(i % 8) + "/s" +
                                 std::to_string(i) + ".jsonl";
@@ -58,6 +69,11 @@ Home& coldHome() {
     return *home;
 }
 
+Home& longTurnHome() {
+    static auto home = makeHome(40, 4u << 20, 300, Turns{20, 24, 10 * 1024, 180 * 1024});
+    return *home;
+}
+
 SessionMonitor::Config configFor(const Home& h, std::shared_ptr<FileAccess> files = nullptr) {
     SessionMonitor::Config c;
     c.home = h.dir.str();
@@ -65,8 +81,8 @@ SessionMonitor::Config configFor(const Home& h, std::shared_ptr<FileAccess> file
     return c;
 }
 
-void BM_ColdTick(benchmark::State& state) {
-    Home& h = coldHome();
+void coldTick(benchmark::State& state, Home& h) {
+    std::size_t sessions = h.paths.size();
     for (auto _ : state) {
         state.PauseTiming();
         auto monitor = std::make_unique<SessionMonitor>(configFor(h));
@@ -74,21 +90,25 @@ void BM_ColdTick(benchmark::State& state) {
         auto list = monitor->tickNow();
         benchmark::DoNotOptimize(list.data());
         state.PauseTiming();
-        if (list.size() != h.paths.size()) state.SkipWithError("not every transcript gave a session");
+        sessions = std::min(sessions, list.size());
         monitor.reset();
         state.ResumeTiming();
     }
+    if (sessions != h.paths.size()) state.SkipWithError("not every transcript gave a session");
 }
 
-// The floor: simdjson parsing exactly the complete lines of the same 128 KiB tails, from
-// memory, and nothing else.
-void BM_ColdTickFloor(benchmark::State& state) {
-    Home& h = coldHome();
+// The floor: simdjson parsing exactly the complete lines that must be read, from memory,
+// and nothing else: those of the 128 KiB tail, or from the current turn's prompt (the
+// last line with a permission mode) when it lies further back.
+void coldTickFloor(benchmark::State& state, Home& h) {
     std::vector<std::unique_ptr<char[]>> tails;
     std::vector<std::vector<std::string_view>> lines;
+    std::size_t bytes = 0;
     for (const auto& p : h.paths) {
         const std::string all = test::readFile(p);
-        const std::string tail = all.substr(all.size() - Tuning::initialTailBytes);
+        const std::size_t prompt = all.rfind('\n', all.rfind("\"permissionMode\":\"")) + 1;
+        const std::string tail = all.substr(std::min(all.size() - Tuning::initialTailBytes, prompt - 1));
+        bytes += tail.size();
         auto buf = std::make_unique<char[]>(tail.size() + simdjson::SIMDJSON_PADDING);
         std::memcpy(buf.get(), tail.data(), tail.size());
         std::vector<std::string_view> ls;
@@ -108,6 +128,20 @@ void BM_ColdTickFloor(benchmark::State& state) {
             }
         benchmark::DoNotOptimize(ok);
     }
+    state.counters["MB"] = static_cast<double>(bytes) / 1e6;
+}
+
+void BM_ColdTick(benchmark::State& state) {
+    coldTick(state, coldHome());
+}
+void BM_ColdTickFloor(benchmark::State& state) {
+    coldTickFloor(state, coldHome());
+}
+void BM_ColdTickLongTurns(benchmark::State& state) {
+    coldTick(state, longTurnHome());
+}
+void BM_ColdTickLongTurnsFloor(benchmark::State& state) {
+    coldTickFloor(state, longTurnHome());
 }
 
 // For context: only reading the same tails, as any reader of these files must.
@@ -188,6 +222,8 @@ void BM_MonitorMemory(benchmark::State& state) {
 
 BENCHMARK(BM_ColdTick)->Unit(benchmark::kMillisecond)->MinTime(2.0)->MeasureProcessCPUTime();
 BENCHMARK(BM_ColdTickFloor)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_ColdTickLongTurns)->Unit(benchmark::kMillisecond)->MinTime(2.0)->MeasureProcessCPUTime();
+BENCHMARK(BM_ColdTickLongTurnsFloor)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_ColdTickReadFloor)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_SteadyTick)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 BENCHMARK(BM_MonitorMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
@@ -213,6 +249,9 @@ int main(int argc, char** argv) {
                             (rec.cpuSeconds["BM_ColdTickFloor"] + rec.cpuSeconds["BM_ColdTickReadFloor"]),
                         rec.cpuSeconds["BM_ColdTickReadFloor"] * 1e3);
     }
+    if (rec.has("BM_ColdTickLongTurns") && rec.has("BM_ColdTickLongTurnsFloor"))
+        ok &= fray::bench::checkLatencyRatio(rec, "cold tick, 2 MiB turns / floor", "BM_ColdTickLongTurns",
+                                             "BM_ColdTickLongTurnsFloor", 1.5);
     if (rec.has("BM_SteadyTick")) {
         ok &= fray::bench::check("steady tick, 500 candidates (CPU)", rec.cpuSeconds["BM_SteadyTick"] * 1e3,
                                  "ms", 2.0);

@@ -1,5 +1,6 @@
 #include "CodexProvider.h"
 
+#include "io/BackwardRead.h"
 #include "io/TwoThreads.h"
 
 #include "session/PathText.h"
@@ -11,12 +12,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
+#include <unordered_set>
 
 namespace fray {
 
 namespace {
-
-enum class LastEvent { none, prompt, toolPending, toolsDone, agentMessage, taskComplete };
 
 bool isRollout(std::string_view name) {
     constexpr std::string_view prefix = "rollout-", ext = ".jsonl";
@@ -31,6 +32,24 @@ constexpr std::size_t keepBuffer = 2u << 20;
 
 struct CodexProvider::Parser {
     simdjson::dom::parser dom;
+};
+
+// What one rollout line does to the scan.
+struct CodexProvider::Line {
+    enum class Effect : std::uint8_t {
+        none,
+        userMessage, // the event: a turn begins
+        userItem,    // the model input item with the user's role
+        taskComplete,
+        agentMessage,
+        call,      // a tool call that waits for its output
+        webSearch, // a tool call that completes where it stands
+        output,
+        turnContext,
+    };
+    Effect effect = Effect::none;
+    bool neverAsks = false;          // turnContext
+    std::optional<Instant> prompted; // any user_message payload with a readable timestamp
 };
 
 CodexProvider::Scratch::Scratch()
@@ -60,24 +79,38 @@ bool CodexProvider::isAvailable() const {
 std::vector<SessionInfo> CodexProvider::poll(Instant now, double needsActionDelay) {
     std::vector<SessionInfo> out;
     try {
-        const std::vector<Candidate> found = walk(now);
-        std::uint64_t bytes = 0;
+        std::vector<Candidate> found = walk(now);
+        // Rollouts that left the window are forgotten; the others keep what was read.
+        std::unordered_set<std::string_view> live;
         for (const Candidate& c : found)
-            bytes += std::min<std::uint64_t>(c.attrs.size, tailBytes);
-        bool parallel = bytes >= parallelReadBytes;
+            live.insert(c.path);
+        std::erase_if(rollouts_, [&](const auto& entry) { return !live.contains(entry.first); });
+
+        std::vector<Candidate*> reads;
+        std::uint64_t bytes = 0;
+        for (Candidate& c : found) {
+            c.rollout = &rollouts_[c.path];
+            const Rollout& r = *c.rollout;
+            if (r.initialized && r.size == c.attrs.size) continue; // unchanged: not even opened
+            reads.push_back(&c);
+            bytes += !r.initialized || c.attrs.size < r.size
+                         ? std::min<std::uint64_t>(c.attrs.size, tailBytes)
+                         : c.attrs.size - r.consumed;
+        }
+        bool parallel = bytes >= parallelReadBytes && reads.size() >= 2;
         if (parallel && !helperScratch_) helperScratch_ = std::make_unique<Scratch>();
-        // Rollouts are independent; results keep the enumeration order whoever reads them.
-        std::vector<std::optional<SessionInfo>> sessions(found.size());
-        forEachOnTwoThreads(found.size(), parallel, "fray.codex", [&](std::size_t i, int worker) {
+        // Rollouts are independent: each read touches only its own state.
+        forEachOnTwoThreads(reads.size(), parallel, "fray.codex", [&](std::size_t i, int worker) {
+            Candidate& c = *reads[i];
             try {
-                sessions[i] = read(found[i].path, found[i].attrs, now, needsActionDelay,
-                                   worker ? *helperScratch_ : scratch_);
+                read(c.path, c.attrs, *c.rollout, worker ? *helperScratch_ : scratch_);
             } catch (...) {
-                // One unreadable file costs only its own session.
+                *c.rollout = Rollout{}; // one unreadable file costs only its own session
             }
         });
-        for (auto& s : sessions)
-            if (s) out.push_back(std::move(*s));
+        for (const Candidate& c : found)
+            if (auto s = derive(c.path, c.attrs, *c.rollout, now, needsActionDelay))
+                out.push_back(std::move(*s));
     } catch (...) {
         // Out of memory at worst: what was found stands, the rest waits for the next poll.
     }
@@ -120,35 +153,31 @@ std::vector<CodexProvider::Candidate> CodexProvider::walk(Instant now) {
     return out;
 }
 
-std::optional<std::string> CodexProvider::readCwd(OpenFile& file, std::uint64_t size, Scratch& s) {
-    const char* data;
-    std::size_t len;
+std::optional<std::string> CodexProvider::readCwd(OpenFile& file, Scratch& s, bool& complete) {
+    s.head.clear();
     const char* lf = nullptr;
-    if (s.tail.size() > 0 && size <= tailBytes) {
-        // The tail read started at offset 0: the head is already in memory.
-        data = s.tail.data();
-        len = s.tail.size();
-        lf = static_cast<const char*>(std::memchr(data, '\n', len));
-    } else {
-        s.head.clear();
-        // Most first lines are a few KiB: start small and double up to the full chunk size,
-        // rather than copying 64 KiB to find one line feed.
-        std::size_t chunk = 8 * 1024;
-        while (s.head.size() < headLimit) {
-            const std::size_t want = std::min(chunk, headLimit - s.head.size()); // never past the first MiB
-            char* dst = s.head.reserveTail(want);
-            auto got = file.readAt(s.head.size(), dst, want);
-            chunk = std::min(chunk * 2, headChunk);
-            if (!got || *got == 0) break;
-            s.head.commit(*got);
-            lf = static_cast<const char*>(std::memchr(s.head.data() + s.head.size() - *got, '\n', *got));
-            if (lf) break;
+    // Most first lines are a few KiB: start small and double up to the full chunk size,
+    // rather than copying 64 KiB to find one line feed.
+    std::size_t chunk = 8 * 1024;
+    bool ended = false;
+    while (s.head.size() < headLimit) {
+        const std::size_t want = std::min(chunk, headLimit - s.head.size()); // never past the first MiB
+        char* dst = s.head.reserveTail(want);
+        auto got = file.readAt(s.head.size(), dst, want);
+        chunk = std::min(chunk * 2, headChunk);
+        if (!got || *got == 0) {
+            ended = got.has_value();
+            break;
         }
-        data = s.head.data();
-        len = s.head.size();
+        s.head.commit(*got);
+        lf = static_cast<const char*>(std::memchr(s.head.data() + s.head.size() - *got, '\n', *got));
+        if (lf) break;
     }
+    // A first line still being written is read again later; one beyond the limit never.
+    complete = lf || !ended;
     if (!lf) return std::nullopt;
 
+    const char* data = s.head.data();
     simdjson::dom::element doc;
     if (s.parser->dom
             .parse(reinterpret_cast<const uint8_t*>(data), static_cast<std::size_t>(lf - data), false)
@@ -161,93 +190,166 @@ std::optional<std::string> CodexProvider::readCwd(OpenFile& file, std::uint64_t 
     return std::string(cwd);
 }
 
-std::optional<SessionInfo> CodexProvider::read(const std::string& path, const FileAttributes& attrs,
-                                               Instant now, double delay, Scratch& s) {
-    auto file = files_->open(path);
-    if (!file) return std::nullopt;
-    const Instant mtime = attrs.mtime;
-    // The size the listing read a moment ago; the tail read still runs to the current end.
-    const std::uint64_t size = attrs.size;
+CodexProvider::Line CodexProvider::readLine(Parser& parser, const char* data, std::size_t len) {
+    using E = Line::Effect;
+    Line out;
+    simdjson::dom::element doc;
+    if (parser.dom.parse(reinterpret_cast<const uint8_t*>(data), len, false).get(doc)) return out;
+    simdjson::dom::object obj, payload;
+    std::string_view lineType, payloadType;
+    if (doc.get_object().get(obj) || obj["type"].get_string().get(lineType) ||
+        obj["payload"].get_object().get(payload))
+        return out;
+    if (lineType == "turn_context") {
+        std::string_view approval;
+        out.effect = E::turnContext;
+        out.neverAsks = !payload["approval_policy"].get_string().get(approval) && approval == "never";
+        return out;
+    }
+    if (payload["type"].get_string().get(payloadType)) return out;
 
-    // The tail first: for a small file it holds the head too, saving a second read.
-    s.tail.clear();
-    const std::uint64_t offset = size > tailBytes ? size - tailBytes : 0;
-    // Bounded even when the file keeps growing while it is read.
-    if (!readToEnd(*file, offset, tailBytes + Tuning::maxCatchupBytes, s.tail,
-                   static_cast<std::size_t>(size - offset)))
-        s.tail.clear();
-
-    std::optional<std::string> cwd = readCwd(*file, size, s);
-
-    std::int64_t combo = 0, pending = 0;
-    std::vector<Instant> promptTimes;
-    LastEvent last = LastEvent::none;
-
-    const char* p = s.tail.data();
-    const char* end = p + s.tail.size();
-    while (p < end) {
-        const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-        const char* pieceEnd = lf ? lf : end;
-        const std::size_t len = static_cast<std::size_t>(pieceEnd - p);
-        const char* piece = p;
-        p = lf ? lf + 1 : end;
-        if (len <= 2) continue; // also the empty pieces between two line feeds
-
-        simdjson::dom::element doc;
-        if (s.parser->dom.parse(reinterpret_cast<const uint8_t*>(piece), len, false).get(doc)) continue;
-        simdjson::dom::object obj, payload;
-        std::string_view lineType, payloadType;
-        if (doc.get_object().get(obj) || obj["type"].get_string().get(lineType) ||
-            obj["payload"].get_object().get(payload) || payload["type"].get_string().get(payloadType))
-            continue;
-
-        if (payloadType == "user_message") {
-            std::string_view stamp;
-            if (!obj["timestamp"].get_string().get(stamp))
-                if (auto t = parseTimestamp(stamp)) promptTimes.push_back(*t);
-        }
-        if (lineType == "event_msg") {
-            if (payloadType == "user_message") {
-                combo = 0;
-                pending = 0;
-                last = LastEvent::prompt;
-            } else if (payloadType == "task_complete") {
-                last = LastEvent::taskComplete;
-            } else if (payloadType == "agent_message") {
-                last = LastEvent::agentMessage;
-            }
-        } else if (lineType == "response_item") {
-            if (payloadType == "function_call" || payloadType == "custom_tool_call" ||
-                payloadType == "tool_search_call") {
-                ++combo;
-                ++pending;
-                last = LastEvent::toolPending;
-            } else if (payloadType == "function_call_output" || payloadType == "custom_tool_call_output" ||
-                       payloadType == "tool_search_output") {
-                pending = pending > 0 ? pending - 1 : 0;
-                last = pending > 0 ? LastEvent::toolPending : LastEvent::toolsDone;
-            } else if (payloadType == "message") {
-                std::string_view role;
-                if (!payload["role"].get_string().get(role) && role == "user") {
-                    combo = 0;
-                    last = LastEvent::prompt;
-                }
-            }
+    if (payloadType == "user_message") {
+        std::string_view stamp;
+        if (!obj["timestamp"].get_string().get(stamp)) out.prompted = parseTimestamp(stamp);
+    }
+    if (lineType == "event_msg") {
+        if (payloadType == "user_message")
+            out.effect = E::userMessage;
+        else if (payloadType == "task_complete")
+            out.effect = E::taskComplete;
+        else if (payloadType == "agent_message")
+            out.effect = E::agentMessage;
+    } else if (lineType == "response_item") {
+        if (payloadType == "function_call" || payloadType == "custom_tool_call" ||
+            payloadType == "tool_search_call") {
+            out.effect = E::call;
+        } else if (payloadType == "web_search_call") {
+            out.effect = E::webSearch;
+        } else if (payloadType == "function_call_output" || payloadType == "custom_tool_call_output" ||
+                   payloadType == "tool_search_output") {
+            out.effect = E::output;
+        } else if (payloadType == "message") {
+            std::string_view role;
+            if (!payload["role"].get_string().get(role) && role == "user") out.effect = E::userItem;
         }
     }
-    if (last == LastEvent::none) return std::nullopt;
-    const Activity activity = last == LastEvent::toolPending    ? Activity::toolPending
-                              : last == LastEvent::taskComplete ? Activity::finished
-                                                                : Activity::busy;
-    const auto status = statusForAge(activity, secondsBetween(mtime, now), delay);
+    return out;
+}
+
+void CodexProvider::apply(Scan& scan, const Line& line) {
+    using E = Line::Effect;
+    if (line.prompted) {
+        scan.promptTimes.push_back(*line.prompted);
+        if (scan.promptTimes.size() > maxPromptTimes) scan.promptTimes.erase(scan.promptTimes.begin());
+    }
+    switch (line.effect) {
+    case E::none:
+        break;
+    case E::userMessage:
+        scan.combo = 0;
+        scan.pending = 0;
+        scan.last = LastEvent::prompt;
+        break;
+    case E::userItem:
+        scan.combo = 0;
+        scan.last = LastEvent::prompt;
+        break;
+    case E::taskComplete:
+        scan.last = LastEvent::taskComplete;
+        break;
+    case E::agentMessage:
+        scan.last = LastEvent::agentMessage;
+        break;
+    case E::call:
+        ++scan.combo;
+        ++scan.pending;
+        scan.last = LastEvent::toolPending;
+        break;
+    case E::webSearch: // counted, but nothing is left to wait for
+        ++scan.combo;
+        scan.last = scan.pending > 0 ? LastEvent::toolPending : LastEvent::toolsDone;
+        break;
+    case E::output:
+        scan.pending = scan.pending > 0 ? scan.pending - 1 : 0;
+        scan.last = scan.pending > 0 ? LastEvent::toolPending : LastEvent::toolsDone;
+        break;
+    case E::turnContext:
+        scan.neverAsks = line.neverAsks;
+        break;
+    }
+}
+
+void CodexProvider::readFirst(OpenFile& file, std::uint64_t size, Rollout& r, Scratch& s) {
+    // Lines come latest first, back to the start of the current turn; each is parsed once,
+    // its effect kept and applied in file order at the end.
+    std::vector<Line> lines;
+    auto collect = [&](std::string_view text) {
+        if (text.size() <= 2) return false;
+        lines.push_back(readLine(*s.parser, text.data(), text.size()));
+        return lines.back().effect == Line::Effect::userMessage;
+    };
+    auto read = readLinesBackward(file, size, tailBytes, Tuning::maxReadBackStep, Tuning::maxReadBackBytes,
+                                  s.tail, collect);
+    if (!read) throw std::runtime_error("rollout unreadable"); // the next poll starts over
+    r.scan = Scan{};
+    for (auto line = lines.rbegin(); line != lines.rend(); ++line)
+        apply(r.scan, *line);
+    // A last line longer than the reach is skipped: its end will not parse.
+    r.consumed = read->found ? read->linesEnd : size;
+}
+
+void CodexProvider::read(const std::string& path, const FileAttributes& attrs, Rollout& r, Scratch& s) {
+    auto file = files_->open(path);
+    if (!file) return; // the next poll tries again; what was read stands
+    // The size the listing read a moment ago; bytes appended since wait for the next poll.
+    const std::uint64_t size = attrs.size;
+
+    // Shrunk (rewritten), or so far behind that reading all of it is not worth it: start over.
+    if (r.initialized && (size < r.size || size - r.consumed > Tuning::maxCatchupBytes)) r = Rollout{};
+    if (!r.headRead) r.cwd = readCwd(*file, s, r.headRead);
+
+    if (!r.initialized) {
+        readFirst(*file, size, r, s);
+    } else {
+        s.tail.clear();
+        const std::uint64_t want = size - r.consumed;
+        auto got = readToEnd(*file, r.consumed, want, s.tail, static_cast<std::size_t>(want));
+        if (!got || *got < want) throw std::runtime_error("rollout unreadable");
+        const char* p = s.tail.data();
+        const char* end = p + *got;
+        // Only complete lines: a line still being written is read whole next time.
+        while (const char* lf =
+                   static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)))) {
+            const std::size_t len = static_cast<std::size_t>(lf - p);
+            if (len > 2) apply(r.scan, readLine(*s.parser, p, len));
+            p = lf + 1;
+        }
+        r.consumed += static_cast<std::uint64_t>(p - s.tail.data());
+    }
+    r.size = size;
+    r.initialized = true;
+}
+
+std::optional<SessionInfo> CodexProvider::derive(const std::string& path, const FileAttributes& attrs,
+                                                 const Rollout& r, Instant now, double delay) {
+    if (!r.initialized) return std::nullopt;
+    const Scan& scan = r.scan;
+    const double idle = secondsBetween(attrs.mtime, now);
+    if (scan.last == LastEvent::none) return std::nullopt;
+    // Under an approval policy that never asks, a pending call is just running.
+    const Activity activity = scan.last == LastEvent::toolPending
+                                  ? (scan.neverAsks ? Activity::busy : Activity::toolPending)
+                              : scan.last == LastEvent::taskComplete ? Activity::finished
+                                                                     : Activity::busy;
+    const auto status = statusForAge(activity, idle, delay);
     if (!status) return std::nullopt;
 
     std::optional<Instant> lastPrompt;
-    if (!promptTimes.empty()) lastPrompt = promptTimes.back();
-    const double stamina = staminaValue(promptTimes, now);
-    std::string project = lastComponentName(cwd).value_or("codex");
-    return SessionInfo::make(path, std::move(project), std::nullopt, std::move(cwd), *status, combo, mtime,
-                             mtime, lastPrompt, std::nullopt, stamina, Agent::codex);
+    if (!scan.promptTimes.empty()) lastPrompt = scan.promptTimes.back();
+    const double stamina = staminaValue(scan.promptTimes, now);
+    std::string project = lastComponentName(r.cwd).value_or("codex");
+    return SessionInfo::make(path, std::move(project), std::nullopt, r.cwd, *status, scan.combo, attrs.mtime,
+                             attrs.mtime, lastPrompt, std::nullopt, stamina, Agent::codex);
 }
 
 } // namespace fray

@@ -15,8 +15,13 @@ bool isGenericDir(std::string_view lowerName) {
 }
 
 std::optional<SessionStatus> FileState::derive(Instant now, double needsActionDelay) {
-    const double idle = secondsBetween(mtime, now);
+    const double idle = secondsBetween(lastActivity, now);
     const double age = secondsBetween(created, now);
+    // Busy as far as the transcript tells: working, then stale once idle for long.
+    auto busy = [&]() -> std::optional<SessionStatus> {
+        if (!seenAssistant && age < Tuning::startedWindow) return SessionStatus::started;
+        return statusForAge(Activity::busy, idle, needsActionDelay);
+    };
     std::optional<SessionStatus> result;
     if (idle <= Tuning::candidateWindow) {
         switch (lastKind) {
@@ -26,15 +31,27 @@ std::optional<SessionStatus> FileState::derive(Instant now, double needsActionDe
         case LineKind::userText:
         case LineKind::toolResult:
         case LineKind::assistantThinking:
-            if (!seenAssistant && age < Tuning::startedWindow)
-                result = SessionStatus::started;
-            else
-                result = statusForAge(Activity::busy, idle, needsActionDelay);
+        case LineKind::injected:
+            result = busy();
             break;
         case LineKind::assistantToolUse:
-            result = statusForAge(Activity::toolPending, idle, needsActionDelay);
+            // Only a call that can put a question to the user needs action: a question or
+            // a plan waits at once; sub-agents and a mode that never asks just run.
+            if (callsAskUser)
+                result = SessionStatus::needsAction;
+            else if (callsInBackground || neverAsks)
+                result = busy();
+            else
+                result = statusForAge(Activity::toolPending, idle, needsActionDelay);
             break;
         case LineKind::assistantText:
+            // Text may be followed by a tool call of the same reply: the turn is over when
+            // the transcript says so, or once nothing has followed for the delay.
+            if (!turnEnded && idle <= needsActionDelay)
+                result = SessionStatus::working;
+            else
+                result = statusForAge(Activity::finished, idle, needsActionDelay);
+            break;
         case LineKind::interrupted:
             result = statusForAge(Activity::finished, idle, needsActionDelay);
             break;
@@ -70,8 +87,13 @@ void FileState::softReset() {
     lastKind = LineKind::none;
     seenAssistant = false;
     combo = 0;
-    lastPromptText.reset();
+    lastPromptHash.reset();
     promptTimes.clear();
+    neverAsks = false;
+    callsAskUser = false;
+    callsInBackground = false;
+    turnEnded = false;
+    turnPromptHash.reset();
 }
 
 namespace {

@@ -39,10 +39,26 @@ class FileState {
     std::optional<std::string> branch;
     std::optional<SessionStatus> lastStatus;
     Instant stateSince;
-    std::optional<std::string> lastPromptText;
+    // Hash of the text of the latest "last-prompt" record: only compared, never shown.
+    std::optional<std::uint64_t> lastPromptHash;
     std::vector<Instant> promptTimes;
     std::optional<Instant> powerUpAt;
     bool bootstrapping = false;
+
+    // Modification time of the latest write that held activity. Bookkeeping records
+    // appended to a finished transcript move the file's mtime but not this.
+    Instant lastActivity = distantPast();
+    // The latest permission mode seen never asks before a tool runs.
+    bool neverAsks = false;
+    // The tool calls since the last line of another kind (one call per line, parallel
+    // calls on consecutive lines): one of them always waits for the user; all of them
+    // only wait on sub-agents or background work.
+    bool callsAskUser = false;
+    bool callsInBackground = false;
+    // The latest assistant text said that the turn is over.
+    bool turnEnded = false;
+    // Hash of the prompt that opened the current turn.
+    std::optional<std::uint64_t> turnPromptHash;
 
     std::optional<Instant> lastPromptAt() const {
         if (promptTimes.empty()) return std::nullopt;

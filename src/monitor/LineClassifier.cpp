@@ -21,21 +21,118 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// Prompt texts are only ever compared, so a hash stands for them.
+std::uint64_t textHash(std::string_view text) {
+    std::uint64_t h = 1469598103934665603ull; // FNV-1a
+    for (unsigned char c : trimmed(text)) {
+        h ^= c;
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+// Text the agent gets fed within a turn although the user typed nothing.
+bool isInjected(std::string_view text) {
+    text = trimmed(text);
+    return startsWith(text, "<task-notification>") || startsWith(text, "Stop hook feedback:");
+}
+
+// Tools that put a question to the user whatever the permission mode, and tools that
+// only wait on a sub-agent or background work and never ask anything.
+bool asksUser(std::string_view tool) {
+    return tool == "AskUserQuestion" || tool == "ExitPlanMode";
+}
+bool waitsInBackground(std::string_view tool) {
+    return tool == "Task" || tool == "TaskOutput";
+}
+
 // Parsers keep their largest allocation; drop one that a huge line inflated.
 constexpr std::size_t keepCapacity = 1u << 20;
 
 } // namespace
 
 bool isCommandNoise(std::string_view text) {
-    while (!text.empty() && isBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
+    text = trimmed(text);
     static constexpr std::string_view prefixes[] = {"<local-command", "<command-name",    "<command-message",
                                                     "<command-args",  "<system-reminder", "Caveat:"};
     for (auto p : prefixes)
         if (startsWith(text, p)) return true;
     return false;
+}
+
+void applyLine(const LineFacts& f, FileState& st, Instant now) {
+    using E = LineFacts::Effect;
+    if (!f.cwd.empty()) st.cwd = std::string(f.cwd);
+    if (!f.branch.empty() && f.branch != "HEAD") st.branch = std::string(f.branch);
+    if (!f.permissionMode.empty())
+        st.neverAsks = f.permissionMode == "bypassPermissions" || f.permissionMode == "dontAsk";
+
+    switch (f.effect) {
+    case E::none:
+    case E::aside:
+        break;
+    case E::prompt:
+        st.lastKind = LineKind::userText;
+        st.combo = 0;
+        if (!f.hasText) break;
+        st.turnPromptHash = f.textHash;
+        st.notePrompt(f.at.value_or(now));
+        break;
+    case E::commandNoise:
+        st.combo = 0;
+        break;
+    case E::injected:
+        st.lastKind = LineKind::injected;
+        break;
+    case E::interrupted:
+        st.lastKind = LineKind::interrupted;
+        break;
+    case E::toolResult:
+        st.lastKind = LineKind::toolResult;
+        break;
+    case E::toolUse:
+        if (st.lastKind != LineKind::assistantToolUse) { // a new run of calls
+            st.callsAskUser = false;
+            st.callsInBackground = true;
+        }
+        st.callsAskUser = st.callsAskUser || f.askUser;
+        st.callsInBackground = st.callsInBackground && f.inBackground;
+        st.lastKind = LineKind::assistantToolUse;
+        st.combo += f.calls;
+        st.seenAssistant = true;
+        break;
+    case E::text:
+        st.lastKind = LineKind::assistantText;
+        st.turnEnded = f.endTurn;
+        st.seenAssistant = true;
+        break;
+    case E::thinking:
+        st.lastKind = LineKind::assistantThinking;
+        st.seenAssistant = true;
+        break;
+    case E::assistantOther:
+        st.seenAssistant = true;
+        break;
+    case E::lastPrompt:
+        // Recent versions write the record after the reply: repeating the prompt that
+        // opened the turn, it is no new prompt.
+        if (st.lastPromptHash && *st.lastPromptHash != f.textHash && !st.bootstrapping &&
+            st.turnPromptHash != f.textHash)
+            st.notePrompt(now);
+        st.lastPromptHash = f.textHash;
+        break;
+    case E::turnEnd:
+        if (st.lastKind == LineKind::assistantText) st.turnEnded = true;
+        break;
+    }
 }
 
 struct LineClassifier::Impl {
@@ -50,119 +147,205 @@ struct LineClassifier::Impl {
         return true;
     }
 
-    static std::string_view blockType(simdjson::dom::element block) {
-        std::string_view t;
-        if (block["type"].get_string().get(t)) return {};
-        return t;
+    static std::string_view stringOf(simdjson::dom::element value) {
+        std::string_view s;
+        if (value.get_string().get(s)) return {};
+        return s;
     }
 
-    void classify(const char* data, std::size_t len, FileState& st, Instant now) {
+    static bool isTrue(simdjson::dom::element value) {
+        bool b = false;
+        return !value.get_bool().get(b) && b;
+    }
+
+    // The top-level fields the classifier reads, gathered in one pass over the line's keys
+    // rather than one search per key; the first of a repeated key counts.
+    struct Fields {
+        std::string_view type, cwd, branch, permissionMode, timestamp, subtype;
+        std::optional<std::string_view> lastPrompt;
+        std::optional<simdjson::dom::object> message;
+        bool hasType = false, toolUseResult = false;
+        bool sidechain = false, meta = false, compactSummary = false, transcriptOnly = false;
+    };
+
+    static Fields fieldsOf(simdjson::dom::object obj) {
+        Fields f;
+        std::uint32_t seen = 0;
+        auto first = [&](int bit) {
+            const bool fresh = !(seen & (1u << bit));
+            seen |= 1u << bit;
+            return fresh;
+        };
+        for (auto field : obj) {
+            const std::string_view k = field.key;
+            const simdjson::dom::element v = field.value;
+            if (k == "type") {
+                if (first(0)) f.hasType = !v.get_string().get(f.type);
+            } else if (k == "cwd") {
+                if (first(1)) f.cwd = stringOf(v);
+            } else if (k == "gitBranch") {
+                if (first(2)) f.branch = stringOf(v);
+            } else if (k == "timestamp") {
+                if (first(3)) f.timestamp = stringOf(v);
+            } else if (k == "message") {
+                simdjson::dom::object m;
+                if (first(4) && !v.get_object().get(m)) f.message = m;
+            } else if (k == "isSidechain") {
+                if (first(5)) f.sidechain = isTrue(v);
+            } else if (k == "permissionMode") {
+                if (first(6)) f.permissionMode = stringOf(v);
+            } else if (k == "toolUseResult") {
+                f.toolUseResult = true;
+            } else if (k == "isMeta") {
+                if (first(7)) f.meta = isTrue(v);
+            } else if (k == "isCompactSummary") {
+                if (first(8)) f.compactSummary = isTrue(v);
+            } else if (k == "isVisibleInTranscriptOnly") {
+                if (first(9)) f.transcriptOnly = isTrue(v);
+            } else if (k == "subtype") {
+                if (first(10)) f.subtype = stringOf(v);
+            } else if (k == "lastPrompt") {
+                std::string_view text;
+                if (first(11) && !v.get_string().get(text)) f.lastPrompt = text;
+            }
+        }
+        return f;
+    }
+
+    void read(const char* data, std::size_t len, LineFacts& f) {
+        f = LineFacts{};
         simdjson::dom::element doc;
         if (parser.parse(reinterpret_cast<const uint8_t*>(data), len, false).get(doc)) return;
         simdjson::dom::object obj;
         if (doc.get_object().get(obj)) return;
+        const Fields t = fieldsOf(obj);
 
-        bool sidechain = false;
-        if (!obj["isSidechain"].get_bool().get(sidechain) && sidechain) return;
+        // A sub-agent's line is its work, nothing of the session's own state.
+        if (t.sidechain) return;
 
-        std::string_view s;
-        if (!obj["cwd"].get_string().get(s) && !s.empty()) st.cwd = std::string(s);
-        if (!obj["gitBranch"].get_string().get(s) && !s.empty() && s != "HEAD") st.branch = std::string(s);
+        f.cwd = t.cwd;
+        f.branch = t.branch;
+        f.permissionMode = t.permissionMode;
+        f.timestamp = t.timestamp;
 
-        std::string_view type;
-        if (obj["type"].get_string().get(type)) return;
-        if (type == "last-prompt")
-            lastPrompt(obj, st, now);
-        else if (type == "user")
-            user(obj, st, now);
-        else if (type == "assistant")
-            assistant(obj, st);
+        if (!t.hasType) return;
+        if (t.type == "last-prompt") {
+            f.activity = false;
+            if (!t.lastPrompt) return;
+            f.effect = LineFacts::Effect::lastPrompt;
+            f.textHash = textHash(*t.lastPrompt);
+        } else if (t.type == "user") {
+            user(t, f);
+        } else if (t.type == "assistant") {
+            assistant(t, f);
+        } else if (t.type == "system") {
+            if (t.subtype == "turn_duration" || t.subtype == "stop_hook_summary")
+                f.effect = LineFacts::Effect::turnEnd;
+        } else if (t.type == "summary" || t.type == "file-history-snapshot") {
+            f.activity = false;
+        }
     }
 
-    static void lastPrompt(simdjson::dom::object obj, FileState& st, Instant now) {
-        std::string_view text;
-        if (obj["lastPrompt"].get_string().get(text)) return;
-        if (st.lastPromptText && *st.lastPromptText != text && !st.bootstrapping) st.notePrompt(now);
-        st.lastPromptText = std::string(text);
-    }
-
-    static void user(simdjson::dom::object obj, FileState& st, Instant now) {
-        std::optional<LineKind> kind;
+    static void user(const Fields& t, LineFacts& f) {
+        using E = LineFacts::Effect;
+        std::optional<E> kind;
         std::optional<std::string_view> text;
 
-        simdjson::dom::object message;
         simdjson::dom::element content;
-        if (!obj["message"].get_object().get(message) && !message["content"].get(content)) {
+        if (t.message && !(*t.message)["content"].get(content)) {
             std::string_view str;
             simdjson::dom::array blocks;
             if (!content.get_string().get(str)) {
                 text = str;
-                kind = startsWith(str, interruptedPrefix) ? LineKind::interrupted : LineKind::userText;
             } else if (blocksOf(content, blocks)) {
                 bool hasToolResult = false;
                 std::optional<simdjson::dom::element> firstText;
                 for (auto block : blocks) {
-                    auto t = blockType(block);
-                    if (t == "tool_result") hasToolResult = true;
-                    if (t == "text" && !firstText) firstText = block;
+                    std::string_view type;
+                    if (block["type"].get_string().get(type)) continue;
+                    if (type == "tool_result") hasToolResult = true;
+                    if (type == "text" && !firstText) firstText = block;
                 }
-                if (hasToolResult) {
-                    kind = LineKind::toolResult;
-                } else if (firstText) {
-                    if (!(*firstText)["text"].get_string().get(str)) {
-                        text = str;
-                        kind =
-                            startsWith(str, interruptedPrefix) ? LineKind::interrupted : LineKind::userText;
-                    } else {
-                        kind = LineKind::userText;
-                    }
-                }
+                if (hasToolResult)
+                    kind = E::toolResult;
+                else if (firstText && !(*firstText)["text"].get_string().get(str))
+                    text = str;
+                else if (firstText)
+                    kind = E::prompt; // a text block without text: the user, but no prompt time
             }
         }
 
-        if (obj["toolUseResult"].error() == simdjson::SUCCESS) {
-            st.lastKind = LineKind::toolResult;
+        if (t.toolUseResult) {
+            f.effect = E::toolResult;
             return;
         }
+        if (text) {
+            if (startsWith(*text, interruptedPrefix))
+                kind = E::interrupted;
+            else if (isCommandNoise(*text))
+                kind = E::commandNoise;
+            else if (t.compactSummary || t.transcriptOnly)
+                kind = E::aside;
+            else if (t.meta || isInjected(*text))
+                kind = E::injected;
+            else
+                kind = E::prompt;
+        }
         if (!kind) return;
-        st.lastKind = *kind;
-        if (*kind != LineKind::userText) return;
-        st.combo = 0;
-        if (!text || isCommandNoise(*text)) return;
-
-        std::optional<Instant> at;
-        std::string_view stamp;
-        if (!obj["timestamp"].get_string().get(stamp)) at = parseTimestamp(stamp);
-        st.notePrompt(at.value_or(now));
+        f.effect = *kind;
+        if (*kind != E::prompt) return;
+        f.hasText = text.has_value();
+        if (!text) return;
+        f.textHash = textHash(*text);
+        if (!f.timestamp.empty()) f.at = parseTimestamp(f.timestamp);
     }
 
-    static void assistant(simdjson::dom::object obj, FileState& st) {
-        simdjson::dom::object message;
-        if (obj["message"].get_object().get(message)) return;
-        st.seenAssistant = true;
+    static void assistant(const Fields& t, LineFacts& f) {
+        using E = LineFacts::Effect;
+        if (!t.message) return;
+        f.effect = E::assistantOther;
 
-        std::int64_t toolUses = 0;
-        bool hasText = false, hasThinking = false;
         simdjson::dom::element content;
+        std::string_view stopReason;
+        bool hasContent = false;
+        for (auto field : *t.message) {
+            if (field.key == "content" && !hasContent) {
+                content = field.value;
+                hasContent = true;
+            } else if (field.key == "stop_reason" && stopReason.empty()) {
+                stopReason = stringOf(field.value);
+            }
+        }
+        std::int64_t toolUses = 0;
+        bool hasText = false, hasThinking = false, anyAsks = false, allBackground = true;
         simdjson::dom::array blocks;
-        if (!message["content"].get(content) && blocksOf(content, blocks)) {
+        if (hasContent && blocksOf(content, blocks)) {
             for (auto block : blocks) {
-                auto t = blockType(block);
-                if (t == "tool_use")
+                std::string_view type;
+                if (block["type"].get_string().get(type)) continue;
+                if (type == "tool_use") {
                     ++toolUses;
-                else if (t == "text")
+                    std::string_view name;
+                    if (block["name"].get_string().get(name)) name = {};
+                    anyAsks = anyAsks || asksUser(name);
+                    allBackground = allBackground && waitsInBackground(name);
+                } else if (type == "text") {
                     hasText = true;
-                else if (t == "thinking" || t == "redacted_thinking")
+                } else if (type == "thinking" || type == "redacted_thinking") {
                     hasThinking = true;
+                }
             }
         }
         if (toolUses >= 1) {
-            st.lastKind = LineKind::assistantToolUse;
-            st.combo += toolUses;
+            f.effect = E::toolUse;
+            f.calls = toolUses;
+            f.askUser = anyAsks;
+            f.inBackground = allBackground;
         } else if (hasText) {
-            st.lastKind = LineKind::assistantText;
+            f.effect = E::text;
+            f.endTurn = stopReason == "end_turn";
         } else if (hasThinking) {
-            st.lastKind = LineKind::assistantThinking;
+            f.effect = E::thinking;
         }
     }
 
@@ -178,9 +361,18 @@ std::size_t LineClassifier::padding() {
     return simdjson::SIMDJSON_PADDING;
 }
 
+void LineClassifier::readPadded(std::string_view line, LineFacts& out) {
+    if (line.size() > maxLineBytes) {
+        out = LineFacts{};
+        return;
+    }
+    impl_->read(line.data(), line.size(), out);
+}
+
 void LineClassifier::parsePadded(std::string_view line, FileState& st, Instant now) {
-    if (line.size() > maxLineBytes) return;
-    impl_->classify(line.data(), line.size(), st, now);
+    LineFacts f;
+    readPadded(line, f);
+    applyLine(f, st, now);
     impl_->afterParse();
 }
 
@@ -189,8 +381,7 @@ void LineClassifier::parseLine(std::string_view line, FileState& st, Instant now
     auto& buf = impl_->scratch;
     if (buf.size() < line.size() + padding()) buf.resize(line.size() + padding());
     std::memcpy(buf.data(), line.data(), line.size());
-    impl_->classify(buf.data(), line.size(), st, now);
-    impl_->afterParse();
+    parsePadded(std::string_view(buf.data(), line.size()), st, now);
     if (buf.size() > keepCapacity) std::vector<char>().swap(buf);
 }
 

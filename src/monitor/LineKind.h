@@ -11,6 +11,9 @@ enum class LineKind {
     assistantText = 4,
     assistantThinking = 5,
     interrupted = 6,
+    // A user line the agent gets without the user speaking (hook feedback, a background
+    // task's notification): the turn goes on.
+    injected = 7,
 };
 
 } // namespace fray

@@ -1,8 +1,11 @@
 #include "SessionMonitor.h"
 
+#include "io/BackwardRead.h"
 #include "io/RepeatingWorker.h"
 #include "io/TwoThreads.h"
 #include "session/PathText.h"
+#include "session/SessionRules.h"
+#include "session/Timestamp.h"
 #include "session/Tuning.h"
 
 #include <algorithm>
@@ -33,6 +36,7 @@ const char* findLineFeed(const char* from, const char* end) {
 
 // The read buffer may grow for a big catch-up; this much is kept between ticks.
 constexpr std::size_t keepBuffer = 512 * 1024;
+constexpr std::size_t keepFacts = 4096;
 
 } // namespace
 
@@ -109,6 +113,7 @@ SessionList SessionMonitor::tick() {
                 if (it == states_.end()) {
                     it = states_.try_emplace(path, now).first;
                     it->second.state.created = attrs->created.value_or(now);
+                    it->second.state.lastActivity = attrs->mtime; // until a read says more
                 }
                 FileState& st = it->second.state;
                 st.mtime = attrs->mtime;
@@ -130,9 +135,10 @@ SessionList SessionMonitor::tick() {
                 FileState& st = w->state;
                 auto status = st.derive(now, delay);
                 if (!status) continue;
-                sessions.push_back(SessionInfo::make(
-                    *path, labelFor(*path, *w), st.branch, st.cwd, *status, st.combo, st.stateSince, st.mtime,
-                    st.lastPromptAt(), st.powerUpAt, staminaValue(st.promptTimes, now), Agent::claude));
+                sessions.push_back(SessionInfo::make(*path, labelFor(*path, *w), st.branch, st.cwd, *status,
+                                                     st.combo, st.stateSince, st.lastActivity,
+                                                     st.lastPromptAt(), st.powerUpAt,
+                                                     staminaValue(st.promptTimes, now), Agent::claude));
             } catch (...) {
                 // As above: nothing from this file this tick.
             }
@@ -145,6 +151,7 @@ SessionList SessionMonitor::tick() {
             if (!r) continue;
             r->buffer.clear();
             r->buffer.shrinkTo(keepBuffer);
+            if (r->facts.capacity() > keepFacts) std::vector<LineFacts>().swap(r->facts);
         }
         labelsThisTick_.clear();
         listed_.clear();
@@ -259,16 +266,17 @@ void SessionMonitor::readNewBytes(const std::string& path, Watched& w, std::uint
     auto file = config_.files->open(path);
     if (!file) return; // derivation still runs on what is known
 
+    if (!st.initialized) {
+        readFirst(*file, w, size, now, r);
+        return;
+    }
+
     enum class Front { whole, dropPartial, cutPartial };
-    const bool first = !st.initialized;
     const std::uint64_t tail = Tuning::initialTailBytes;
     std::uint64_t readFrom;
     Front front = Front::whole;
     bool carry = false;
-    if (first) {
-        readFrom = size >= tail ? size - tail : 0;
-        if (size > tail) front = Front::dropPartial;
-    } else if (size - st.size <= Tuning::maxCatchupBytes) {
+    if (size - st.size <= Tuning::maxCatchupBytes) {
         if (!w.spillFrom) {
             readFrom = st.size;
             carry = true;
@@ -296,12 +304,6 @@ void SessionMonitor::readNewBytes(const std::string& path, Watched& w, std::uint
     // as it was; the next tick sees the new size and starts over.
     if (!got || readFrom + *got < st.size) return;
 
-    struct BootstrapScope {
-        FileState& st;
-        ~BootstrapScope() { st.bootstrapping = false; }
-    } scope{st};
-    st.bootstrapping = first;
-    st.initialized = true;
     st.size = readFrom + *got;
     st.leftover.clear();
     w.spillFrom.reset();
@@ -320,18 +322,87 @@ void SessionMonitor::readNewBytes(const std::string& path, Watched& w, std::uint
         from = end - leftoverKeep;
         if (const char* lf = findLineFeed(from, end)) from = lf + 1;
     }
-    process(static_cast<std::size_t>(from - begin), w, now, r);
+    // Bookkeeping records alone (a summary appended to a finished transcript) are no sign
+    // of life: the session's activity time stays where it was.
+    if (process(static_cast<std::size_t>(from - begin), w, now, r)) st.lastActivity = st.mtime;
 }
 
-void SessionMonitor::process(std::size_t from, Watched& w, Instant now, Reader& r) {
+void SessionMonitor::readFirst(OpenFile& file, Watched& w, std::uint64_t size, Instant now, Reader& r) {
+    FileState& st = w.state;
+    // Lines come latest first, back to the one that opens the current turn; their facts
+    // are kept and applied in file order at the end. Of the envelope, the latest counts.
+    std::vector<LineFacts>& facts = r.facts;
+    facts.clear();
+    std::string cwd, branch, permissionMode;
+    std::string activityStamp; // of the latest line that held activity
+    LineFacts f;
+    auto collect = [&](std::string_view line) {
+        if (line.size() < 2) return false;
+        r.classifier->readPadded(line, f);
+        // The envelope's views die with the next line.
+        if (cwd.empty() && !f.cwd.empty()) cwd = f.cwd;
+        if (branch.empty() && !f.branch.empty() && f.branch != "HEAD") branch = f.branch;
+        if (permissionMode.empty() && !f.permissionMode.empty()) permissionMode = f.permissionMode;
+        if (activityStamp.empty() && f.activity && !f.timestamp.empty()) activityStamp = f.timestamp;
+        f.cwd = f.branch = f.permissionMode = f.timestamp = {};
+        facts.push_back(f);
+        if (line.size() > Tuning::maxRetainedParserLine) r.classifier = std::make_unique<LineClassifier>();
+        return f.startsTurn();
+    };
+    // The tail, and further back only while it holds no start of the turn, or when it lies
+    // inside one long line.
+    auto read = readLinesBackward(file, size, Tuning::initialTailBytes, Tuning::maxReadBackStep,
+                                  Tuning::maxReadBackBytes, r.buffer, collect);
+    if (!read) return; // tried again on the next tick
+
+    std::string leftover;
+    std::optional<std::uint64_t> spill;
+    if (read->found && size - read->linesEnd <= maxLeftoverInMemory) {
+        leftover.resize(static_cast<std::size_t>(size - read->linesEnd));
+        auto got = leftover.empty() ? std::optional<std::size_t>(0)
+                                    : file.readAt(read->linesEnd, leftover.data(), leftover.size());
+        if (!got || *got != leftover.size()) return;
+    } else if (read->found) {
+        spill = read->linesEnd; // read again once its line feed has arrived
+    }
+
+    struct BootstrapScope {
+        FileState& st;
+        ~BootstrapScope() { st.bootstrapping = false; }
+    } scope{st};
+    st.bootstrapping = true;
+    st.initialized = true;
+    st.size = size;
+    st.leftover = std::move(leftover);
+    w.spillFrom = spill;
+    for (auto line = facts.rbegin(); line != facts.rend(); ++line)
+        applyLine(*line, st, now);
+    LineFacts envelope;
+    envelope.cwd = cwd;
+    envelope.branch = branch;
+    envelope.permissionMode = permissionMode;
+    applyLine(envelope, st, now);
+
+    // A transcript that ends in bookkeeping records was last active when its latest
+    // other record was written, not when the file was last touched.
+    st.lastActivity = st.mtime;
+    if (!facts.empty() && !facts.front().activity && st.leftover.empty() && !spill)
+        if (auto t = parseTimestamp(activityStamp); t && *t < st.mtime) st.lastActivity = *t;
+}
+
+bool SessionMonitor::process(std::size_t from, Watched& w, Instant now, Reader& r) {
     FileState& st = w.state;
     const char* p = r.buffer.data() + from;
     const char* end = r.buffer.data() + r.buffer.size();
+    bool activity = false;
+    LineFacts f;
     while (const char* lf = findLineFeed(p, end)) {
         const std::size_t len = static_cast<std::size_t>(lf - p);
         // The buffer's own padding lies past every line, so the parser reads in place.
         if (len >= 2) {
-            r.classifier->parsePadded(std::string_view(p, len), st, now);
+            r.classifier->readPadded(std::string_view(p, len), f);
+            applyLine(f, st, now);
+            activity = activity || f.activity;
             if (len > Tuning::maxRetainedParserLine) r.classifier = std::make_unique<LineClassifier>();
         }
         p = lf + 1;
@@ -341,6 +412,7 @@ void SessionMonitor::process(std::size_t from, Watched& w, Instant now, Reader& 
         st.leftover.assign(p, rest);
     else
         w.spillFrom = st.size - rest;
+    return activity || rest > 0; // a line still being written counts too
 }
 
 SessionMonitor::Stats SessionMonitor::stats() {

@@ -85,6 +85,7 @@ class SessionMonitor : public SessionMonitoring {
         Reader();
         std::unique_ptr<LineClassifier> classifier;
         ReadBuffer buffer;
+        std::vector<LineFacts> facts; // a first read's lines, latest first
     };
     struct ReadJob {
         const std::string* path;
@@ -97,7 +98,9 @@ class SessionMonitor : public SessionMonitoring {
     void rescan(Instant now);
     void readAll(std::vector<ReadJob>& jobs, Instant now);
     void readNewBytes(const std::string& path, Watched& w, std::uint64_t size, Instant now, Reader& r);
-    void process(std::size_t from, Watched& w, Instant now, Reader& r);
+    void readFirst(OpenFile& file, Watched& w, std::uint64_t size, Instant now, Reader& r);
+    // Returns whether the lines held activity (or a line is still being written).
+    bool process(std::size_t from, Watched& w, Instant now, Reader& r);
     void pollOtherAgents(Instant now, double delay);
     double currentDelay();
     const std::string& labelFor(const std::string& path, Watched& w);

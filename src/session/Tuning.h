@@ -15,6 +15,11 @@ inline constexpr double workingStaleOut = 480.0;          // busy-looking but id
 inline constexpr double completedLinger = 720.0;          // finished sessions stay this long
 inline constexpr std::uint64_t initialTailBytes = 131072; // first read of a file
 inline constexpr std::uint64_t maxCatchupBytes = 4194304; // larger growth jumps to the tail
+// A first read whose tail holds no start of the current turn reads further back, up to
+// this far from the end, so that combo and prompt age cover the whole turn.
+inline constexpr std::uint64_t maxReadBackBytes = 16u << 20;
+// Reading back grows its steps up to this, so that it reads little past the turn's start.
+inline constexpr std::uint64_t maxReadBackStep = 1u << 20;
 inline constexpr double velocityWindow = 600.0;
 inline constexpr double velocityFull = 3.0;
 inline constexpr double staminaHalfLife = 420.0;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <sys/stat.h>
 
@@ -81,6 +82,17 @@ TEST(CodexProvider, StatusAndComboFromTheTail) {
          item("custom_tool_call") + item("tool_search_call") + item("custom_tool_call_output") +
              item("tool_search_output"), 10, 20, S::working, 2},
         {"agent message", call + output + ev("agent_message"), 300, 20, S::working, 1},
+        {"a web search counts and leaves nothing pending", call + output + item("web_search_call"), 31, 30,
+         S::working, 2},
+        {"a web search beside a pending call", call + item("web_search_call"), 31, 30, S::needsAction, 2},
+        {"an approval policy that never asks: a pending call runs",
+         R"({"type":"turn_context","payload":{"approval_policy":"never"}})" "\n" + pending, 300, 20, S::working, 1},
+        {"it runs until stale", R"({"type":"turn_context","payload":{"approval_policy":"never"}})" "\n" + pending,
+         481, 20, S::completed, 1},
+        {"the latest turn's policy counts",
+         R"({"type":"turn_context","payload":{"approval_policy":"never"}})" "\n"
+         R"({"type":"turn_context","payload":{"approval_policy":"on-request"}})" "\n" + call, 31, 30,
+         S::needsAction, 1},
         {"task complete, 720 s", call + ev("task_complete"), 720, 20, S::completed, 1},
         {"task complete, 721 s", call + ev("task_complete"), 721, 20, absent, 0},
         {"only session_meta and unknown lines", meta("/a") + ev("token_count") + R"({"type":"turn_context"})" "\n",
@@ -222,4 +234,119 @@ TEST(CodexProvider, ManyRolloutsReadTogetherMatchEachAlone) {
     const auto again = many.poll();
     for (std::size_t i = 0; i < again.size(); ++i)
         EXPECT_EQ(again[i].id, together[i].id);
+}
+
+// A rollout is read whole turn deep on first sight, and afterwards only where it grew.
+TEST(CodexProvider, FirstReadCoversTheTurnThenOnlyNewBytes) {
+    CodexHome c;
+    fray::test::RolloutGenerator g(3, "/work/api");
+    g.setClock(kNow - 3000);
+    std::string content = g.rollout(1u << 20); // earlier turns
+    g.setClock(kNow - 600);
+    content += g.taskStarted() + "\n" + g.turnContext() + "\n" + g.userMessage("migrate the schema") + "\n";
+    for (int i = 0; i < 100; ++i)
+        content += g.functionCall() + "\n" + g.functionCallOutput(20000) + "\n";
+    const auto path = c.write("2026/01/01/rollout-1.jsonl", content + g.functionCall() + "\n", 5);
+
+    auto files = std::make_shared<fray::test::FaultyFileAccess>();
+    CodexProvider provider(c.home.str(), files);
+    auto first = provider.poll(kNow, 20);
+    ASSERT_EQ(first.size(), 1u);
+    const Instant prompted = kNow - 600;
+    EXPECT_EQ(std::tie(first[0].combo, first[0].lastPromptAt, first[0].cwd),
+              std::make_tuple(101, std::optional(prompted), std::optional<std::string>("/work/api")));
+    EXPECT_LT(files->bytesRead, 2 * (content.size() - (1u << 20)));
+
+    const std::uint64_t before = files->bytesRead;
+    const std::string more =
+        g.functionCallOutput(300) + "\n" + g.webSearch() + "\n" + g.customToolCall() + "\n";
+    c.home.append(".codex/sessions/2026/01/01/rollout-1.jsonl",
+                  more + g.customToolCallOutput().substr(0, 50));
+    fray::test::setMtime(path, toUnixSeconds(kNow) - 1);
+    auto second = provider.poll(kNow, 20);
+    ASSERT_EQ(second.size(), 1u);
+    EXPECT_EQ(std::tie(second[0].combo, second[0].status, second[0].lastPromptAt),
+              std::make_tuple(103, S::working, std::optional(prompted)));
+    EXPECT_LT(files->bytesRead - before, more.size() + 1000) << "only the appended bytes";
+
+    const int opens = files->opens;
+    EXPECT_EQ(provider.poll(kNow + 30, 20)[0].status, S::needsAction)
+        << "the patch still waits for its output";
+    EXPECT_EQ(files->opens, opens) << "an unchanged rollout is not opened";
+
+    c.write("2026/01/01/rollout-1.jsonl", meta("/work/api") + ev("user_message", stamp(3)) + call, 2);
+    auto rewritten = provider.poll(kNow, 20);
+    ASSERT_EQ(rewritten.size(), 1u);
+    EXPECT_EQ(std::tie(rewritten[0].combo, rewritten[0].lastPromptAt),
+              std::make_tuple(1, std::optional(kNow - 3)))
+        << "a rollout rewritten shorter is read afresh";
+}
+
+// A Codex turn played poll by poll: a three-minute command that writes nothing while it
+// runs, a web search, a patch, the final answer and the task's end. Under an approval
+// policy that may ask, the silent command may be waiting for approval; under "never" it
+// is just running.
+TEST(CodexProvider, Timeline) {
+    using G = fray::test::RolloutGenerator;
+    struct Beat {
+        double at;
+        std::function<std::string(G&)> lines;
+        std::optional<S> onRequest, never;
+    };
+    const std::vector<Beat> beats = {
+        {0,
+         [](G& g) {
+             return g.sessionMeta() + "\n" + g.taskStarted() + "\n" + g.turnContext() + "\n" +
+                    g.userMessage("fix the flaky test");
+         },
+         S::working, S::working},
+        {2, [](G& g) { return g.reasoning(); }, S::working, S::working},
+        {4, [](G& g) { return g.agentMessage("commentary"); }, S::working, S::working},
+        {6, [](G& g) { return g.functionCall(); }, S::working, S::working},
+        {28, {}, S::needsAction, S::working},
+        {186, [](G& g) { return g.functionCallOutput(4000) + "\n" + g.tokenCount(); }, S::working,
+         S::working},
+        {188, [](G& g) { return g.webSearch(); }, S::working, S::working},
+        {190, [](G& g) { return g.customToolCall(); }, S::working, S::working},
+        {192, [](G& g) { return g.customToolCallOutput(); }, S::working, S::working},
+        {194, [](G& g) { return g.agentMessage("final_answer") + "\n" + g.tokenCount(); }, S::working,
+         S::working},
+        {196, [](G& g) { return g.taskComplete(); }, S::completed, S::completed},
+    };
+    for (const char* approval : {"on-request", "never"}) {
+        CodexHome c;
+        G g(9, "/work/api");
+        g.setApprovalPolicy(approval);
+        const bool never = std::string_view(approval) == "never";
+        const Instant t0 = kNow - 300;
+        const std::string rel = "2026/01/01/rollout-t.jsonl";
+        const auto path = c.write(rel, "", 300);
+        CodexProvider provider(c.home.str());
+        std::optional<S> expected, previous;
+        std::vector<std::pair<double, std::string>> cues;
+        std::size_t next = 0;
+        for (double t = 0; t <= 220; t += 2) {
+            for (; next < beats.size() && beats[next].at <= t; ++next) {
+                g.setClock(t0 + beats[next].at);
+                if (beats[next].lines) {
+                    c.home.append(".codex/sessions/" + rel, beats[next].lines(g) + "\n");
+                    fray::test::setMtime(path, toUnixSeconds(t0 + beats[next].at));
+                }
+                expected = never ? beats[next].never : beats[next].onRequest;
+            }
+            const auto list = provider.poll(t0 + t, 20);
+            const auto status = list.empty() ? std::nullopt : std::optional(list[0].status);
+            EXPECT_EQ(status, expected) << approval << " at " << t << " s";
+            if (!list.empty()) {
+                EXPECT_EQ(list[0].lastPromptAt, t0) << "the prompt's age, all turn long";
+            }
+            if (previous && status && status != previous && *status == S::needsAction)
+                cues.emplace_back(t, "your-move");
+            if (previous && status && status != previous && *status == S::completed)
+                cues.emplace_back(t, "ko");
+            previous = status;
+        }
+        using Cues = std::vector<std::pair<double, std::string>>;
+        EXPECT_EQ(cues, never ? (Cues{{196, "ko"}}) : (Cues{{28, "your-move"}, {196, "ko"}})) << approval;
+    }
 }

@@ -43,7 +43,7 @@ TEST(FileStateDerive, TableAtEveryBoundary) {
         FileState st(T0 - r.age);
         st.lastKind = r.kind;
         st.seenAssistant = r.seenAssistant;
-        st.mtime = T0 - r.idle;
+        st.lastActivity = T0 - r.idle;
         EXPECT_EQ(st.derive(T0, 20.0), r.expect) << r.name;
         EXPECT_EQ(st.lastStatus, r.expect) << r.name;
     }
@@ -53,7 +53,7 @@ TEST(FileStateDerive, StateSinceMovesOnlyOnChange) {
     FileState st(T0 - 1000);
     st.lastKind = LineKind::assistantToolUse;
     st.seenAssistant = true;
-    st.mtime = T0;
+    st.lastActivity = T0;
     // Absent leaves stateSince; a status after an absence starts afresh.
     for (auto [at, status, since] : {std::tuple{5.0, std::optional(SessionStatus::working), 5.0},
                                      {10.0, SessionStatus::working, 5.0},
@@ -61,7 +61,7 @@ TEST(FileStateDerive, StateSinceMovesOnlyOnChange) {
                                      {30.0, SessionStatus::needsAction, 21.0},
                                      {2701.0, absent, 21.0},
                                      {2705.0, SessionStatus::working, 2705.0}}) {
-        if (at == 2705.0) st.mtime = T0 + 2700;
+        if (at == 2705.0) st.lastActivity = T0 + 2700;
         EXPECT_EQ(st.derive(T0 + at, 20), status) << at;
         EXPECT_EQ(st.stateSince, T0 + since) << at;
     }

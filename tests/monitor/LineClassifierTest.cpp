@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 using namespace fray;
@@ -26,7 +27,7 @@ const std::string kToolUse = assistant(R"([{"type":"tool_use"}])");
 // Everything a classified line may change, comparable in one assertion.
 auto snapshot(const FileState& s) {
     return std::make_tuple(s.cwd, s.branch, static_cast<int>(s.lastKind), s.seenAssistant, s.combo,
-                           s.lastPromptText, s.promptTimes.size(), s.powerUpAt.has_value());
+                           s.lastPromptHash.has_value(), s.promptTimes.size(), s.powerUpAt.has_value());
 }
 
 // What a row expects; rows name only what differs from the start state.
@@ -36,7 +37,8 @@ struct Want {
     std::size_t prompts = 0;
     bool power = false; // powered up
     bool seen = false;  // seenAssistant
-    std::optional<std::string> cwd = {}, branch = {}, lastPrompt = {};
+    std::optional<std::string> cwd = {}, branch = {};
+    bool lastPrompt = false; // a last-prompt text is known
 };
 
 } // namespace
@@ -76,8 +78,8 @@ TEST(LineClassifier, Classification) {
          {user(R"([{"type":"text","text":"hello"},{"type":"tool_result","content":"x"}])")}, {.kind = K::toolResult}},
         {"a toolUseResult key, even null, makes a tool result", {user(R"("do it")", R"(,"toolUseResult":null)")},
          {.kind = K::toolResult}},
-        {"command noise clears the combo but is no prompt", {user(R"("  \n<command-name>/clear</command-name>")")},
-         {.kind = K::userText, .combo = 0}},
+        {"command noise clears the combo, is no prompt and leaves the last kind",
+         {user(R"("  \n<command-name>/clear</command-name>")")}, {.combo = 0}},
         {"the first text block decides; a mistyped text is no prompt",
          {user(R"([{"type":"image"},{"type":"text","text":7},{"type":"text","text":"later"}])")},
          {.kind = K::userText, .combo = 0}},
@@ -102,13 +104,13 @@ TEST(LineClassifier, Classification) {
         {"string content counts as no blocks", {assistant(R"("plain")")}, {.seen = true}},
         {"message not an object: not even seenAssistant", {R"({"type":"assistant","message":[1]})"}, {}},
         // Last-prompt records.
-        {"the first only stores its text", {lastPrompt("a")}, {.lastPrompt = "a"}},
+        {"the first only stores its text", {lastPrompt("a")}, {.lastPrompt = true}},
         {"a different text is a live prompt", {lastPrompt("a"), lastPrompt("b")},
-         {.prompts = 1, .power = true, .lastPrompt = "b"}},
-        {"a different text while bootstrapping is none", {lastPrompt("a"), lastPrompt("b")}, {.lastPrompt = "b"},
+         {.prompts = 1, .power = true, .lastPrompt = true}},
+        {"a different text while bootstrapping is none", {lastPrompt("a"), lastPrompt("b")}, {.lastPrompt = true},
          true},
         {"the same text again, or a non-string one, records nothing",
-         {lastPrompt("a"), lastPrompt("a"), R"({"type":"last-prompt","lastPrompt":5})"}, {.lastPrompt = "a"}},
+         {lastPrompt("a"), lastPrompt("a"), R"({"type":"last-prompt","lastPrompt":5})"}, {.lastPrompt = true}},
         // clang-format on
     };
     for (const auto& r : rows) {
@@ -120,6 +122,117 @@ TEST(LineClassifier, Classification) {
         const Want& w = r.want;
         EXPECT_EQ(snapshot(st), std::make_tuple(w.cwd, w.branch, static_cast<int>(w.kind), w.seen, w.combo,
                                                 w.lastPrompt, w.prompts, w.power))
+            << r.name;
+    }
+}
+
+// What a turn's lines, as real versions write them, leave for the status: needs action
+// only when the user can be asked, a turn over only when the transcript says so, and
+// lines that are not the user speaking neither start a turn nor count as prompts.
+TEST(LineClassifier, StatusOfRealTurns) {
+    using S = SessionStatus;
+    using G = fray::test::TranscriptGenerator;
+    using Lines = std::function<std::vector<std::string>(G&)>;
+    auto prompt = [](G& g) { return g.userPrompt(kNow - 600, "fix the webhook retries"); };
+    auto call = [=](std::string tool) -> Lines {
+        return [=](G& g) { return std::vector{prompt(g), g.toolCall(tool)}; };
+    };
+    auto text = [=](G& g) { return std::vector{prompt(g), g.assistantText("Update all call sites:")}; };
+    auto finished = [=](G& g) {
+        return std::vector{prompt(g), g.toolCall("Bash"), g.toolResult(500), g.assistantText({}, true),
+                           g.system("stop_hook_summary")};
+    };
+    // The finished turn, then more lines.
+    auto after = [=](std::function<std::vector<std::string>(G&)> more) -> Lines {
+        return [=](G& g) {
+            auto lines = finished(g);
+            for (auto& l : more(g))
+                lines.push_back(std::move(l));
+            return lines;
+        };
+    };
+    struct Row {
+        const char* name;
+        const char* mode;
+        Lines lines;
+        double idle;
+        S status;
+        std::int64_t combo = 1;
+        std::size_t prompts = 1;
+        const char* version = "2.1.30";
+    } rows[] = {
+        // clang-format off
+        {"a question waits at once", "default", call("AskUserQuestion"), 0, S::needsAction},
+        {"a plan waits at once, even when nothing else asks", "bypassPermissions", call("ExitPlanMode"), 0,
+         S::needsAction},
+        {"a sub-agent silent for 150 s works", "default", call("Task"), 150, S::working},
+        {"a blocking wait on background work works", "default", call("TaskOutput"), 300, S::working},
+        {"a sub-agent silent beyond 8 minutes is stale", "default", call("Task"), 481, S::completed},
+        {"bypassPermissions never asks", "bypassPermissions", call("Bash"), 100, S::working},
+        {"dontAsk never asks", "dontAsk", call("Bash"), 100, S::working},
+        {"acceptEdits still asks before a command", "acceptEdits", call("Bash"), 21, S::needsAction},
+        {"the latest mode counts", "bypassPermissions", [=](G& g) {
+             auto first = prompt(g);
+             g.setPermissionMode("default");
+             return std::vector{first, g.toolCall("Bash"), g.toolResult(300), prompt(g), g.toolCall("Bash")}; },
+         21, S::needsAction},
+        {"a command beside a sub-agent may ask", "default",
+         [=](G& g) { return std::vector{prompt(g), g.toolCall("Task"), g.toolCall("Bash")}; }, 21, S::needsAction, 2},
+        {"an answered question is forgotten by the next calls", "default", [=](G& g) {
+             return std::vector{prompt(g), g.toolCall("AskUserQuestion"), g.toolResult(200), g.toolCall("Read")}; },
+         10, S::working, 2},
+        {"progress records leave the call the last line", "default", [=](G& g) {
+             return std::vector{prompt(g), g.toolCall("Bash"), g.progress("hook_progress"),
+                                g.progress("bash_progress")}; },
+         21, S::needsAction},
+        {"text without an end marker works through the delay", "default", text, 20, S::working, 0},
+        {"text without an end marker ends after the delay", "default", text, 21, S::completed, 0},
+        {"end_turn ends at once", "default",
+         [=](G& g) { return std::vector{prompt(g), g.assistantText({}, true)}; }, 0, S::completed, 0, 1, "2.0.64"},
+        {"turn_duration ends at once", "default",
+         [=](G& g) { return std::vector{prompt(g), g.assistantText(), g.system("turn_duration")}; }, 0,
+         S::completed, 0},
+        {"stop_hook_summary ends at once", "default", finished, 0, S::completed},
+        {"a marker after a tool result ends nothing", "default", [=](G& g) {
+             return std::vector{prompt(g), g.toolCall("Bash"), g.toolResult(100), g.system("turn_duration")}; },
+         30, S::working},
+        {"stop-hook feedback takes the turn on, no prompt", "default",
+         after([](G& g) { return std::vector{g.stopHookFeedback()}; }), 30, S::working},
+        {"a task notification takes the turn on, no prompt", "default",
+         after([](G& g) { return std::vector{g.taskNotification()}; }), 30, S::working},
+        {"a skill's meta line is no prompt", "default", [=](G& g) {
+             return std::vector{prompt(g), g.toolCall("Bash"), g.toolResult(100),
+                                g.metaLine("Base directory for this skill: /x")}; },
+         30, S::working},
+        {"a slash command after the end clears the combo, stays finished", "default",
+         after([](G& g) { return std::vector{g.slashCommand("/mcp"), g.system("local_command")}; }), 0,
+         S::completed, 0},
+        {"a manual compaction stays finished", "default", after([](G& g) {
+             return std::vector{g.slashCommand("/compact"), g.system("compact_boundary"), g.compactSummary()}; }),
+         0, S::completed, 0},
+        {"a last-prompt repeating the turn's prompt adds nothing", "default", [=](G& g) {
+             return std::vector{g.lastPrompt("earlier"), prompt(g), g.assistantText({}, true),
+                                g.lastPrompt("fix the webhook retries")}; },
+         0, S::completed, 0, 1, "2.0.64"},
+        {"a last-prompt with another text still counts", "default", [=](G& g) {
+             return std::vector{g.lastPrompt("earlier"), prompt(g), g.assistantText({}, true),
+                                g.lastPrompt("something else")}; },
+         0, S::completed, 0, 2, "2.0.64"},
+        // clang-format on
+    };
+    for (const auto& r : rows) {
+        G g(11);
+        g.setVersion(r.version);
+        g.setPermissionMode(r.mode);
+        FileState st(kNow - 1000);
+        for (const auto& lines : r.lines(g)) // some calls make several lines
+            for (std::size_t at = 0, lf; at < lines.size(); at = lf + 1) {
+                lf = std::min(lines.find('\n', at), lines.size());
+                parseLine(std::string_view(lines).substr(at, lf - at), st, kNow - 100);
+            }
+        st.lastActivity = kNow - r.idle;
+        EXPECT_EQ(std::make_tuple(st.derive(kNow, 20), st.combo, st.promptTimes.size()),
+                  std::make_tuple(std::optional(r.status), r.combo, r.prompts))
             << r.name;
     }
 }

@@ -165,6 +165,182 @@ TEST(SessionMonitor, Tailing) {
     });
 }
 
+// A session's first read covers its whole current turn, and never leaves it invisible.
+TEST(SessionMonitor, FirstReadCoversTheTurn) {
+    runScenarios({
+        {"a turn longer than the tail is read back to its prompt, which gives the mode",
+         [](MonitorFixture& f, TranscriptGenerator& g) {
+             g.setPermissionMode("bypassPermissions");
+             std::string content = g.session(12, f.now - 9000, 100000, 180000); // about 5 MB of history
+             const std::size_t history = content.size();
+             content += g.userPrompt(f.now - 200, "migrate the schema") + "\n";
+             for (int i = 0; i < 40; ++i)
+                 content += g.toolCall("Bash") + "\n" + g.toolResult(40000) + "\n";
+             content += g.toolCall("Bash") + "\n";
+             const auto s = f.tickFor(f.write("p/s.jsonl", content, 100));
+             EXPECT_EQ(std::tie(s.combo, s.status, s.lastPromptAt),
+                       std::make_tuple(41, SessionStatus::working, std::optional(f.now - 200)));
+             EXPECT_LT(f.files->bytesRead, 2 * (content.size() - history)) << "not the whole file";
+         }},
+        {"a last line longer than the tail still shows the session",
+         [](MonitorFixture& f, TranscriptGenerator& g) {
+             const std::string result = g.toolResult(164000);
+             ASSERT_GT(result.size(), Tuning::initialTailBytes);
+             const auto p =
+                 f.write("p/s.jsonl", lines({g.userPrompt(f.now - 30), g.toolCall("Bash"), result}), 5);
+             const auto s = f.tickFor(p);
+             EXPECT_EQ(std::tie(s.status, s.combo), std::make_tuple(SessionStatus::working, 1));
+         }},
+        {"an unfinished line longer than the tail is read from its start once complete",
+         [](MonitorFixture& f, TranscriptGenerator& g) {
+             const std::string result = g.toolResult(300000);
+             const auto p = f.write("p/s.jsonl", lines({g.userPrompt(f.now - 30), g.toolCall("Bash")}) +
+                                                     result.substr(0, 200000));
+             EXPECT_EQ(f.tickFor(p).status, SessionStatus::working);
+             EXPECT_EQ(f.mon().stats().spilledLines, 1u);
+             f.write("p/s.jsonl", result.substr(200000) + "\n" + lines({g.toolCall("Read")}), 0, true);
+             EXPECT_EQ(f.tickFor(p, 2).combo, 2);
+         }},
+        {"reading back stops 16 MiB before the end",
+         [](MonitorFixture& f, TranscriptGenerator& g) {
+             std::string content = g.userPrompt(f.now - 900) + "\n";
+             int calls = 0;
+             while (content.size() < Tuning::maxReadBackBytes + (2u << 20)) {
+                 content += g.toolCall("Read") + "\n" + g.toolResult(180000) + "\n";
+                 ++calls;
+             }
+             const auto s = f.tickFor(f.write("p/s.jsonl", content, 5));
+             EXPECT_EQ(s.status, SessionStatus::working);
+             EXPECT_LT(s.combo, calls);
+             EXPECT_GT(s.combo, calls * 3 / 4);
+             EXPECT_LE(f.files->bytesRead, Tuning::maxReadBackBytes + SessionMonitor::maxLeftoverInMemory)
+                 << "each byte once";
+         }},
+        {"records appended after the end do not revive it, even on the first read",
+         [](MonitorFixture& f, TranscriptGenerator& g) {
+             g.setClock(f.now - 300);
+             const auto p = f.write("p/s.jsonl", g.session(1, f.now - 300, 500, 900) + lines({g.summary()}));
+             const auto s = f.tickFor(p);
+             EXPECT_EQ(s.status, SessionStatus::completed);
+             EXPECT_LT(s.lastActivity, f.now - 250) << "the time of the last record that held activity";
+             f.write("p/s.jsonl", lines({g.fileHistorySnapshot(), g.summary()}), 0, true);
+             EXPECT_EQ(f.tickFor(p, 2).lastActivity, s.lastActivity);
+             EXPECT_EQ(f.tickFor(p, 430).id, "missing") << "gone 12 minutes after its end";
+         }},
+    });
+}
+
+namespace {
+
+// One beat of a scripted session: lines appended at second `at`, and the status the
+// monitor must show from then on (in the bypassPermissions run, `bypass` when it differs).
+struct Beat {
+    double at;
+    std::function<std::string(TranscriptGenerator&, Instant)> lines;
+    std::optional<SessionStatus> status;
+    std::optional<std::optional<SessionStatus>> bypass = {};
+};
+
+// Plays the beats on the monitor's clock, ticking every 2 s to `end` and checking the
+// status at every tick; returns the alert cues the changes would play, with their times.
+std::vector<std::pair<double, std::string>> play(const std::vector<Beat>& beats, double end, const char* mode,
+                                                 const char* version = "2.1.30") {
+    MonitorFixture f;
+    TranscriptGenerator g(5);
+    g.setPermissionMode(mode);
+    g.setVersion(version);
+    const bool bypass = std::string_view(mode) == "bypassPermissions";
+    const Instant t0 = f.now;
+    const auto path = f.write("-home-dev-code-orbit-api/s.jsonl", "");
+    std::optional<SessionStatus> expected, previous;
+    std::vector<std::pair<double, std::string>> cues;
+    std::size_t next = 0;
+    for (double t = 0; t <= end; t += 2) {
+        for (; next < beats.size() && beats[next].at <= t; ++next) {
+            const Beat& b = beats[next];
+            f.now = t0 + b.at;
+            g.setClock(f.now);
+            if (b.lines) f.write("-home-dev-code-orbit-api/s.jsonl", b.lines(g, f.now) + "\n", 0, true);
+            expected = bypass && b.bypass ? *b.bypass : b.status;
+        }
+        f.now = t0 + t;
+        const auto s = f.tickFor(path);
+        const auto status = s.id == "missing" ? std::nullopt : std::optional(s.status);
+        EXPECT_EQ(status, expected) << mode << " at " << t << " s";
+        if (previous && status && status != previous && *status == SessionStatus::needsAction)
+            cues.emplace_back(t, "your-move");
+        if (previous && status && status != previous && *status == SessionStatus::completed)
+            cues.emplace_back(t, "ko");
+        previous = status;
+    }
+    return cues;
+}
+
+std::string repeat(int n, const std::function<std::string()>& make) {
+    std::string out;
+    for (int i = 0; i < n; ++i)
+        out += (i ? "\n" : "") + make();
+    return out;
+}
+
+} // namespace
+
+// A turn as recent versions write it, in the default mode and with permissions bypassed:
+// a pause after text, a long command reporting progress, a command silent for a minute, a
+// sub-agent silent for 150 s, a question, the last text and the stop hook's summary.
+TEST(SessionTimeline, ClaudeCodeTurn) {
+    using S = SessionStatus;
+    using G = TranscriptGenerator;
+    std::vector<Beat> beats = {
+        {0, [](G& g, Instant at) { return g.userPrompt(at, "rename amountDue everywhere"); }, S::started},
+        {2, [](G& g, Instant) { return g.assistantThinking(); }, S::working},
+        {4, [](G& g, Instant) { return g.assistantText("Update all call sites:"); }, S::working},
+        {18, [](G& g, Instant) { return g.toolCall("Edit"); }, S::working},
+        {20, [](G& g, Instant) { return g.toolResult(2000); }, S::working},
+        {22, [](G& g, Instant) { return g.toolCall("Bash") + "\n" + g.progress("hook_progress"); },
+         S::working},
+    };
+    for (double t = 24; t <= 204; t += 10)
+        beats.push_back({t, [](G& g, Instant) { return g.progress("bash_progress"); }, S::working});
+    const std::vector<Beat> rest = {
+        {206, [](G& g, Instant) { return g.toolResult(90000); }, S::working},
+        // Silent for a minute: in the default mode it may be waiting for permission.
+        {208, [](G& g, Instant) { return g.toolCall("Bash"); }, S::working},
+        {230, {}, S::needsAction, S::working},
+        {268, [](G& g, Instant) { return g.toolResult(3000); }, S::working},
+        {270, [](G& g, Instant) { return g.toolCall("Task"); }, S::working},
+        {272, [](G& g, Instant) { return repeat(3, [&] { return g.toolCall("Task"); }); }, S::working},
+        {420, [](G& g, Instant) { return repeat(4, [&] { return g.toolResult(5000); }); }, S::working},
+        {422, [](G& g, Instant) { return g.toolCall("AskUserQuestion"); }, S::needsAction},
+        {440, [](G& g, Instant) { return g.toolResult(300); }, S::working},
+        {442, [](G& g, Instant) { return g.assistantText({}, false); }, S::working},
+        {444, [](G& g, Instant) { return g.system("stop_hook_summary"); }, S::completed},
+        {446, [](G& g, Instant) { return g.lastPrompt("rename amountDue everywhere"); }, S::completed},
+    };
+    beats.insert(beats.end(), rest.begin(), rest.end());
+    using Cues = std::vector<std::pair<double, std::string>>;
+    EXPECT_EQ(play(beats, 470, "default"), (Cues{{230, "your-move"}, {422, "your-move"}, {444, "ko"}}));
+    EXPECT_EQ(play(beats, 470, "bypassPermissions"), (Cues{{422, "your-move"}, {444, "ko"}}));
+}
+
+// A finished turn of a version that writes "end_turn", then a slash command and records
+// appended long after: one K.O., and the session leaves 12 minutes after its last activity.
+TEST(SessionTimeline, ClaudeCodeAfterTheEnd) {
+    using S = SessionStatus;
+    using G = TranscriptGenerator;
+    const std::vector<Beat> beats = {
+        {0, [](G& g, Instant at) { return g.userPrompt(at, "bump the dependencies"); }, S::started},
+        {2, [](G& g, Instant) { return g.toolCall("Bash"); }, S::working},
+        {4, [](G& g, Instant) { return g.toolResult(20000); }, S::working},
+        {6, [](G& g, Instant) { return g.assistantText({}, true); }, S::completed},
+        {40, [](G& g, Instant) { return g.slashCommand("/mcp"); }, S::completed},
+        {300, [](G& g, Instant) { return g.fileHistorySnapshot() + "\n" + g.summary(); }, S::completed},
+        {762, {}, std::nullopt},
+    };
+    using Cues = std::vector<std::pair<double, std::string>>;
+    EXPECT_EQ(play(beats, 780, "default", "2.0.64"), (Cues{{6, "ko"}}));
+}
+
 TEST(SessionMonitor, Candidates) {
     MonitorFixture f;
     const std::tuple<const char*, double, bool> rows[] = {

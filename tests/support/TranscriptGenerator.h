@@ -14,22 +14,59 @@ std::string jsonEscape(std::string_view s);
 // RFC 3339 in UTC with milliseconds, as Claude Code and Codex write it.
 std::string isoTimestamp(Instant t);
 
-// Builds Claude Code transcript lines that look like the real thing: ids, usage blocks,
-// escaped multi-line tool output. Deterministic for a seed. Lines carry no newline.
+// Builds Claude Code transcript lines shaped as recent versions write them: one content
+// block per assistant line, progress and system records, the permission mode on prompts,
+// tool output stored twice, ids and usage blocks. Deterministic for a seed. Lines carry
+// no newline; a call that makes several lines joins them with '\n'.
 class TranscriptGenerator {
   public:
     explicit TranscriptGenerator(std::uint64_t seed = 1, std::string cwd = "/home/dev/code/orbit-api",
                                  std::string branch = "main");
 
-    std::string userPrompt(Instant at, std::string_view text = {});
-    std::string toolUse(int calls = 1);
-    std::string toolResult(std::size_t bytes);
+    // Versions before 2.1.14 end a turn's last text with stop reason "end_turn"; later
+    // ones write null everywhere.
+    void setVersion(std::string version) { version_ = std::move(version); }
+    // Written on the prompt lines: "default", "bypassPermissions", "dontAsk", "plan", ...
+    void setPermissionMode(std::string mode) { permissionMode_ = std::move(mode); }
+    // The time of the next line; each line after it is 0.8 s later.
+    void setClock(Instant t) { clock_ = t - 0.8; }
 
-    // A transcript of `turns` user turns (command noise, prompt, thinking, tool calls with
-    // results of `minResult`..`maxResult` bytes, sidechain lines, an answer, a last-prompt
-    // record). Lines end with '\n'.
-    std::string session(int turns, Instant start, std::size_t minResult = 50 * 1024,
-                        std::size_t maxResult = 500 * 1024);
+    std::string userPrompt(Instant at, std::string_view text = {});
+    // `calls` tool calls of one reply: one line each.
+    std::string toolUse(int calls = 1);
+    // One call of the named tool (Bash, Task, TaskOutput, AskUserQuestion, ExitPlanMode, ...).
+    std::string toolCall(std::string_view tool);
+    // The result of the latest call, a line of about `bytes` bytes.
+    std::string toolResult(std::size_t bytes);
+    // Text of a reply; `endsTurn` marks the turn's last line where the version does.
+    std::string assistantText(std::string_view text = {}, bool endsTurn = false);
+    std::string assistantThinking();
+    // kind: "bash_progress", "hook_progress", "agent_progress", "waiting_for_task"; tied to the latest call.
+    std::string progress(std::string_view kind);
+    // subtype: "stop_hook_summary", "turn_duration", "compact_boundary", "local_command".
+    std::string system(std::string_view subtype);
+    // A slash command's lines: its name, then its output.
+    std::string slashCommand(std::string_view name);
+    std::string commandNoise(Instant at);
+    // User lines the user did not type.
+    std::string metaLine(std::string_view text);
+    std::string compactSummary();
+    std::string taskNotification();
+    std::string stopHookFeedback();
+    // Bookkeeping and queue records.
+    std::string queueOperation(std::string_view op);
+    std::string fileHistorySnapshot();
+    std::string summary();
+    std::string lastPrompt(std::string_view text);
+    std::string sidechain();
+
+    // A transcript of `turns` user turns, each of `minCalls`..`maxCalls` calls with results
+    // of `minResult`..`maxResult` bytes, as a recent version writes them (snapshot,
+    // prompt, thinking, text, calls with progress and results, sidechain lines, the last
+    // text, a stop-hook summary, the last-prompt record; now and then a message queued
+    // for the next turn). Lines end with '\n'.
+    std::string session(int turns, Instant start, std::size_t minResult = 10 * 1024,
+                        std::size_t maxResult = 180 * 1024, int minCalls = 1, int maxCalls = 4);
     // Small lines only (prompts, assistant text, tool calls, short results, noise).
     std::vector<std::string> smallLines(std::size_t count, Instant start);
     // A mix dominated by large tool results, about `totalBytes` long in all.
@@ -38,20 +75,71 @@ class TranscriptGenerator {
     std::string text(std::size_t approxBytes); // plausible program output, multi-line
 
   private:
-    std::string commandNoise(Instant at);
-    std::string assistantText();
-    std::string assistantThinking();
-    std::string sidechain();
-    std::string lastPrompt(std::string_view text);
     std::string id(std::string_view prefix, int len);
     std::string envelope(std::string_view type, std::string_view messageJson, std::string_view extra = {});
+    std::string record(std::string_view type, std::string_view fields);
+    std::string assistantLine(std::string_view blockJson, bool endsTurn = false);
     std::size_t uniform(std::size_t lo, std::size_t hi);
 
     std::mt19937_64 rng_;
     std::string cwd_;
     std::string branch_;
     std::string sessionId_;
+    std::string version_ = "2.1.30";
+    std::string permissionMode_ = "default";
+    std::string toolId_;  // the latest call
+    std::string replyId_; // the message id shared by one reply's lines
+    std::string lastPromptText_;
     Instant clock_ = fromUnixSeconds(1767225600.0); // 2026-01-01
+};
+
+// Builds Codex rollout lines as the CLI writes them (0.77 to 0.135): the session's
+// metadata first, then per turn its context, the user's message, reasoning, tool calls
+// with their outputs and end events, token counts and the agent's messages.
+class RolloutGenerator {
+  public:
+    explicit RolloutGenerator(std::uint64_t seed = 1, std::string cwd = "/home/dev/code/svc",
+                              std::string cliVersion = "0.135.0");
+
+    // The time written on the lines that follow.
+    void setClock(Instant t) { clock_ = t; }
+    // approval: "on-request", "never", "untrusted", "on-failure".
+    void setApprovalPolicy(std::string approval) { approval_ = std::move(approval); }
+
+    std::string sessionMeta(std::size_t instructionsBytes = 6000);
+    std::string turnContext();
+    // The user's message as both the model input item and the event.
+    std::string userMessage(std::string_view text = {});
+    std::string taskStarted();
+    std::string taskComplete();
+    std::string agentMessage(std::string_view phase = "commentary");
+    std::string reasoning();
+    // A shell call and its output, as function calls; the end event follows the output.
+    std::string functionCall();
+    std::string functionCallOutput(std::size_t bytes);
+    std::string customToolCall(); // apply_patch
+    std::string customToolCallOutput();
+    std::string webSearch(); // the call item and its end event
+    std::string tokenCount();
+    std::string developerMessage();
+
+    // A rollout of about `bytes` bytes: turns of `minCalls`..`maxCalls` calls with outputs
+    // of `minOutput`..`maxOutput` bytes, every turn complete. Lines end with '\n'.
+    std::string rollout(std::size_t bytes, int minCalls = 1, int maxCalls = 5, std::size_t minOutput = 500,
+                        std::size_t maxOutput = 20500);
+
+  private:
+    std::string line(std::string_view type, std::string_view payload);
+    std::size_t uniform(std::size_t lo, std::size_t hi);
+
+    std::mt19937_64 rng_;
+    TranscriptGenerator text_;
+    std::string cwd_;
+    std::string cliVersion_;
+    std::string approval_ = "on-request";
+    std::string callId_;
+    int calls_ = 0;
+    Instant clock_ = fromUnixSeconds(1767225600.0);
 };
 
 } // namespace fray::test
