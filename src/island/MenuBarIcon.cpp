@@ -73,6 +73,21 @@ QImage image(Clash clash, int pixelHeight, QColor color) {
     return img;
 }
 
+QImage trayImage(Clash clash, int pixels, QColor color) {
+    QImage img(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    const double s = pixels / gridW;
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.translate(0, (pixels - gridH * s) / 2);
+    p.scale(s, s);
+    p.setPen(Qt::NoPen);
+    p.setBrush(color);
+    for (const auto& path : paths(clash))
+        p.drawPath(path);
+    return img;
+}
+
 } // namespace MenuBarIcon
 
 IconAnimator::IconAnimator(TimerFactory timers) : timers_(std::move(timers)) {}

@@ -29,6 +29,8 @@ std::vector<QPainterPath> paths(Clash clash);
 // The emblem drawn `pixelHeight` pixels tall (width keeps the 26:18 ratio), filled
 // with `color` on a transparent background.
 QImage image(Clash clash, int pixelHeight, QColor color = Qt::black);
+// The emblem centred in a square `pixels` wide, as tray hosts want their icons.
+QImage trayImage(Clash clash, int pixels, QColor color);
 
 } // namespace MenuBarIcon
 

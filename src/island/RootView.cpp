@@ -4,6 +4,7 @@
 #include "model/AppModel.h"
 #include "model/Settings.h"
 #include "platform/UserInfo.h"
+#include "theme/Shapes.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -66,6 +67,12 @@ QRectF RootView::islandRect(Instant now) const {
     const QPointF o = islandOrigin(now);
     if (mode() == IslandMode::collapsed) return QRectF(o, QSizeF(model_.collapsedW(), model_.collapsedH()));
     return IslandView::bodyRect(o, islandModel(now), model_.notchLocal(), now);
+}
+
+QPainterPath RootView::bodyShape(IslandMode mode, const QRectF& body, const std::optional<QRectF>& notch) {
+    if (mode == IslandMode::collapsed)
+        return continuousRoundedRect(body, BarMini::cornerRadius(body.height()));
+    return IslandShape{notch}.path(QRectF(QPointF(0, 0), body.size())).translated(body.topLeft());
 }
 
 void RootView::addSchedule(RedrawSchedule& s, Instant now) const {
@@ -169,6 +176,7 @@ void RootView::mousePressEvent(QMouseEvent* e) {
 void RootView::mouseMoveEvent(QMouseEvent* e) {
     pointerAt(e->position());
     if (!pressGlobal_ || !(e->buttons() & Qt::LeftButton)) return;
+    lastGlobal_ = e->globalPosition();
     if (!dragging_ && QLineF(*pressGlobal_, e->globalPosition()).length() >= dragDistance) dragging_ = true;
     if (dragging_ && model_.dragChanged) model_.dragChanged();
 }

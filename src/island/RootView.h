@@ -3,6 +3,7 @@
 #include "IslandView.h"
 #include "model/IslandLayout.h"
 
+#include <QPainterPath>
 #include <QTimer>
 #include <QWidget>
 
@@ -32,6 +33,9 @@ class RootView : public QWidget {
     IslandModel islandModel(Instant now) const;
     // The island's body in widget coordinates (the only part that takes the pointer).
     QRectF islandRect(Instant now) const;
+    // The outline of the island's body for a form, its rectangle and the notch it wraps
+    // (view coordinates): what stays of the window where nothing may be transparent.
+    static QPainterPath bodyShape(IslandMode mode, const QRectF& body, const std::optional<QRectF>& notch);
     // When the next part of the island changes; absent when it is settled.
     std::optional<Instant> nextRedraw(Instant now) const;
 
@@ -41,6 +45,10 @@ class RootView : public QWidget {
     };
     // The island's context menu, built from the current state.
     std::vector<MenuItem> contextMenuItems();
+
+    // How far the pointer has travelled since the press that began the current drag (screen
+    // coordinates, y down); zero outside a drag.
+    QPointF dragTravel() const { return pressGlobal_ && dragging_ ? lastGlobal_ - *pressGlobal_ : QPointF(); }
 
     // "Quit Fraymark"; quits the application unless replaced.
     std::function<void()> onQuit;
@@ -74,6 +82,7 @@ class RootView : public QWidget {
     IslandViewState state_;
     bool pointerInside_ = false;
     std::optional<QPointF> pressGlobal_;
+    QPointF lastGlobal_;
     bool pressInside_ = false;
     bool dragging_ = false;
     QTimer timer_;

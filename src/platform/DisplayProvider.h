@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Geometry.h"
+#include "Observers.h"
 
 #include <cstdint>
 #include <functional>
@@ -38,23 +39,14 @@ class DisplayProvider {
     // Calls `fn` on the main thread whenever a display is added or removed, or its frame or
     // visible frame changes; until the returned handle is dropped.
     [[nodiscard]] std::shared_ptr<void> observeChanges(std::function<void()> fn) {
-        auto handle = std::make_shared<std::function<void()>>(std::move(fn));
-        observers_.push_back(handle);
-        return handle;
+        return observers_.add(std::move(fn));
     }
 
   protected:
-    void notifyChanged() {
-        std::vector<std::shared_ptr<std::function<void()>>> live;
-        for (const auto& weak : observers_)
-            if (auto fn = weak.lock()) live.push_back(std::move(fn));
-        observers_.assign(live.begin(), live.end());
-        for (const auto& fn : live)
-            (*fn)();
-    }
+    void notifyChanged() { observers_.notify(); }
 
   private:
-    std::vector<std::weak_ptr<std::function<void()>>> observers_;
+    Observers<> observers_;
 };
 
 } // namespace fray

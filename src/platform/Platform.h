@@ -5,7 +5,9 @@
 #include "DisplayProvider.h"
 #include "Paths.h"
 #include "SoundOutput.h"
+#include "Tray.h"
 #include "UserInfo.h"
+#include "WindowSystem.h"
 #include "Workspace.h"
 
 #include <memory>
@@ -21,6 +23,8 @@ struct Platform {
     std::shared_ptr<Accessibility> accessibility;
     std::shared_ptr<Workspace> workspace;
     std::shared_ptr<Autostart> autostart;
+    std::shared_ptr<WindowSystem> windows;
+    std::shared_ptr<Tray> tray;
     Paths paths;
 };
 

@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,55 @@ class Login : public Autostart {
     }
 };
 
+class Windows : public WindowSystem {
+  public:
+    bool placeable = true;
+    bool composited = true;
+    std::optional<std::vector<WindowInfo>> list = std::vector<WindowInfo>{};
+    GPoint where;
+    std::map<const QWidget*, GRect> frames;
+    std::map<const QWidget*, QRectF> inputRegions;
+    std::map<const QWidget*, std::optional<QPainterPath>> shapes;
+    int raised = 0;
+
+    bool canPlaceWindows() const override { return placeable; }
+    void makeOverlay(QWidget&) override {}
+    int frameSets = 0;
+    void setFrame(QWidget& w, const GRect& frame) override {
+        frames[&w] = frame;
+        ++frameSets;
+    }
+    void setInputRegion(QWidget& w, const QRectF& region) override { inputRegions[&w] = region; }
+    void setVisibleShape(QWidget& w, const std::optional<QPainterPath>& shape) override {
+        shapes[&w] = shape;
+    }
+    bool compositing() const override { return composited; }
+    std::optional<std::vector<WindowInfo>> windows() const override { return list; }
+    GPoint pointer() const override { return where; }
+    void raise(QWidget&) override { ++raised; }
+    // Tells the observers, as the window system would.
+    void change(Change c) { notify(c); }
+};
+
+class TrayIcon : public Tray {
+  public:
+    bool host = true;
+    std::function<QImage(const QColor&, int)> draw;
+    MenuBuilder build;
+    int refreshes = 0;
+    bool available() const override { return host; }
+    void setIcon(std::function<QImage(const QColor&, int)> d) override { draw = std::move(d); }
+    void setMenu(MenuBuilder b) override { build = std::move(b); }
+    void refreshMenu() override { ++refreshes; }
+    // The titles of the menu as it would open now; "-" for separators.
+    std::vector<std::string> titles() const {
+        std::vector<std::string> out;
+        for (const auto& e : build())
+            out.push_back(e.kind == MenuEntry::Kind::separator ? "-" : e.title);
+        return out;
+    }
+};
+
 // A whole fake platform rooted at `home`.
 inline Platform makePlatform(const std::string& home) {
     Platform p;
@@ -99,6 +149,8 @@ inline Platform makePlatform(const std::string& home) {
     p.accessibility = std::make_shared<Access>();
     p.workspace = std::make_shared<Work>();
     p.autostart = std::make_shared<Login>();
+    p.windows = std::make_shared<Windows>();
+    p.tray = std::make_shared<TrayIcon>();
     p.paths.home = home;
     p.paths.configHome = home + "/.config";
     p.paths.cacheHome = home + "/.cache";

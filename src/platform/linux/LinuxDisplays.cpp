@@ -6,6 +6,8 @@
 #include <QRect>
 #include <QScreen>
 
+#include <cmath>
+
 namespace fray {
 
 GRect LinuxDisplays::toGlobal(const QRect& r, const QRect& primary) {
@@ -29,6 +31,27 @@ LinuxDisplays::LinuxDisplays() {
 void LinuxDisplays::watch(QScreen* screen) {
     QObject::connect(screen, &QScreen::geometryChanged, &context_, [this] { notifyChanged(); });
     QObject::connect(screen, &QScreen::availableGeometryChanged, &context_, [this] { notifyChanged(); });
+}
+
+QRect LinuxDisplays::toQt(const GRect& r, const QRect& primary) {
+    const double primaryBottom = primary.y() + primary.height();
+    return QRect(int(std::lround(r.x + primary.x())), int(std::lround(primaryBottom - r.top())),
+                 int(std::lround(r.width)), int(std::lround(r.height)));
+}
+
+namespace {
+QRect primaryGeometry() {
+    QScreen* primary = qGuiApp ? QGuiApplication::primaryScreen() : nullptr;
+    return primary ? primary->geometry() : QRect();
+}
+} // namespace
+
+GRect LinuxDisplays::toGlobal(const QRect& r) {
+    return toGlobal(r, primaryGeometry());
+}
+
+QRect LinuxDisplays::toQt(const GRect& r) {
+    return toQt(r, primaryGeometry());
 }
 
 bool LinuxDisplays::isBuiltInConnector(const std::string& name) {

@@ -18,8 +18,13 @@ class LinuxDisplays : public DisplayProvider {
 
     std::vector<ScreenInfo> screens() const override;
 
-    // Qt (y-down, virtual desktop) rectangle → global y-up, relative to the primary's frame.
+    // Qt (y-down, virtual desktop) rectangle → global y-up, relative to the primary's frame,
+    // and back: the one place where the two coordinate systems meet.
     static GRect toGlobal(const QRect& r, const QRect& primary);
+    static QRect toQt(const GRect& r, const QRect& primary);
+    // Against Qt's primary screen now (an empty frame without one).
+    static GRect toGlobal(const QRect& r);
+    static QRect toQt(const GRect& r);
     static bool isBuiltInConnector(const std::string& name);
 
   private:

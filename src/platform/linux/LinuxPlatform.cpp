@@ -3,8 +3,10 @@
 #include "LinuxAccessibility.h"
 #include "LinuxDisplays.h"
 #include "LinuxSounds.h"
+#include "LinuxTray.h"
 #include "LinuxUser.h"
 #include "LinuxWorkspace.h"
+#include "X11WindowSystem.h"
 #include "platform/AutostartDesktopEntry.h"
 
 namespace fray {
@@ -18,6 +20,8 @@ Platform systemPlatform() {
     p.accessibility = std::make_shared<LinuxAccessibility>();
     p.workspace = std::make_shared<LinuxWorkspace>();
     p.autostart = std::make_shared<AutostartDesktopEntry>(p.paths.configHome, p.paths.executable);
+    p.windows = std::make_shared<X11WindowSystem>();
+    p.tray = std::make_shared<LinuxTray>();
     return p;
 }
 

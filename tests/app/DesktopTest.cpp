@@ -1,0 +1,265 @@
+// The real binary on a real X server with a real window manager: where the island goes,
+// how it answers the pointer, what the full-screen test hides, the tray, and what it does
+// when displays, compositors and the server itself come and go.
+#include "island/IslandView.h"
+#include "support/Process.h"
+#include "support/TempDir.h"
+#include "support/TranscriptGenerator.h"
+#include "support/XSession.h"
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <chrono>
+#include <csignal>
+#include <pwd.h>
+#include <regex>
+#include <thread>
+#include <unistd.h>
+
+using namespace fray;
+using namespace fray::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+#define REQUIRE_X(session)                                                                                   \
+    if (!(session).ok()) GTEST_SKIP() << "no X server for the desktop tests: " << (session).problem()
+
+WindowGeometry at(int x, int y, int w, int h) {
+    return {x, y, w, h, true};
+}
+
+void PrintTo(const WindowGeometry& g, std::ostream* os) {
+    *os << g.width << "x" << g.height << "+" << g.x << "+" << g.y << (g.mapped ? "" : " (unmapped)");
+}
+
+// Fraymark run on the session with a home of its own.
+struct Island {
+    const XSession& x;
+    TempDir home;
+    std::unique_ptr<BackgroundProcess> process;
+
+    explicit Island(const XSession& session, const std::string& preferences = "{}") : x(session) {
+        home.write(".config/fraymark/preferences.json", preferences);
+    }
+    void start(std::map<std::string, std::string> extra = {}) {
+        auto env = x.env(isolatedEnv(home.str()));
+        env.merge(extra);
+        process = std::make_unique<BackgroundProcess>(FRAYMARK_BINARY, std::vector<std::string>{}, env);
+    }
+    std::optional<WindowGeometry> waitFor(std::function<bool(const WindowGeometry&)> condition,
+                                          double s = 5) {
+        return x.waitFor("Fraymark", condition, s);
+    }
+    std::optional<WindowGeometry> waitFor(WindowGeometry g, double s = 5) {
+        return waitFor([g](const WindowGeometry& now) { return now == g; }, s);
+    }
+    std::string preferences() { return readFile(home / ".config/fraymark/preferences.json"); }
+};
+
+// A window of our own for the island to cover, or to cover the island's display.
+struct TestWindow {
+    BackgroundProcess process;
+    TestWindow(const XSession& x, std::vector<std::string> args)
+        : process(FRAYMARK_TEST_WINDOW, std::move(args), x.env({})) {
+        process.readLine(5s); // "shown"
+        std::this_thread::sleep_for(300ms);
+    }
+};
+
+std::optional<double> number(const std::string& json, const std::string& key) {
+    std::smatch m;
+    if (!std::regex_search(json, m, std::regex("\"" + key + "\"\\s*:\\s*(-?[0-9.eE+-]+)")))
+        return std::nullopt;
+    return std::stod(m[1].str());
+}
+
+} // namespace
+
+TEST(Desktop, PlacementHoverClickThroughDragAndTap) {
+    XSession x;
+    REQUIRE_X(x);
+    TestWindow below(x, {"below", "600,0,720,300"});
+    Island island(x);
+    island.start();
+    // The panel reaches 26 points above the screen; the island's body starts at the top.
+    ASSERT_EQ(island.waitFor(at(704, -26, 512, 128)), at(704, -26, 512, 128));
+
+    // Hover grows it to the roster at once; it shrinks 0.35 s after the pointer leaves.
+    x.pointer(960, 40);
+    ASSERT_EQ(island.waitFor(at(704, -26, 512, 191), 2), at(704, -26, 512, 191));
+    x.pointer(960, 700);
+    const auto left = std::chrono::steady_clock::now();
+    ASSERT_EQ(island.waitFor(at(704, -26, 512, 128), 3), at(704, -26, 512, 128));
+    const auto shrank = std::chrono::steady_clock::now() - left;
+    EXPECT_GE(shrank, 300ms);
+    EXPECT_LT(shrank, 1500ms);
+
+    // The transparent margin lets clicks through to the window below; the body does not.
+    x.click(715, 60);
+    const auto through = below.process.readLine(2s);
+    EXPECT_TRUE(through && through->rfind("press ", 0) == 0) << through.value_or("nothing");
+    x.click(960, 60);
+    EXPECT_EQ(below.process.readLine(500ms), std::nullopt) << "the body took that click";
+    // That was a tap on the island: it collapses (the menu bar's height, 2.5 times as wide)
+    // once the pointer has left it.
+    x.pointer(960, 700);
+    ASSERT_EQ(island.waitFor(at(904, -26, 112, 76), 3), at(904, -26, 112, 76));
+    EXPECT_NE(island.preferences().find("\"collapsed\": true"), std::string::npos) << island.preferences();
+    x.click(960, 12);
+    x.pointer(960, 700);
+    ASSERT_EQ(island.waitFor(at(704, -26, 512, 128), 3), at(704, -26, 512, 128));
+
+    // A drag moves it and remembers where, relative to the display's top-left corner; the
+    // release that ends it does not collapse it.
+    x.drag(1100, 40, 1240, 300);
+    x.pointer(960, 700);
+    EXPECT_EQ(island.waitFor(at(844, 234, 512, 128), 3), at(844, 234, 512, 128));
+    const std::string prefs = island.preferences();
+    EXPECT_EQ(number(prefs, "customDX"), 844);
+    EXPECT_EQ(number(prefs, "customDY"), 260);
+    EXPECT_NE(prefs.find("\"collapsed\": false"), std::string::npos) << prefs;
+}
+
+TEST(Desktop, FullScreenWindowsHideTheIslandOnlyOnItsDisplay) {
+    XSession x(XSession::Screens::twoMonitors);
+    REQUIRE_X(x);
+    Island island(x, R"({"showOverFullscreen": false})");
+    island.start();
+    ASSERT_EQ(island.waitFor(at(384, -26, 512, 128)), at(384, -26, 512, 128)) << "on A, the primary";
+    {
+        TestWindow other(x, {"other", "fullscreen", "2000,500"});
+        std::this_thread::sleep_for(800ms);
+        EXPECT_EQ(island.waitFor(at(384, -26, 512, 128), 1), at(384, -26, 512, 128))
+            << "B's window leaves A alone";
+        TestWindow covering(x, {"covering", "fullscreen", "600,400"});
+        auto hidden = island.waitFor([](const WindowGeometry& g) { return !g.mapped; }, 3);
+        ASSERT_TRUE(hidden);
+        EXPECT_FALSE(hidden->mapped);
+    }
+    EXPECT_EQ(island.waitFor(at(384, -26, 512, 128), 3), at(384, -26, 512, 128)) << "back once it is gone";
+}
+
+TEST(Desktop, ShowOverFullscreenKeepsTheIsland) {
+    XSession x;
+    REQUIRE_X(x);
+    Island island(x);
+    island.start();
+    ASSERT_EQ(island.waitFor(at(704, -26, 512, 128)), at(704, -26, 512, 128));
+    TestWindow covering(x, {"covering", "fullscreen", "600,400"});
+    std::this_thread::sleep_for(1s);
+    EXPECT_EQ(island.waitFor(at(704, -26, 512, 128), 1), at(704, -26, 512, 128));
+}
+
+TEST(Desktop, APinnedDisplayUnpluggedAndBack) {
+    XSession x(XSession::Screens::twoMonitors);
+    REQUIRE_X(x);
+    Island island(x, R"({"displayKey": "name:B", "displayName": "B"})");
+    island.start();
+    const auto onB = at(1280 + 960 - 256, -26, 512, 128), onA = at(384, -26, 512, 128);
+    ASSERT_EQ(island.waitFor(onB), onB);
+    x.unplugB();
+    EXPECT_EQ(island.waitFor(onA, 4), onA) << "to the primary while B is away";
+    x.plugB();
+    EXPECT_EQ(island.waitFor(onB, 4), onB) << "and back when it returns";
+    EXPECT_NE(island.preferences().find("name:B"), std::string::npos) << "the pin is kept";
+}
+
+TEST(Desktop, CompositorWindowManagerTrayAndServerLoss) {
+    XSession x;
+    REQUIRE_X(x);
+    x.startTray();
+    TempDir unused;
+    Island island(x);
+    // A session that is working: the tray menu's header counts it.
+    TranscriptGenerator g;
+    const Instant now = wallNow();
+    island.home.write(".claude/projects/-home-dev-api/s.jsonl",
+                      g.userPrompt(now - 5) + "\n" + g.toolUse(1) + "\n");
+    island.start({{"FRAYMARK_TRACE_MENUS", "1"}});
+    ASSERT_EQ(island.waitFor(at(704, -26, 512, 128)), at(704, -26, 512, 128));
+
+    // Without a compositor the window is clipped to the island's body; with one it is whole.
+    auto boundingShape = [&] {
+        const auto info = x.run("xwininfo", {"-shape", "-id", *x.windowId("Fraymark")}).out;
+        std::smatch m;
+        if (info.find("No window shape defined") != std::string::npos) return std::string("whole");
+        std::regex_search(info, m, std::regex("Window shape extents:\\s+(\\d+)x(\\d+)"));
+        return m.empty() ? std::string() : m[1].str() + "x" + m[2].str();
+    };
+    EXPECT_EQ(boundingShape(), "460x76");
+    x.startCompositor();
+    for (int i = 0; i < 60 && boundingShape() != "whole"; ++i)
+        std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(boundingShape(), "whole");
+
+    x.restartWindowManager();
+    EXPECT_EQ(island.waitFor(at(704, -26, 512, 128), 2), at(704, -26, 512, 128));
+
+    // The tray icon sits inside the tray host's panel.
+    const auto tree = x.run("xwininfo", {"-root", "-tree"}).out;
+    EXPECT_TRUE(std::regex_search(
+        tree, std::regex("\"panel\": \\(\"panel\" \"trayer\"\\)[^]*\"Fraymark\": \\(\"fraymark\"")))
+        << tree;
+
+    x.killServer();
+    const int status = island.process->stop(0, 10s);
+    EXPECT_EQ(status, 1);
+    const std::string err = island.process->stderrText();
+    EXPECT_NE(err.find("fraymark: tray menu: Fraymark — 1 in battle | - | Collapse Island | Options… | - | "
+                       "Quit Fraymark"),
+              std::string::npos)
+        << err;
+}
+
+// What the desktop shows inside the island's body is what the offscreen renderers draw.
+TEST(Desktop, TheIslandOnScreenIsTheOffscreenRendering) {
+    XSession x;
+    REQUIRE_X(x);
+    x.startCompositor();
+    Island island(x);
+    island.start();
+    ASSERT_EQ(island.waitFor(at(704, -26, 512, 128)), at(704, -26, 512, 128));
+    std::this_thread::sleep_for(2500ms); // the compositor is noticed within two seconds
+    const std::string shot = (island.home / "shot.png").string();
+    ASSERT_TRUE(x.screenshot(shot, 704, 0, 512, 102));
+    QImage screen(QString::fromStdString(shot));
+    ASSERT_EQ(screen.size(), QSize(512, 102));
+
+    static int argc = 1;
+    static char name[] = "desktop_tests";
+    static char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const passwd* pw = getpwuid(getuid());
+    std::string full = pw && pw->pw_gecos ? pw->pw_gecos : "";
+    full = full.substr(0, full.find(','));
+    const Instant now = wallNow();
+    const IslandModel m =
+        IslandModel::from({}, false, playerOneName(full, pw ? pw->pw_name : ""), {}, nullptr, now);
+    QImage drawn(512, 128, QImage::Format_ARGB32_Premultiplied);
+    drawn.fill(Qt::transparent);
+    {
+        QPainter p(&drawn);
+        p.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform |
+                         QPainter::TextAntialiasing);
+        IslandViewState state;
+        state.ramp.update(m.p1Stamina, now);
+        IslandView::paint(p, QPointF(26, 26), m, std::nullopt, state, now);
+    }
+    // Inside the body, away from its antialiased rim: panel (30..482, 30..98).
+    int differing = 0, total = 0;
+    for (int y = 30; y < 98; ++y)
+        for (int xx = 30; xx < 482; ++xx, ++total) {
+            const QColor a = screen.pixelColor(xx, y - 26), b = drawn.pixelColor(xx, y);
+            if (std::abs(a.red() - b.red()) > 8 || std::abs(a.green() - b.green()) > 8 ||
+                std::abs(a.blue() - b.blue()) > 8)
+                ++differing;
+        }
+    // Antialiasing differs in a few dozen pixels; a different word alone changes about 190.
+    EXPECT_LT(differing, 80) << differing << " of " << total << " pixels differ; " << shot;
+}
