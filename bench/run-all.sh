@@ -10,4 +10,6 @@ done
 if [ -x "$build/fraymark" ]; then
   echo "== resident_usage"
   "$(dirname "$0")/resident_usage.py" "$build"
+  echo "== desktop_usage"
+  "$(dirname "$0")/desktop_usage.py" "$build"
 fi

@@ -169,6 +169,22 @@ TEST(Desktop, APinnedDisplayUnpluggedAndBack) {
     EXPECT_NE(island.preferences().find("name:B"), std::string::npos) << "the pin is kept";
 }
 
+// Each monitor's "menu bar" is the top panel reserved on it.
+TEST(Desktop, ATopPanelOnOneMonitorIsItsMenuBar) {
+    XSession x(XSession::Screens::twoMonitors);
+    REQUIRE_X(x);
+    x.startTray({"--edge", "top", "--monitor", "1", "--height", "30"});
+    Island onB(x, R"({"overlapMenuBar": false, "displayKey": "name:B"})");
+    onB.start();
+    EXPECT_EQ(onB.waitFor(at(1984, 30 + 2 - 26, 512, 128)), at(1984, 30 + 2 - 26, 512, 128))
+        << "under B's panel";
+    onB.process->stop(SIGTERM);
+    Island onA(x, R"({"overlapMenuBar": false})");
+    onA.start();
+    EXPECT_EQ(onA.waitFor(at(384, 24 + 2 - 26, 512, 128)), at(384, 24 + 2 - 26, 512, 128))
+        << "A has none: 24";
+}
+
 TEST(Desktop, CompositorWindowManagerTrayAndServerLoss) {
     XSession x;
     REQUIRE_X(x);

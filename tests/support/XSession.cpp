@@ -145,10 +145,9 @@ void XSession::stopCompositor() {
     compositor_.reset();
 }
 
-void XSession::startTray() {
-    tray_ = std::make_unique<BackgroundProcess>(
-        "/usr/bin/trayer",
-        std::vector<std::string>{"--edge", "bottom", "--align", "right", "--widthtype", "request"}, env({}));
+void XSession::startTray(std::vector<std::string> args) {
+    args.insert(args.end(), {"--widthtype", "request", "--SetDockType", "true", "--SetPartialStrut", "true"});
+    tray_ = std::make_unique<BackgroundProcess>("/usr/bin/trayer", args, env({}));
     sleepFor(0.5);
 }
 

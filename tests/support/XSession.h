@@ -35,7 +35,8 @@ class XSession {
 
     void startCompositor();
     void stopCompositor();
-    void startTray();
+    // trayer, by default along the bottom edge; `args` replace that placement.
+    void startTray(std::vector<std::string> args = {"--edge", "bottom", "--align", "right"});
     void restartWindowManager();
     // Ends the X server under everyone's feet.
     void killServer();

@@ -1,6 +1,7 @@
 #include "LinuxDisplays.h"
 
 #include "Edid.h"
+#include "X11Struts.h"
 
 #include <QGuiApplication>
 #include <QRect>
@@ -69,6 +70,10 @@ std::vector<ScreenInfo> LinuxDisplays::screens() const {
     list.removeOne(primary);
     list.prepend(primary); // the system's first display is the primary one
     const QRect p = primary->geometry();
+    // Qt knows the work area only while there is one screen; with more, the panels' own
+    // reservations say where each screen's top band ends.
+    const auto struts = list.size() > 1 ? topStruts() : std::vector<TopStrut>{};
+    const double dpr = qGuiApp->devicePixelRatio();
     int index = 0;
     for (QScreen* s : list) {
         ++index;
@@ -78,7 +83,15 @@ std::vector<ScreenInfo> LinuxDisplays::screens() const {
         if (info.name.empty()) info.name = "Screen " + std::to_string(index);
         info.id = info.name;
         info.frame = toGlobal(s->geometry(), p);
-        info.visibleFrame = toGlobal(s->availableGeometry(), p);
+        QRect available = s->availableGeometry();
+        const QRect g = s->geometry();
+        for (const TopStrut& t : struts) {
+            const int bottom = int(t.height / dpr), left = int(t.left / dpr), right = int(t.right / dpr);
+            if (bottom > g.top() && bottom <= g.bottom() && left <= g.right() && right >= g.left() &&
+                bottom > available.top())
+                available.setTop(bottom);
+        }
+        info.visibleFrame = toGlobal(available, p);
         info.builtIn = isBuiltInConnector(info.name);
         if (auto ids = edidForConnector(info.name)) {
             info.vendor = ids->vendor;
