@@ -7,6 +7,7 @@
 #include "session/SessionRules.h"
 #include "session/Timestamp.h"
 #include "session/Tuning.h"
+#include "session/UnicodeText.h"
 
 #include <simdjson.h>
 
@@ -27,6 +28,39 @@ bool isRollout(std::string_view name) {
 
 // Buffers that grew for an unusual file are not kept between polls.
 constexpr std::size_t keepBuffer = 2u << 20;
+
+// The function and what it runs: the command line of a shell call ("cmd", or "command"
+// as a string or a word list), else the first text of its arguments, or its input.
+PendingCall pendingCall(simdjson::dom::object payload) {
+    std::string_view name, text;
+    if (payload["name"].get_string().get(name)) name = {};
+    std::string summary;
+    simdjson::dom::object args;
+    simdjson::dom::parser parser;
+    if (!payload["arguments"].get_string().get(text) && !text.empty() && text.front() == '{' &&
+        !parser.parse(text).get_object().get(args)) {
+        std::string_view cmd;
+        simdjson::dom::array words;
+        if (!args["cmd"].get_string().get(cmd) || !args["command"].get_string().get(cmd)) {
+            summary = cmd;
+        } else if (!args["command"].get_array().get(words)) {
+            // ["bash", "-lc", "npm test"]: the script is what says what runs.
+            for (auto w : words) {
+                std::string_view word;
+                if (!w.get_string().get(word)) summary = word;
+            }
+        } else {
+            for (auto field : args)
+                if (!field.value.get_string().get(cmd)) {
+                    summary = cmd;
+                    break;
+                }
+        }
+    } else if (!payload["input"].get_string().get(text) || !payload["arguments"].get_string().get(text)) {
+        summary = text;
+    }
+    return {UnicodeText::oneLine(name, 40), UnicodeText::oneLine(summary, PendingCall::summaryCharacters)};
+}
 
 } // namespace
 
@@ -49,6 +83,7 @@ struct CodexProvider::Line {
     };
     Effect effect = Effect::none;
     bool neverAsks = false;          // turnContext
+    PendingCall call;                // call
     std::optional<Instant> prompted; // any user_message payload with a readable timestamp
 };
 
@@ -223,6 +258,7 @@ CodexProvider::Line CodexProvider::readLine(Parser& parser, const char* data, st
         if (payloadType == "function_call" || payloadType == "custom_tool_call" ||
             payloadType == "tool_search_call") {
             out.effect = E::call;
+            out.call = pendingCall(payload);
         } else if (payloadType == "web_search_call") {
             out.effect = E::webSearch;
         } else if (payloadType == "function_call_output" || payloadType == "custom_tool_call_output" ||
@@ -264,6 +300,7 @@ void CodexProvider::apply(Scan& scan, const Line& line) {
         ++scan.combo;
         ++scan.pending;
         scan.last = LastEvent::toolPending;
+        scan.call = line.call;
         break;
     case E::webSearch: // counted, but nothing is left to wait for
         ++scan.combo;
@@ -348,8 +385,10 @@ std::optional<SessionInfo> CodexProvider::derive(const std::string& path, const 
     if (!scan.promptTimes.empty()) lastPrompt = scan.promptTimes.back();
     const double stamina = staminaValue(scan.promptTimes, now);
     std::string project = lastComponentName(r.cwd).value_or("codex");
-    return SessionInfo::make(path, std::move(project), std::nullopt, r.cwd, *status, scan.combo, attrs.mtime,
-                             attrs.mtime, lastPrompt, std::nullopt, stamina, Agent::codex);
+    auto info = SessionInfo::make(path, std::move(project), std::nullopt, r.cwd, *status, scan.combo,
+                                  attrs.mtime, attrs.mtime, lastPrompt, std::nullopt, stamina, Agent::codex);
+    if (scan.last == LastEvent::toolPending) info.pendingCall = scan.call;
+    return info;
 }
 
 } // namespace fray

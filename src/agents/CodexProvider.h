@@ -41,6 +41,7 @@ class CodexProvider final : public AgentProvider {
         std::vector<Instant> promptTimes;
         LastEvent last = LastEvent::none;
         bool neverAsks = false; // the latest turn's approval policy never asks
+        PendingCall call;       // the latest call
     };
     struct Line; // one line's effect
     struct Rollout {

@@ -1,6 +1,7 @@
 #include "AppDelegate.h"
 
 #include "IslandWindow.h"
+#include "SessionNotifier.h"
 #include "SettingsWindow.h"
 #include "StatusMenu.h"
 #include "agents/AgentRegistry.h"
@@ -33,6 +34,11 @@ AppDelegate::AppDelegate(bool demoSource, bool logLines, Settings& settings, Pla
       updates_(std::make_unique<SessionUpdates>(settings, *model_, *platform.sounds)) {
     updates_->logging = logging;
     updates_->syncIcon = [this](const SessionList& list) { icon_->syncIcon(list); };
+    // A notification's "Go to session" takes the same path as a click on the session's row.
+    notifier_ =
+        std::make_unique<SessionNotifier>(settings_, *platform_.notifications, [this](const SessionInfo& s) {
+            if (model_->resumeSession) model_->resumeSession(s);
+        });
     settingsWindow_ = std::make_unique<SettingsWindow>(settings_, platform_, [this] {
         return island_ ? island_->targetScreen()
                        : IslandPlacement::targetScreen(platform_.displays->screens(), settings_.displayKey());
@@ -46,6 +52,7 @@ AppDelegate::~AppDelegate() {
 }
 
 void AppDelegate::apply(const SessionList& list) {
+    notifier_->update(list);
     updates_->apply(list);
 }
 

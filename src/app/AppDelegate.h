@@ -14,6 +14,7 @@
 namespace fray {
 
 class IslandWindow;
+class SessionNotifier;
 class PlanUsageReader;
 class Settings;
 class SettingsWindow;
@@ -38,6 +39,7 @@ class AppDelegate : public QObject {
     // Absent where windows cannot be placed (then only the tray and the alerts run).
     IslandWindow* island() { return island_.get(); }
     SettingsWindow& settingsWindow() { return *settingsWindow_; }
+    SessionNotifier& notifier() { return *notifier_; }
 
     void openSettings();
     void toggleCollapsed();
@@ -66,6 +68,7 @@ class AppDelegate : public QObject {
     std::unique_ptr<SessionUpdates> updates_;
     std::unique_ptr<IslandWindow> island_;
     std::unique_ptr<SettingsWindow> settingsWindow_;
+    std::unique_ptr<SessionNotifier> notifier_;
     // The last value of each geometry signal, so repeats do not lay the island out again.
     std::array<std::optional<std::string>, 8> geometry_;
     std::optional<bool> showOverFullscreen_, showCompleted_;

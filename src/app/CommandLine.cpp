@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "AppDelegate.h"
+#include "StatusOutput.h"
 #include "media/PreviewRenderer.h"
 #include "model/Displays.h"
 #include "model/PreferencesStore.h"
@@ -92,6 +93,9 @@ std::string CommandLine::usage() {
         {"--render-previews <dir>", "write PNG previews of every state and exit"},
         {"--render-shots <dir>", "write marketing stills (fake desktop, placeholder data)"},
         {"--render-film <dir>", "write the demo film's frames + ffconcat list"},
+        {"--json", "print the sessions as one JSON document, then exit"},
+        {"--json --follow", "print a compact JSON line whenever the sessions change"},
+        {"--waybar", "print a waybar custom-module line whenever they change"},
     };
     std::string out = "Fraymark — Vortan-style Claude Code session HUD";
     for (const auto& [option, description] : rows)
@@ -117,6 +121,11 @@ int CommandLine::run(int& argc, char** argv) {
     if (has("--render-previews")) {
         const std::string* value = valueAfter("--render-previews");
         return previews(value ? *value : "previews", argc, argv);
+    }
+    if (has("--json") || has("--waybar")) {
+        // Like --log, these need no display and take no single-instance lock.
+        const auto format = has("--waybar") ? StatusOutput::Format::waybar : StatusOutput::Format::json;
+        return StatusOutput::run(format, has("--follow") || has("--waybar"), Paths::fromEnvironment().home);
     }
     if (has("--log")) std::setvbuf(stdout, nullptr, _IONBF, 0);
     return resident(argc, argv);

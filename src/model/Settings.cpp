@@ -25,6 +25,8 @@ void Settings::load(const PrimaryFrame& primaryFrame) {
     auto legacy = d.boolValue("soundsEnabled");
     soundNeedsAction_ = d.boolValue("soundNeedsAction").value_or(legacy.value_or(true));
     soundKO_ = d.boolValue("soundKO").value_or(legacy.value_or(true));
+    notifyNeedsAction_ = d.boolValue("notifyNeedsAction").value_or(true);
+    notifyCompleted_ = d.boolValue("notifyCompleted").value_or(false);
     showOverFullscreen_ = d.boolValue("showOverFullscreen").value_or(true);
     showCompleted_ = d.boolValue("showCompleted").value_or(true);
     position_ =
@@ -66,6 +68,8 @@ void Settings::load(const PrimaryFrame& primaryFrame) {
 
 FRAY_BOOL_SETTER(setSoundNeedsAction, soundNeedsAction_, "soundNeedsAction", soundNeedsActionChanged)
 FRAY_BOOL_SETTER(setSoundKO, soundKO_, "soundKO", soundKOChanged)
+FRAY_BOOL_SETTER(setNotifyNeedsAction, notifyNeedsAction_, "notifyNeedsAction", notifyNeedsActionChanged)
+FRAY_BOOL_SETTER(setNotifyCompleted, notifyCompleted_, "notifyCompleted", notifyCompletedChanged)
 FRAY_BOOL_SETTER(setShowOverFullscreen, showOverFullscreen_, "showOverFullscreen", showOverFullscreenChanged)
 FRAY_BOOL_SETTER(setShowCompleted, showCompleted_, "showCompleted", showCompletedChanged)
 FRAY_BOOL_SETTER(setCollapsed, collapsed_, "collapsed", collapsedChanged)

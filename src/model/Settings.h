@@ -33,6 +33,8 @@ class Settings : public QObject {
 
     bool soundNeedsAction() const { return soundNeedsAction_; }
     bool soundKO() const { return soundKO_; }
+    bool notifyNeedsAction() const { return notifyNeedsAction_; }
+    bool notifyCompleted() const { return notifyCompleted_; }
     bool showOverFullscreen() const { return showOverFullscreen_; }
     bool showCompleted() const { return showCompleted_; }
     IslandPosition position() const { return position_; }
@@ -46,6 +48,8 @@ class Settings : public QObject {
 
     void setSoundNeedsAction(bool v);
     void setSoundKO(bool v);
+    void setNotifyNeedsAction(bool v);
+    void setNotifyCompleted(bool v);
     void setShowOverFullscreen(bool v);
     void setShowCompleted(bool v);
     void setPosition(IslandPosition v);
@@ -62,6 +66,8 @@ class Settings : public QObject {
     // suppress repeats themselves.
     void soundNeedsActionChanged(bool);
     void soundKOChanged(bool);
+    void notifyNeedsActionChanged(bool);
+    void notifyCompletedChanged(bool);
     void showOverFullscreenChanged(bool);
     void showCompletedChanged(bool);
     void positionChanged(fray::IslandPosition);
@@ -81,6 +87,8 @@ class Settings : public QObject {
     std::shared_ptr<PreferencesStore> store_;
     bool soundNeedsAction_ = true;
     bool soundKO_ = true;
+    bool notifyNeedsAction_ = true;
+    bool notifyCompleted_ = false;
     bool showOverFullscreen_ = true;
     bool showCompleted_ = true;
     IslandPosition position_ = IslandPosition::center;

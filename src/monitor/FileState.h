@@ -3,6 +3,7 @@
 #include "LineKind.h"
 #include "io/FileAccess.h"
 #include "session/Instant.h"
+#include "session/SessionInfo.h"
 #include "session/SessionRules.h"
 #include "session/SessionStatus.h"
 
@@ -54,6 +55,7 @@ class FileState {
     // calls on consecutive lines): one of them always waits for the user; all of them
     // only wait on sub-agents or background work.
     bool callsAskUser = false;
+    std::optional<PendingCall> pendingCall; // the latest call, while the last line is a call
     bool callsInBackground = false;
     // The latest assistant text said that the turn is over.
     bool turnEnded = false;

@@ -1,6 +1,7 @@
 #include "LineClassifier.h"
 
 #include "session/Timestamp.h"
+#include "session/UnicodeText.h"
 
 #include <simdjson.h>
 
@@ -57,6 +58,27 @@ bool waitsInBackground(std::string_view tool) {
 // Parsers keep their largest allocation; drop one that a huge line inflated.
 constexpr std::size_t keepCapacity = 1u << 20;
 
+// The tool and the input field that says what it does: the command of a shell, the file
+// of a read or an edit, the pattern of a search, else the first text the input holds.
+PendingCall pendingCall(std::string_view tool, simdjson::simdjson_result<simdjson::dom::element> input) {
+    static constexpr std::pair<std::string_view, std::string_view> fields[] = {
+        {"Bash", "command"},        {"Read", "file_path"},
+        {"Edit", "file_path"},      {"Write", "file_path"},
+        {"MultiEdit", "file_path"}, {"Grep", "pattern"},
+        {"Glob", "pattern"},        {"NotebookEdit", "notebook_path"}};
+    std::string_view text;
+    simdjson::dom::object object;
+    if (!input.get_object().get(object)) {
+        bool found = false;
+        for (const auto& [name, field] : fields)
+            if (name == tool) found = !object[field].get_string().get(text);
+        if (!found)
+            for (auto field : object)
+                if (!field.value.get_string().get(text)) break;
+    }
+    return {UnicodeText::oneLine(tool, 40), UnicodeText::oneLine(text, PendingCall::summaryCharacters)};
+}
+
 } // namespace
 
 bool isCommandNoise(std::string_view text) {
@@ -105,6 +127,7 @@ void applyLine(const LineFacts& f, FileState& st, Instant now) {
         }
         st.callsAskUser = st.callsAskUser || f.askUser;
         st.callsInBackground = st.callsInBackground && f.inBackground;
+        st.pendingCall = f.call;
         st.lastKind = LineKind::assistantToolUse;
         st.combo += f.calls;
         st.seenAssistant = true;
@@ -327,6 +350,7 @@ struct LineClassifier::Impl {
                     ++toolUses;
                     std::string_view name;
                     if (block["name"].get_string().get(name)) name = {};
+                    f.call = pendingCall(name, block["input"]);
                     anyAsks = anyAsks || asksUser(name);
                     allBackground = allBackground && waitsInBackground(name);
                 } else if (type == "text") {

@@ -2,6 +2,7 @@
 
 #include "FileState.h"
 #include "session/Instant.h"
+#include "session/SessionInfo.h"
 
 #include <cstdint>
 #include <memory>
@@ -38,6 +39,7 @@ struct LineFacts {
     bool askUser = false;       // toolUse: a call that always waits for the user
     bool inBackground = false;  // toolUse: every call only waits on other work
     std::int64_t calls = 0;     // toolUse
+    PendingCall call;           // toolUse: the latest call of the line
     std::optional<Instant> at;  // prompt: its time as written
     std::uint64_t textHash = 0; // prompt, lastPrompt
     // Valid only until the classifier reads the next line; empty when absent.

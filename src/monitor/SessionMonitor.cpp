@@ -139,6 +139,7 @@ SessionList SessionMonitor::tick() {
                                                      st.combo, st.stateSince, st.lastActivity,
                                                      st.lastPromptAt(), st.powerUpAt,
                                                      staminaValue(st.promptTimes, now), Agent::claude));
+                if (st.lastKind == LineKind::assistantToolUse) sessions.back().pendingCall = st.pendingCall;
             } catch (...) {
                 // As above: nothing from this file this tick.
             }

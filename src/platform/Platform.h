@@ -3,6 +3,7 @@
 #include "Accessibility.h"
 #include "Autostart.h"
 #include "DisplayProvider.h"
+#include "Notifications.h"
 #include "Paths.h"
 #include "SoundOutput.h"
 #include "Tray.h"
@@ -25,6 +26,7 @@ struct Platform {
     std::shared_ptr<Autostart> autostart;
     std::shared_ptr<WindowSystem> windows;
     std::shared_ptr<Tray> tray;
+    std::shared_ptr<Notifications> notifications;
     Paths paths;
 };
 

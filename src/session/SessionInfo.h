@@ -10,6 +10,15 @@
 
 namespace fray {
 
+// The tool call of the last assistant turn that has no result yet: the tool's name and a
+// one-line summary of its input ("Bash" and "npx prisma migrate deploy").
+struct PendingCall {
+    std::string tool;
+    std::string summary; // at most this many user-perceived characters:
+    static constexpr std::size_t summaryCharacters = 120;
+    bool operator==(const PendingCall&) const = default;
+};
+
 // One live agent session as every source reports it; a plain value.
 struct SessionInfo {
     std::string id; // unique across sources; for Claude Code the transcript path
@@ -24,6 +33,7 @@ struct SessionInfo {
     std::optional<Instant> powerUpAt;
     double stamina = 0.5;
     Agent agent = Agent::claude;
+    std::optional<PendingCall> pendingCall; // while a call awaits its result
 
     // The member-wise construction with the six required fields first.
     static SessionInfo make(std::string id, std::string project, std::optional<std::string> branch,

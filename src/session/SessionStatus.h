@@ -25,6 +25,21 @@ inline constexpr std::int64_t rawValue(SessionStatus s) {
 
 // Scoped enums compare by underlying value, which is the order wanted here.
 
+// The name scripts see ("needsAction").
+inline constexpr std::string_view rawName(SessionStatus s) {
+    switch (s) {
+    case SessionStatus::completed:
+        return "completed";
+    case SessionStatus::started:
+        return "started";
+    case SessionStatus::working:
+        return "working";
+    case SessionStatus::needsAction:
+        return "needsAction";
+    }
+    return "?";
+}
+
 // The word the --log line prints for a status.
 inline constexpr std::string_view logWord(SessionStatus s) {
     switch (s) {

@@ -2,6 +2,7 @@
 
 #include <utf8proc.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace fray::UnicodeText {
@@ -124,6 +125,28 @@ std::string terminalSafe(std::string_view text) {
         i += step.length;
     }
     return out;
+}
+
+std::string oneLine(std::string_view text, std::size_t n) {
+    const std::string valid = repaired(text);
+    std::string out;
+    out.reserve(std::min(valid.size(), n * 4));
+    bool space = false;
+    for (std::size_t i = 0; i < valid.size();) {
+        const Step step = next(std::string_view(valid).substr(i));
+        const auto category = utf8proc_category(step.codePoint);
+        const bool blank = category == UTF8PROC_CATEGORY_CC || category == UTF8PROC_CATEGORY_ZS ||
+                           category == UTF8PROC_CATEGORY_ZL || category == UTF8PROC_CATEGORY_ZP;
+        if (blank) {
+            space = !out.empty();
+        } else {
+            if (space) out += ' ';
+            space = false;
+            out.append(valid, i, step.length);
+        }
+        i += step.length;
+    }
+    return std::string(firstCharacters(out, n));
 }
 
 } // namespace fray::UnicodeText

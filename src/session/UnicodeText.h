@@ -29,4 +29,8 @@ std::size_t displayWidth(std::string_view text);
 // Control characters (C0, DEL and C1, CSI among them) and ill-formed bytes become "?".
 std::string terminalSafe(std::string_view text);
 
+// One line of at most `n` characters: ill-formed bytes repaired, every run of control
+// characters and white space a single space, none at either end.
+std::string oneLine(std::string_view text, std::size_t n);
+
 } // namespace fray::UnicodeText

@@ -162,8 +162,14 @@ QWidget* SettingsView::buildAnnouncer() {
     soundNeedsAction_ = toggle("soundNeedsAction", "“YOUR MOVE!” ALERT SOUND", s,
                                [this](bool on) { settings_.setSoundNeedsAction(on); });
     soundKO_ = toggle("soundKO", "K.O. ALERT SOUND", s, [this](bool on) { settings_.setSoundKO(on); });
+    notifyNeedsAction_ = toggle("notifyNeedsAction", "“YOUR MOVE!” NOTIFICATION", s,
+                                [this](bool on) { settings_.setNotifyNeedsAction(on); });
+    notifyCompleted_ = toggle("notifyCompleted", "K.O. NOTIFICATION AFTER LONG ROUNDS", s,
+                              [this](bool on) { settings_.setNotifyCompleted(on); });
     s->addRow(soundNeedsAction_);
     s->addRow(soundKO_);
+    s->addRow(notifyNeedsAction_);
+    s->addRow(notifyCompleted_);
     return s;
 }
 
@@ -305,6 +311,8 @@ int SettingsView::heightForWidth(int width) const {
 void SettingsView::syncFromSettings() {
     soundNeedsAction_->setChecked(settings_.soundNeedsAction());
     soundKO_->setChecked(settings_.soundKO());
+    notifyNeedsAction_->setChecked(settings_.notifyNeedsAction());
+    notifyCompleted_->setChecked(settings_.notifyCompleted());
     overlapMenuBar_->setChecked(settings_.overlapMenuBar());
     showOverFullscreen_->setChecked(settings_.showOverFullscreen());
     showCompleted_->setChecked(settings_.showCompleted());

@@ -110,6 +110,8 @@ class SettingsView : public QWidget {
 
     VortanToggle* soundNeedsAction_ = nullptr;
     VortanToggle* soundKO_ = nullptr;
+    VortanToggle* notifyNeedsAction_ = nullptr;
+    VortanToggle* notifyCompleted_ = nullptr;
     VortanToggle* overlapMenuBar_ = nullptr;
     VortanToggle* showOverFullscreen_ = nullptr;
     VortanToggle* showCompleted_ = nullptr;

@@ -149,9 +149,39 @@ TEST(CodexProvider, RecordFieldsHeadAndPrompts) {
             << r.name;
         EXPECT_EQ(r.lastPrompt.has_value(), s.stamina != 0.5) << r.name;
         s.stamina = 0.5;
+        s.pendingCall.reset(); // the pending-call table checks those
         EXPECT_EQ(s, SessionInfo::make(path, r.project, absent, r.cwd, s.status, s.combo, kNow - 5, kNow - 5,
                                        r.lastPrompt, absent, 0.5, Agent::codex))
             << r.name;
+    }
+}
+
+// A waiting rollout says what for: the function and the command line it runs.
+TEST(CodexProvider, PendingCallSummaries) {
+    for (auto [name, line, tool, summary] : {
+             std::tuple<const char*, std::string, std::string, std::string>{
+                 "cmd",
+                 item("function_call", R"(,"name":"exec_command","arguments":"{\"cmd\":\"cargo test\"}")"),
+                 "exec_command", "cargo test"},
+             {"command words",
+              item("function_call",
+                   R"(,"name":"shell","arguments":"{\"command\":[\"bash\",\"-lc\",\"ls -la\"]}")"),
+              "shell", "ls -la"},
+             {"other arguments",
+              item("function_call", R"(,"name":"view_image","arguments":"{\"path\":\"/tmp/a.png\"}")"),
+              "view_image", "/tmp/a.png"},
+             {"custom tool input",
+              item("custom_tool_call",
+                   R"(,"name":"apply_patch","input":"*** Begin Patch\n*** Update File: a.rs")"),
+              "apply_patch", "*** Begin Patch *** Update File: a.rs"},
+         }) {
+        CodexHome c;
+        c.write("2025/12/31/rollout-1.jsonl", meta("/w") + ev("user_message") + line + "\n", 5);
+        const auto list = c.poll();
+        ASSERT_EQ(list.size(), 1u) << name;
+        ASSERT_TRUE(list[0].pendingCall) << name;
+        EXPECT_EQ(list[0].pendingCall->tool, tool) << name;
+        EXPECT_EQ(list[0].pendingCall->summary, summary) << name;
     }
 }
 

@@ -88,7 +88,7 @@ TEST(PreviewRenderer, ImagesAreTwiceTheViewPlusMarginsOnTheBackdrop) {
     EXPECT_EQ(g.image("9-notch-wrap").size(), QSize(2 * 512, 2 * (76 + 32 + 52)));
     QImage settings = g.image("8-settings");
     EXPECT_EQ(settings.width(), 2 * (384 + 52));
-    EXPECT_LT(settings.pixelColor(settings.width() / 2, settings.height() / 2).lightness(), 50)
+    EXPECT_LT(settings.pixelColor(2 * (26 + 10), settings.height() / 2).lightness(), 50)
         << "the dark plate is drawn";
 }
 

@@ -284,6 +284,50 @@ TEST(LineClassifier, TenMegabyteLineWholeOrCut) {
     EXPECT_EQ(st.lastKind, LineKind::userText);
 }
 
+// What a waiting session waits on: the tool and the one input field that says what it does.
+TEST(LineClassifier, PendingCallSummaries) {
+    auto call = [](const std::string& name, const std::string& input) {
+        return assistant(R"([{"type":"tool_use","id":"toolu_1","name":")" + name + R"(","input":)" + input +
+                         "}]");
+    };
+    const std::string thai = "\xe0\xb8\x81\xe0\xb8\xb5\xe0\xb9\x88"; // one character, three code points
+    std::string long_ = "echo ", thais;
+    for (int i = 0; i < 60; ++i) {
+        long_ += "ab ";
+        thais += thai;
+    }
+    for (auto [name, line, tool, summary] : {
+             std::tuple<const char*, std::string, std::string, std::string>{
+                 "Bash", call("Bash", R"({"command":"npx prisma migrate deploy","description":"Migrate"})"),
+                 "Bash", "npx prisma migrate deploy"},
+             {"Read", call("Read", R"({"limit":20,"file_path":"/w/src/a.ts"})"), "Read", "/w/src/a.ts"},
+             {"Edit", call("Edit", R"({"file_path":"b.ts","old_string":"x","new_string":"y"})"), "Edit",
+              "b.ts"},
+             {"Write", call("Write", R"({"content":"...","file_path":"c.ts"})"), "Write", "c.ts"},
+             {"Grep", call("Grep", R"({"path":"src","pattern":"idempotency"})"), "Grep", "idempotency"},
+             {"Glob", call("Glob", R"({"pattern":"**/*.ts"})"), "Glob", "**/*.ts"},
+             {"OtherTakesTheFirstText", call("WebFetch", R"({"n":3,"url":"https://x.io","prompt":"p"})"),
+              "WebFetch", "https://x.io"},
+             {"NoTextAtAll", call("TodoWrite", R"({"todos":[]})"), "TodoWrite", ""},
+             {"ControlsAndBreaksBecomeSpaces", call("Bash", R"({"command":"cd a &&\n\tmake\u001b[2J  all"})"),
+              "Bash", "cd a && make [2J all"},
+             {"CutAt120Characters", call("Bash", "{\"command\":\"" + long_ + "\"}"), "Bash",
+              long_.substr(0, 120)},
+             {"CutBetweenCharacters", call("Bash", "{\"command\":\"" + thais + "\"}"), "Bash",
+              thais.substr(0, 120 * 9)},
+             {"LatestOfTheLine",
+              assistant(R"([{"type":"tool_use","name":"Read","input":{"file_path":"a"}},)"
+                        R"({"type":"tool_use","name":"Bash","input":{"command":"ls"}}])"),
+              "Bash", "ls"},
+         }) {
+        FileState st;
+        parseLine(line, st, kNow);
+        ASSERT_TRUE(st.pendingCall) << name;
+        EXPECT_EQ(st.pendingCall->tool, tool) << name;
+        EXPECT_EQ(st.pendingCall->summary, summary) << name;
+    }
+}
+
 TEST(CommandNoise, Prefixes) {
     for (const char* noise : {" \n\t<local-command-stdout>x", "<system-reminder>", "Caveat: the messages"})
         EXPECT_TRUE(isCommandNoise(noise)) << noise;

@@ -154,11 +154,13 @@ TEST(SessionMonitor, Tailing) {
          }},
         {"a live prompt powers up; a record carries the state's facts",
          [](MonitorFixture& f, TranscriptGenerator& g) {
-             const auto p = f.write("proj/s.jsonl", lines({g.userPrompt(f.now - 30), g.toolUse(1)}), 10);
-             EXPECT_EQ(f.tickFor(p),
-                       SessionInfo::make(p, "orbit-api", "main", "/home/dev/code/orbit-api",
-                                         SessionStatus::working, 1, f.now, f.now - 10, f.now - 30,
-                                         std::nullopt, staminaValue({f.now - 30}, f.now)));
+             const auto p =
+                 f.write("proj/s.jsonl", lines({g.userPrompt(f.now - 30), g.toolCall("Bash")}), 10);
+             auto expected = SessionInfo::make(p, "orbit-api", "main", "/home/dev/code/orbit-api",
+                                               SessionStatus::working, 1, f.now, f.now - 10, f.now - 30,
+                                               std::nullopt, staminaValue({f.now - 30}, f.now));
+             expected.pendingCall = PendingCall{"Bash", "npm test -- webhooks"};
+             EXPECT_EQ(f.tickFor(p), expected);
              f.write("proj/s.jsonl", lines({g.userPrompt(f.now + 2)}), 0, true);
              EXPECT_EQ(f.tickFor(p, 2).powerUpAt, f.now);
          }},

@@ -358,8 +358,9 @@ TEST_F(SettingsViewTest, TabReachesEveryControlInOrder) {
         order.push_back(w->objectName().toStdString());
         QTest::keyClick(w, Qt::Key_Tab);
     }
-    EXPECT_EQ(order, (Strings{"soundNeedsAction", "soundKO", "overlapMenuBar", "showOverFullscreen",
-                              "showCompleted", "positionChip", "positionChip", "positionChip", "monitorChip",
-                              "monitorChip", "monitorChip", "delaySlider", "loginItem", "preciseFocus",
-                              "sessionsFolder", "quit", "close"}));
+    EXPECT_EQ(order,
+              (Strings{"soundNeedsAction", "soundKO", "notifyNeedsAction", "notifyCompleted",
+                       "overlapMenuBar", "showOverFullscreen", "showCompleted", "positionChip",
+                       "positionChip", "positionChip", "monitorChip", "monitorChip", "monitorChip",
+                       "delaySlider", "loginItem", "preciseFocus", "sessionsFolder", "quit", "close"}));
 }

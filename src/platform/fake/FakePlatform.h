@@ -140,6 +140,28 @@ class TrayIcon : public Tray {
     }
 };
 
+class Notices : public Notifications {
+  public:
+    struct Shown {
+        std::uint32_t id;
+        std::uint32_t replaced;
+        Notification notification;
+    };
+    std::vector<Shown> shown;
+    std::vector<std::uint32_t> closed;
+    bool service = true;
+    std::uint32_t next = 1;
+    void notify(const Notification& n, std::uint32_t replaces,
+                std::function<void(std::uint32_t)> done) override {
+        const std::uint32_t id = !service ? 0 : replaces ? replaces : next++;
+        if (service) shown.push_back({id, replaces, n});
+        if (done) done(id);
+    }
+    void close(std::uint32_t id) override { closed.push_back(id); }
+    // As if the user picked an action.
+    void pick(std::uint32_t id, const std::string& key) { actionInvoked(id, key); }
+};
+
 // A whole fake platform rooted at `home`.
 inline Platform makePlatform(const std::string& home) {
     Platform p;
@@ -151,6 +173,7 @@ inline Platform makePlatform(const std::string& home) {
     p.autostart = std::make_shared<Login>();
     p.windows = std::make_shared<Windows>();
     p.tray = std::make_shared<TrayIcon>();
+    p.notifications = std::make_shared<Notices>();
     p.paths.home = home;
     p.paths.configHome = home + "/.config";
     p.paths.cacheHome = home + "/.cache";

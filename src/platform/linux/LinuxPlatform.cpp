@@ -1,5 +1,6 @@
 #include "platform/Platform.h"
 
+#include "DBusNotifications.h"
 #include "LinuxAccessibility.h"
 #include "LinuxDisplays.h"
 #include "LinuxSounds.h"
@@ -22,6 +23,7 @@ Platform systemPlatform() {
     p.autostart = std::make_shared<AutostartDesktopEntry>(p.paths.configHome, p.paths.executable);
     p.windows = std::make_shared<X11WindowSystem>();
     p.tray = std::make_shared<LinuxTray>();
+    p.notifications = std::make_shared<DBusNotifications>();
     return p;
 }
 
