@@ -1,10 +1,15 @@
 #pragma once
 
 #include "Accessibility.h"
+#include "Applications.h"
 #include "Autostart.h"
+#include "ClientWindows.h"
 #include "DisplayProvider.h"
 #include "Paths.h"
+#include "ProcessTable.h"
 #include "SoundOutput.h"
+#include "TerminalLauncher.h"
+#include "Tmux.h"
 #include "UserInfo.h"
 #include "Workspace.h"
 
@@ -21,6 +26,12 @@ struct Platform {
     std::shared_ptr<Accessibility> accessibility;
     std::shared_ptr<Workspace> workspace;
     std::shared_ptr<Autostart> autostart;
+    // Bringing a clicked session forward.
+    std::shared_ptr<Applications> applications;
+    std::shared_ptr<TerminalLauncher> terminal;
+    std::shared_ptr<ProcessTable> processes;
+    std::shared_ptr<ClientWindows> windows;
+    std::shared_ptr<Tmux> tmux;
     Paths paths;
 };
 

@@ -1,8 +1,13 @@
 #include "platform/Platform.h"
 
 #include "LinuxAccessibility.h"
+#include "LinuxApplications.h"
+#include "LinuxClientWindows.h"
 #include "LinuxDisplays.h"
+#include "LinuxProcessTable.h"
 #include "LinuxSounds.h"
+#include "LinuxTerminal.h"
+#include "LinuxTmux.h"
 #include "LinuxUser.h"
 #include "LinuxWorkspace.h"
 #include "platform/AutostartDesktopEntry.h"
@@ -18,6 +23,11 @@ Platform systemPlatform() {
     p.accessibility = std::make_shared<LinuxAccessibility>();
     p.workspace = std::make_shared<LinuxWorkspace>();
     p.autostart = std::make_shared<AutostartDesktopEntry>(p.paths.configHome, p.paths.executable);
+    p.applications = std::make_shared<LinuxApplications>(p.paths.dataDirs, p.paths.home);
+    p.terminal = std::make_shared<LinuxTerminal>(p.paths.home);
+    p.processes = std::make_shared<LinuxProcessTable>();
+    p.windows = std::make_shared<LinuxClientWindows>();
+    p.tmux = std::make_shared<LinuxTmux>();
     return p;
 }
 
