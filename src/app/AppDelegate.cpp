@@ -2,6 +2,7 @@
 
 #include "agents/AgentRegistry.h"
 #include "agents/PlanUsageReader.h"
+#include "integration/SessionFocus.h"
 #include "model/QtTimers.h"
 #include "model/Settings.h"
 #include "monitor/DemoMonitor.h"
@@ -15,7 +16,9 @@ namespace fray {
 AppDelegate::AppDelegate(bool demoSource, bool logLines, Settings& settings, Platform& platform)
     : demo(demoSource), logging(logLines), settings_(settings), platform_(platform),
       model_(std::make_unique<AppModel>()), icon_(std::make_unique<IconAnimator>(qtTimerFactory())),
-      updates_(std::make_unique<SessionUpdates>(settings, *model_, *platform.sounds)) {
+      updates_(std::make_unique<SessionUpdates>(settings, *model_, *platform.sounds)),
+      focus_(std::make_unique<SessionFocus>(platform, [&settings] { return settings.preciseFocus(); })) {
+    model_->resumeSession = [this](const SessionInfo& s) { focus_->focusSession(s); };
     updates_->logging = logging;
     updates_->syncIcon = [this](const SessionList& list) { icon_->syncIcon(list); };
 

@@ -11,6 +11,7 @@
 namespace fray {
 
 class PlanUsageReader;
+class SessionFocus;
 class Settings;
 struct Platform;
 
@@ -42,6 +43,7 @@ class AppDelegate : public QObject {
     std::unique_ptr<AppModel> model_;
     std::unique_ptr<IconAnimator> icon_;
     std::unique_ptr<SessionUpdates> updates_;
+    std::unique_ptr<SessionFocus> focus_;
     // Sources last: they are destroyed (threads joined) before what they deliver into.
     std::unique_ptr<PlanUsageReader> planReader_;
     std::unique_ptr<SessionMonitoring> monitor_;
