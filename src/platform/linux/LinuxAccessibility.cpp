@@ -6,7 +6,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <functional>
+#include <future>
 #include <sys/stat.h>
+#include <thread>
 
 namespace fray {
 
@@ -33,14 +36,103 @@ std::optional<std::string> take(gchar* text, GError*& error) {
     return out;
 }
 
+} // namespace
+
+// libatspi's thread: initialises it on a main context of its own and runs that context
+// until the last user is gone. Work from other threads is handed over and waited for.
+class AtspiLoop {
+  public:
+    AtspiLoop() : context_(g_main_context_new()), loop_(g_main_loop_new(context_, FALSE)) {
+        std::promise<bool> started;
+        auto ready = started.get_future();
+        thread_ = std::thread([this, &started] {
+            // Owned from the start: work handed over before the loop runs must wait for it,
+            // not run on the caller's thread.
+            g_main_context_acquire(context_);
+            g_main_context_push_thread_default(context_);
+            // 1: someone in this process initialised it already, on another context.
+            const bool ok = atspi_init() == 0;
+            if (ok) {
+                atspi_set_main_context(context_);
+                atspi_set_timeout(LinuxAccessibility::callTimeoutMs, LinuxAccessibility::callTimeoutMs);
+            }
+            started.set_value(ok);
+            g_main_loop_run(loop_);
+            g_main_context_pop_thread_default(context_);
+            g_main_context_release(context_);
+        });
+        ok_ = ready.get();
+    }
+    ~AtspiLoop() {
+        post([loop = loop_] { g_main_loop_quit(loop); });
+        thread_.join();
+        g_main_loop_unref(loop_);
+        g_main_context_unref(context_);
+    }
+    AtspiLoop(const AtspiLoop&) = delete;
+    AtspiLoop& operator=(const AtspiLoop&) = delete;
+
+    bool ok() const { return ok_; }
+
+    // Runs `work` on the loop's thread and waits for it.
+    template <class F> auto run(F work) -> decltype(work()) {
+        if (std::this_thread::get_id() == thread_.get_id()) return work();
+        std::packaged_task<decltype(work())()> task(std::move(work));
+        auto result = task.get_future();
+        post([&task] { task(); });
+        return result.get();
+    }
+    // Queues `work` on the loop's thread without waiting.
+    void post(std::function<void()> work) {
+        auto* heap = new std::function<void()>(std::move(work));
+        g_main_context_invoke_full(
+            context_, G_PRIORITY_DEFAULT,
+            [](gpointer data) -> gboolean {
+                (*static_cast<std::function<void()>*>(data))();
+                return G_SOURCE_REMOVE;
+            },
+            heap, [](gpointer data) { delete static_cast<std::function<void()>*>(data); });
+    }
+
+  private:
+    GMainContext* context_;
+    GMainLoop* loop_;
+    std::thread thread_;
+    bool ok_ = false;
+};
+
+namespace {
+
 class AtspiElement : public AccessibleElement {
   public:
-    explicit AtspiElement(AtspiAccessible* a) : a_(a) {} // takes the reference
-    ~AtspiElement() override { g_object_unref(a_); }
+    // Takes the reference; made on the loop's thread.
+    AtspiElement(AtspiAccessible* a, std::shared_ptr<AtspiLoop> loop) : a_(a), loop_(std::move(loop)) {}
+    ~AtspiElement() override {
+        loop_->post([a = a_] { g_object_unref(a); });
+    }
     AtspiElement(const AtspiElement&) = delete;
     AtspiElement& operator=(const AtspiElement&) = delete;
 
     std::optional<std::string> text(const std::string& attribute) override {
+        return loop_->run([&] { return textHere(attribute); });
+    }
+    std::vector<std::string> actionNames() override {
+        return loop_->run([&] {
+            return pressIndex() >= 0 ? std::vector<std::string>{"AXPress"} : std::vector<std::string>{};
+        });
+    }
+    bool performAction(const std::string& action) override {
+        return loop_->run([&] { return performHere(action); });
+    }
+    std::shared_ptr<AccessibleElement> parent() override {
+        return loop_->run([&] { return parentHere(); });
+    }
+    std::optional<std::vector<std::shared_ptr<AccessibleElement>>> children() override {
+        return loop_->run([&] { return childrenHere(); });
+    }
+
+  private:
+    std::optional<std::string> textHere(const std::string& attribute) {
         GError* error = nullptr;
         if (attribute == "AXTitle") return take(atspi_accessible_get_name(a_, &error), error);
         if (attribute == "AXDescription") return take(atspi_accessible_get_description(a_, &error), error);
@@ -60,12 +152,7 @@ class AtspiElement : public AccessibleElement {
         return std::nullopt;
     }
 
-    std::vector<std::string> actionNames() override {
-        if (pressIndex() >= 0) return {"AXPress"};
-        return {};
-    }
-
-    bool performAction(const std::string& action) override {
+    bool performHere(const std::string& action) {
         const int index = action == "AXPress" ? pressIndex() : -1;
         if (index < 0) return false;
         AtspiAction* act = atspi_accessible_get_action_iface(a_);
@@ -76,17 +163,17 @@ class AtspiElement : public AccessibleElement {
         return !failed(error) && done;
     }
 
-    std::shared_ptr<AccessibleElement> parent() override {
+    std::shared_ptr<AccessibleElement> parentHere() {
         GError* error = nullptr;
         AtspiAccessible* p = atspi_accessible_get_parent(a_, &error);
         if (failed(error) || !p) {
             if (p) g_object_unref(p);
             return nullptr;
         }
-        return std::make_shared<AtspiElement>(p);
+        return std::make_shared<AtspiElement>(p, loop_);
     }
 
-    std::optional<std::vector<std::shared_ptr<AccessibleElement>>> children() override {
+    std::optional<std::vector<std::shared_ptr<AccessibleElement>>> childrenHere() {
         GError* error = nullptr;
         const gint n = atspi_accessible_get_child_count(a_, &error);
         if (failed(error) || n < 0) return std::nullopt;
@@ -97,12 +184,11 @@ class AtspiElement : public AccessibleElement {
                 if (c) g_object_unref(c);
                 return std::nullopt;
             }
-            out.push_back(std::make_shared<AtspiElement>(c));
+            out.push_back(std::make_shared<AtspiElement>(c, loop_));
         }
         return out;
     }
 
-  private:
     // The first press-like action, read afresh: -1 when there is none.
     int pressIndex() {
         AtspiAction* act = atspi_accessible_get_action_iface(a_);
@@ -118,19 +204,8 @@ class AtspiElement : public AccessibleElement {
     }
 
     AtspiAccessible* a_;
+    std::shared_ptr<AtspiLoop> loop_;
 };
-
-// libatspi on its own main context, so that the application's event loop (which runs
-// the default context on the main thread) never dispatches its messages concurrently.
-bool atspiReady() {
-    static const bool ready = [] {
-        if (atspi_init() > 1) return false; // 1: already initialized by someone else
-        atspi_set_main_context(g_main_context_new());
-        atspi_set_timeout(LinuxAccessibility::callTimeoutMs, LinuxAccessibility::callTimeoutMs);
-        return true;
-    }();
-    return ready;
-}
 
 } // namespace
 
@@ -166,6 +241,8 @@ GDBusConnection* LinuxAccessibility::sessionBus() const {
         g_object_unref(bus_);
         bus_ = nullptr;
     }
+    // GLib's shared connection ends the process when the bus goes away, by default.
+    if (bus_) g_dbus_connection_set_exit_on_close(bus_, FALSE);
     return bus_;
 }
 
@@ -207,7 +284,19 @@ void LinuxAccessibility::requestAccess() {
 }
 
 std::shared_ptr<AccessibleElement> LinuxAccessibility::application(const std::vector<int>& pids) {
-    if (pids.empty() || !isTrusted() || !atspiReady()) return nullptr;
+    if (pids.empty() || !isTrusted()) return nullptr;
+    std::shared_ptr<AtspiLoop> loop;
+    {
+        std::lock_guard lock(mutex_);
+        if (!loop_) loop_ = std::make_shared<AtspiLoop>();
+        loop = loop_;
+    }
+    if (!loop->ok()) return nullptr;
+    return loop->run([&] { return applicationHere(pids, loop); });
+}
+
+std::shared_ptr<AccessibleElement>
+LinuxAccessibility::applicationHere(const std::vector<int>& pids, const std::shared_ptr<AtspiLoop>& loop) {
     AtspiAccessible* desktop = atspi_get_desktop(0);
     if (!desktop) return nullptr;
     std::shared_ptr<AccessibleElement> found;
@@ -223,7 +312,7 @@ std::shared_ptr<AccessibleElement> LinuxAccessibility::application(const std::ve
         if (!failed(error) && std::find(pids.begin(), pids.end(), pid) != pids.end()) {
             // Every search reads the tree afresh: rows come and go between attempts.
             atspi_accessible_set_cache_mask(app, ATSPI_CACHE_NONE);
-            found = std::make_shared<AtspiElement>(app);
+            found = std::make_shared<AtspiElement>(app, loop);
         } else {
             g_object_unref(app);
         }
