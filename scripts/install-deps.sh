@@ -20,7 +20,7 @@ test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-utils
   xdotool openbox xcompmgr trayer imagemagick
-  dbus at-spi2-core
+  dbus dbus-daemon at-spi2-core tmux
   desktop-file-utils appstream dpkg-dev file python3
 )
 run_packages=(

@@ -6,6 +6,7 @@
 #include "StatusMenu.h"
 #include "agents/AgentRegistry.h"
 #include "agents/PlanUsageReader.h"
+#include "integration/SessionFocus.h"
 #include "island/RootView.h"
 #include "model/QtTimers.h"
 #include "model/Settings.h"
@@ -31,7 +32,9 @@ std::string spotText(const std::optional<GPoint>& p) {
 AppDelegate::AppDelegate(bool demoSource, bool logLines, Settings& settings, Platform& platform)
     : demo(demoSource), logging(logLines), settings_(settings), platform_(platform),
       model_(std::make_unique<AppModel>()), icon_(std::make_unique<IconAnimator>(qtTimerFactory())),
-      updates_(std::make_unique<SessionUpdates>(settings, *model_, *platform.sounds)) {
+      updates_(std::make_unique<SessionUpdates>(settings, *model_, *platform.sounds)),
+      focus_(std::make_unique<SessionFocus>(platform, [&settings] { return settings.preciseFocus(); })) {
+    model_->resumeSession = [this](const SessionInfo& s) { focus_->focusSession(s); };
     updates_->logging = logging;
     updates_->syncIcon = [this](const SessionList& list) { icon_->syncIcon(list); };
     // A notification's "Go to session" takes the same path as a click on the session's row.

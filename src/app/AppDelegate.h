@@ -16,6 +16,7 @@ namespace fray {
 class IslandWindow;
 class SessionNotifier;
 class PlanUsageReader;
+class SessionFocus;
 class Settings;
 class SettingsWindow;
 struct Platform;
@@ -73,6 +74,7 @@ class AppDelegate : public QObject {
     std::array<std::optional<std::string>, 8> geometry_;
     std::optional<bool> showOverFullscreen_, showCompleted_;
     std::shared_ptr<void> displaysWatch_, windowsWatch_;
+    std::unique_ptr<SessionFocus> focus_;
     // Sources last: they are destroyed (threads joined) before what they deliver into.
     std::unique_ptr<PlanUsageReader> planReader_;
     std::unique_ptr<SessionMonitoring> monitor_;

@@ -2,6 +2,7 @@
 
 #include "AppDelegate.h"
 #include "StatusOutput.h"
+#include "integration/SessionFocus.h"
 #include "media/PreviewRenderer.h"
 #include "model/Displays.h"
 #include "model/PreferencesStore.h"
@@ -63,6 +64,50 @@ std::unique_ptr<Settings> loadSettings(Platform& platform) {
     });
 }
 
+// The title as a quoted literal: quotes, backslashes and control characters escaped.
+std::string quoted(const std::string& text) {
+    std::string out = "\"";
+    char buf[16];
+    const std::string valid = UnicodeText::repaired(text);
+    for (std::size_t i = 0; i < valid.size(); ++i) {
+        const auto c = static_cast<unsigned char>(valid[i]);
+        // C1 controls are two bytes in UTF-8: 0xC2 then 0x80 to 0x9F.
+        if (c == 0xC2 && i + 1 < valid.size() && (static_cast<unsigned char>(valid[i + 1]) & 0xE0) == 0x80) {
+            std::snprintf(buf, sizeof buf, "\\u{%X}", static_cast<unsigned char>(valid[++i]));
+            out += buf;
+            continue;
+        }
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\0':
+            out += "\\0";
+            break;
+        default:
+            if (c < 0x20 || c == 0x7F) {
+                std::snprintf(buf, sizeof buf, "\\u{%X}", c);
+                out += buf;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    return out + "\"";
+}
+
 int notAvailable(const std::string& option) {
     std::fprintf(stderr, "fraymark: %s is not available in this build\n", option.c_str());
     return 2;
@@ -108,8 +153,13 @@ int CommandLine::run(int& argc, char** argv) {
         std::printf("%s\n", usage().c_str());
         return 0;
     }
-    if (has("--ax-status")) return notAvailable("--ax-status");
-    if (has("--ax-click")) return notAvailable("--ax-click");
+    if (has("--ax-status") || has("--ax-click")) {
+        auto app = makeApplication(argc, argv);
+        Platform platform = systemPlatform();
+        AXFocus ax(*platform.accessibility,
+                   [&platform] { return SessionFocus::desktopAppElement(platform); });
+        return has("--ax-status") ? axStatus(ax) : axClick(ax);
+    }
     if (has("--displays")) {
         auto app = makeApplication(argc, argv);
         Platform platform = systemPlatform();
@@ -129,6 +179,34 @@ int CommandLine::run(int& argc, char** argv) {
     }
     if (has("--log")) std::setvbuf(stdout, nullptr, _IONBF, 0);
     return resident(argc, argv);
+}
+
+int CommandLine::axStatus(AXFocus& ax) {
+    if (ax.isTrusted()) {
+        std::printf("accessibility: TRUSTED\n");
+        return 0;
+    }
+    std::printf("accessibility: NOT TRUSTED\n");
+    ax.requestAccess();
+    std::printf("prompted — enable assistive technologies in your desktop's accessibility settings, then "
+                "relaunch Claude\n");
+    return 0;
+}
+
+int CommandLine::axClick(AXFocus& ax) {
+    const std::string* title = valueAfter("--ax-click");
+    if (!title) {
+        std::printf("usage: --ax-click \"<session title>\"\n");
+        return 2;
+    }
+    if (!ax.isTrusted()) {
+        std::printf("not trusted — run --ax-status first and grant access\n");
+        return 1;
+    }
+    const bool pressed = ax.clickSession(*title);
+    std::printf("%s%s\n", pressed ? "pressed a sidebar row matching " : "no matching row found for ",
+                quoted(*title).c_str());
+    return pressed ? 0 : 1;
 }
 
 int CommandLine::previews(const std::string& dir, int& argc, char** argv) {

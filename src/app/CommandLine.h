@@ -5,6 +5,7 @@
 
 namespace fray {
 
+class AXFocus;
 class Settings;
 struct Platform;
 
@@ -23,6 +24,8 @@ class CommandLine {
     const std::string* valueAfter(const std::string& option) const;
 
   private:
+    int axStatus(AXFocus& ax);
+    int axClick(AXFocus& ax);
     int displays(Platform& platform, const Settings& settings);
     int previews(const std::string& dir, int& argc, char** argv);
     int resident(int& argc, char** argv);

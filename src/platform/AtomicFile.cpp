@@ -45,3 +45,18 @@ int writeFileAtomically(const std::string& path, std::string_view bytes, mode_t 
 }
 
 } // namespace fray
+
+namespace fray {
+
+int makeDirectories(const std::string& dir, mode_t mode) {
+    for (std::size_t slash = dir.find('/', 1);; slash = dir.find('/', slash + 1)) {
+        const std::string partial = dir.substr(0, slash);
+        if (!partial.empty() && ::mkdir(partial.c_str(), mode) != 0 && errno != EEXIST) return errno;
+        if (slash == std::string::npos) break;
+    }
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) != 0) return errno;
+    return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+}
+
+} // namespace fray

@@ -11,4 +11,8 @@ namespace fray {
 // the earlier one intact. Returns 0, or the errno of the step that failed.
 int writeFileAtomically(const std::string& path, std::string_view bytes, mode_t mode);
 
+// Creates the folder and any missing parents (new ones with `mode`). Returns 0 when the
+// folder exists afterwards, or the errno of the step that failed.
+int makeDirectories(const std::string& dir, mode_t mode);
+
 } // namespace fray

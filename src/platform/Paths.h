@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace fray {
 
@@ -11,6 +12,8 @@ struct Paths {
     std::string cacheHome;  // $XDG_CACHE_HOME or ~/.cache
     std::string runtimeDir; // $XDG_RUNTIME_DIR, empty when unset
     std::string executable; // absolute path of the running program, empty when unknown
+    // $XDG_DATA_HOME (or ~/.local/share) and then each of $XDG_DATA_DIRS, most important first
+    std::vector<std::string> dataDirs;
 
     static Paths fromEnvironment();
 };

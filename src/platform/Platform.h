@@ -1,11 +1,16 @@
 #pragma once
 
 #include "Accessibility.h"
+#include "Applications.h"
 #include "Autostart.h"
+#include "ClientWindows.h"
 #include "DisplayProvider.h"
 #include "Notifications.h"
 #include "Paths.h"
+#include "ProcessTable.h"
 #include "SoundOutput.h"
+#include "TerminalLauncher.h"
+#include "Tmux.h"
 #include "Tray.h"
 #include "UserInfo.h"
 #include "WindowSystem.h"
@@ -27,6 +32,12 @@ struct Platform {
     std::shared_ptr<WindowSystem> windows;
     std::shared_ptr<Tray> tray;
     std::shared_ptr<Notifications> notifications;
+    // Bringing a clicked session forward.
+    std::shared_ptr<Applications> applications;
+    std::shared_ptr<TerminalLauncher> terminal;
+    std::shared_ptr<ProcessTable> processes;
+    std::shared_ptr<ClientWindows> clientWindows;
+    std::shared_ptr<Tmux> tmux;
     Paths paths;
 };
 

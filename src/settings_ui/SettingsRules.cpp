@@ -69,8 +69,8 @@ StatusText preciseFocusText(bool preciseFocus, bool accessGranted) {
             false};
     if (accessGranted)
         return {"ON — ACCESS GRANTED. CLICKING A FIGHTER JUMPS TO ITS SESSION IN CLAUDE.", false};
-    return {"ON, BUT WAITING FOR ACCESS: ENABLE FRAYMARK IN SYSTEM SETTINGS → PRIVACY & SECURITY → "
-            "ACCESSIBILITY.",
+    return {"ON, BUT WAITING FOR ACCESS: ENABLE ASSISTIVE TECHNOLOGIES IN YOUR DESKTOP’S ACCESSIBILITY "
+            "SETTINGS, THEN RESTART CLAUDE.",
             true};
 }
 

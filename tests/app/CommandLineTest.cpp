@@ -39,6 +39,13 @@ std::string unavailable(const std::string& option) {
     return "fraymark: " + option + " is not available in this build\n";
 }
 
+// Without a session bus (as here) accessibility is simply not granted; the real bus is
+// exercised by the integration tests.
+const std::string noDisplay =
+    "fraymark: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set); running without windows\n";
+const std::string notTrusted = "accessibility: NOT TRUSTED\nprompted — enable assistive technologies in your "
+                               "desktop's accessibility settings, then relaunch Claude\n";
+
 } // namespace
 
 TEST(CommandLine, PrecedenceAndUsage) {
@@ -50,10 +57,14 @@ TEST(CommandLine, PrecedenceAndUsage) {
         {{"--help"}, 0, kUsage, ""},
         {{"--log", "--demo", "-h"}, 0, kUsage, ""},
         {{"--render-shots", "--ax-status", "--help"}, 0, kUsage, ""},
-        {{"--HELP", "--displays", "--ax-status"}, 2, "", unavailable("--ax-status")},
-        {{"--displays", "--ax-click", "x"}, 2, "", unavailable("--ax-click")},
+        {{"--HELP", "--displays", "--ax-status"}, 0, notTrusted, noDisplay},
+        {{"--ax-click", "x", "--ax-status"}, 0, notTrusted, noDisplay},
+        {{"--displays", "--ax-click", "x"},
+         1,
+         "not trusted — run --ax-status first and grant access\n",
+         noDisplay},
         {{"--render-previews", "out", "--render-film", "out"}, 2, "", unavailable("--render-film")},
-        {{"--ax-click"}, 2, "", unavailable("--ax-click")},
+        {{"--ax-click"}, 2, "usage: --ax-click \"<session title>\"\n", noDisplay},
         {{"--render-film", "--render-previews", "--render-shots"}, 2, "", unavailable("--render-shots")},
     };
     for (const auto& r : rows) {

@@ -276,8 +276,9 @@ TEST_F(SettingsViewTest, PreciseFocusAsksForAccessOnlyWhenSwitchedOnAndPollsItWh
     QTest::mouseClick(precise, Qt::LeftButton);
     EXPECT_TRUE(settings->preciseFocus());
     EXPECT_EQ(access->requests, 1);
-    EXPECT_EQ(status->text().toStdString(), "ON, BUT WAITING FOR ACCESS: ENABLE FRAYMARK IN SYSTEM SETTINGS "
-                                            "→ PRIVACY & SECURITY → ACCESSIBILITY.");
+    EXPECT_EQ(status->text().toStdString(),
+              "ON, BUT WAITING FOR ACCESS: ENABLE ASSISTIVE TECHNOLOGIES IN YOUR "
+              "DESKTOP’S ACCESSIBILITY SETTINGS, THEN RESTART CLAUDE.");
     EXPECT_EQ(status->color(), Vortan::rageRed());
 
     QTest::mouseClick(precise, Qt::LeftButton);

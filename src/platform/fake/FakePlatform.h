@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -51,12 +52,65 @@ class User : public UserInfo {
     std::string loginName() const override { return login; }
 };
 
+// A node of a fake accessible tree. Texts absent from `texts` read as missing.
+class AXNode : public AccessibleElement, public std::enable_shared_from_this<AXNode> {
+  public:
+    std::map<std::string, std::string> texts;
+    bool pressable = false;
+    bool pressFails = false;
+    bool childrenFail = false;
+    int presses = 0;
+    std::weak_ptr<AXNode> up;
+    std::vector<std::shared_ptr<AXNode>> kids;
+
+    static std::shared_ptr<AXNode> make(std::string title = {}, bool pressable = false) {
+        auto n = std::make_shared<AXNode>();
+        if (!title.empty()) n->texts["AXTitle"] = std::move(title);
+        n->pressable = pressable;
+        return n;
+    }
+    // Adds a child and returns it, for building chains.
+    std::shared_ptr<AXNode> add(std::shared_ptr<AXNode> child) {
+        child->up = weak_from_this();
+        kids.push_back(child);
+        return child;
+    }
+
+    std::optional<std::string> text(const std::string& attribute) override {
+        auto it = texts.find(attribute);
+        return it == texts.end() ? std::nullopt : std::optional(it->second);
+    }
+    std::vector<std::string> actionNames() override {
+        return pressable ? std::vector<std::string>{"AXShowMenu", "AXPress"} : std::vector<std::string>{};
+    }
+    bool performAction(const std::string& action) override {
+        if (!pressable || action != "AXPress" || pressFails) return false;
+        ++presses;
+        return true;
+    }
+    std::shared_ptr<AccessibleElement> parent() override { return up.lock(); }
+    std::optional<std::vector<std::shared_ptr<AccessibleElement>>> children() override {
+        if (childrenFail) return std::nullopt;
+        return std::vector<std::shared_ptr<AccessibleElement>>(kids.begin(), kids.end());
+    }
+};
+
 class Access : public Accessibility {
   public:
     bool trusted = false;
     int requests = 0;
+    // The running application's tree and the processes it belongs to.
+    std::shared_ptr<AccessibleElement> app;
+    std::vector<int> appPids;
+    std::vector<std::vector<int>> asked; // the pids of every application() call
     bool isTrusted() const override { return trusted; }
     void requestAccess() override { ++requests; }
+    std::shared_ptr<AccessibleElement> application(const std::vector<int>& pids) override {
+        asked.push_back(pids);
+        for (int p : pids)
+            if (std::find(appPids.begin(), appPids.end(), p) != appPids.end()) return app;
+        return nullptr;
+    }
 };
 
 class Work : public Workspace {
@@ -162,6 +216,78 @@ class Notices : public Notifications {
     void pick(std::uint32_t id, const std::string& key) { actionInvoked(id, key); }
 };
 
+class Apps : public Applications {
+  public:
+    std::map<std::string, AppEntry> installed; // by desktop id
+    std::vector<std::string> launched;         // entry paths
+    bool launchWorks = true;
+    std::optional<AppEntry> find(const std::vector<std::string>& desktopIds) override {
+        for (const auto& id : desktopIds)
+            if (auto it = installed.find(id); it != installed.end()) return it->second;
+        return std::nullopt;
+    }
+    bool launch(const AppEntry& app) override {
+        launched.push_back(app.path);
+        return launchWorks;
+    }
+};
+
+class Terminal : public TerminalLauncher {
+  public:
+    std::vector<std::string> scripts; // every script run
+    bool works = true;
+    bool runScript(const std::string& path) override {
+        scripts.push_back(path);
+        return works;
+    }
+};
+
+class Processes : public ProcessTable {
+  public:
+    std::vector<ProcessInfo> list;
+    std::map<int, std::map<std::string, std::string>> env;
+    std::vector<ProcessInfo> snapshot() override { return list; }
+    std::optional<std::string> environment(int pid, const std::string& name) override {
+        auto p = env.find(pid);
+        if (p == env.end()) return std::nullopt;
+        auto v = p->second.find(name);
+        return v == p->second.end() ? std::nullopt : std::optional(v->second);
+    }
+};
+
+class Clients : public ClientWindows {
+  public:
+    std::vector<ClientWindow> windows;
+    std::vector<std::uint32_t> activated;
+    std::vector<ClientWindow> list() override { return windows; }
+    bool activate(std::uint32_t id) override {
+        activated.push_back(id);
+        return true;
+    }
+};
+
+class TmuxServers : public Tmux {
+  public:
+    std::map<std::string, std::vector<TmuxPane>> paneList;     // by socket
+    std::map<std::string, std::vector<TmuxClient>> clientList; // by socket
+    std::vector<std::string> calls; // "select <socket> <pane>", "switch <socket> <tty> <pane>"
+    std::vector<TmuxPane> panes(const std::string& socket) override { return paneList[socket]; }
+    std::vector<TmuxClient> clients(const std::string& socket) override { return clientList[socket]; }
+    bool selectPane(const std::string& socket, const std::string& paneId) override {
+        calls.push_back("select " + socket + " " + paneId);
+        return true;
+    }
+    bool switchClient(const std::string& socket, const std::string& clientTty,
+                      const std::string& paneId) override {
+        calls.push_back("switch " + socket + " " + clientTty + " " + paneId);
+        for (auto& c : clientList[socket])
+            if (c.tty == clientTty)
+                for (auto& p : paneList[socket])
+                    if (p.id == paneId) c.session = p.session;
+        return true;
+    }
+};
+
 // A whole fake platform rooted at `home`.
 inline Platform makePlatform(const std::string& home) {
     Platform p;
@@ -174,11 +300,17 @@ inline Platform makePlatform(const std::string& home) {
     p.windows = std::make_shared<Windows>();
     p.tray = std::make_shared<TrayIcon>();
     p.notifications = std::make_shared<Notices>();
+    p.applications = std::make_shared<Apps>();
+    p.terminal = std::make_shared<Terminal>();
+    p.processes = std::make_shared<Processes>();
+    p.clientWindows = std::make_shared<Clients>();
+    p.tmux = std::make_shared<TmuxServers>();
     p.paths.home = home;
     p.paths.configHome = home + "/.config";
     p.paths.cacheHome = home + "/.cache";
     p.paths.runtimeDir = home + "/run";
     p.paths.executable = "/usr/local/bin/fraymark";
+    p.paths.dataDirs = {home + "/.local/share", home + "/usr/share"};
     return p;
 }
 

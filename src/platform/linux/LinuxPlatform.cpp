@@ -2,8 +2,13 @@
 
 #include "DBusNotifications.h"
 #include "LinuxAccessibility.h"
+#include "LinuxApplications.h"
+#include "LinuxClientWindows.h"
 #include "LinuxDisplays.h"
+#include "LinuxProcessTable.h"
 #include "LinuxSounds.h"
+#include "LinuxTerminal.h"
+#include "LinuxTmux.h"
 #include "LinuxTray.h"
 #include "LinuxUser.h"
 #include "LinuxWorkspace.h"
@@ -24,6 +29,11 @@ Platform systemPlatform() {
     p.windows = std::make_shared<X11WindowSystem>();
     p.tray = std::make_shared<LinuxTray>();
     p.notifications = std::make_shared<DBusNotifications>();
+    p.applications = std::make_shared<LinuxApplications>(p.paths.dataDirs, p.paths.home);
+    p.terminal = std::make_shared<LinuxTerminal>(p.paths.home);
+    p.processes = std::make_shared<LinuxProcessTable>();
+    p.clientWindows = std::make_shared<LinuxClientWindows>();
+    p.tmux = std::make_shared<LinuxTmux>();
     return p;
 }
 

@@ -1,5 +1,6 @@
 #include "LinuxTray.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QEvent>
 #include <QGuiApplication>
@@ -15,7 +16,7 @@
 namespace fray {
 
 LinuxTray::LinuxTray() : trace_(std::getenv("FRAYMARK_TRACE_MENUS") != nullptr) {
-    if (!qGuiApp) return;
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return; // menus are widgets
     icon_ = std::make_unique<QSystemTrayIcon>();
     icon_->setToolTip(QStringLiteral("Fraymark"));
     menu_ = std::make_unique<QMenu>();

@@ -1,0 +1,165 @@
+// The precise-focus search over fake trees: matching, the climb to a pressable
+// ancestor, the depth and budget cut-offs, retries and giving up.
+#include "integration/AXFocus.h"
+#include "platform/fake/FakePlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using namespace fray;
+using namespace std::chrono_literals;
+using fake::AXNode;
+
+namespace {
+
+struct Harness {
+    fake::Access access;
+    std::shared_ptr<AXNode> app = AXNode::make("Claude");
+    std::shared_ptr<AXNode> sidebar = app->add(AXNode::make("Claude window"))->add(AXNode::make());
+    std::vector<std::chrono::milliseconds> waits;
+    int finds = 0;
+    AXFocus ax{access, [this] { return ++finds, std::shared_ptr<AccessibleElement>(app); },
+               [this](std::chrono::milliseconds ms) { waits.push_back(ms); }};
+    Harness() { access.trusted = true; }
+};
+
+// A chain of `n` plain nodes under `from`; returns the last.
+std::shared_ptr<AXNode> chain(std::shared_ptr<AXNode> from, int n) {
+    for (int i = 0; i < n; ++i)
+        from = from->add(AXNode::make());
+    return from;
+}
+
+} // namespace
+
+TEST(AXFocus, WhichLabelsMatchATitle) {
+    struct Row {
+        const char* label; // of a pressable row; "|" separates title, description and value
+        std::string title;
+        bool pressed;
+    } rows[] = {
+        {"fix the login bug 2m", "  Fix   the\nLogin   BUG ", true}, // blanks, line break, case; a suffix
+        {"abc", "abc", false},                                       // three characters never match
+        {"refacto", "refacto", false},                               // nor seven
+        {"Refactor", "refactor", true},                              // eight do
+        {"résumé é", "RÉSUMÉ É", true},                              // one character per accented letter
+        {"Refactor parser", "Refactor parser into modules", true},   // the label inside a longer title
+        {"|Deploy|pipeline fix", "deploy pipeline fix", true},       // description and value join in
+        {"Write the release notes", "Fix the login bug", false},
+        {"Write the release notes", "   \n ", false}, // blanks alone would be in every label
+        {"Write the release notes", "", false},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.label + (" / " + r.title));
+        Harness h;
+        auto row = h.sidebar->add(AXNode::make({}, true));
+        std::string label = r.label;
+        for (const char* attribute : AXFocus::labelAttributes) {
+            row->texts[attribute] = label.substr(0, label.find('|'));
+            label = label.find('|') == std::string::npos ? "" : label.substr(label.find('|') + 1);
+        }
+        EXPECT_EQ(h.ax.clickSession(r.title), r.pressed);
+        EXPECT_EQ(row->presses, r.pressed ? 1 : 0);
+    }
+}
+
+TEST(AXFocus, TheMatchOrAnAncestorWithinFiveTakesThePress) {
+    // Levels from the matched text up to its pressable ancestor; six is too far, and
+    // then the search goes on below the text, where a matching row waits.
+    for (int levelsUp : {0, 2, 5, 6}) {
+        SCOPED_TRACE(levelsUp);
+        Harness h;
+        auto pressable = h.sidebar->add(AXNode::make({}, true));
+        auto text = chain(pressable, levelsUp);
+        text->texts["AXTitle"] = "Fix the login bug";
+        auto below = text->add(AXNode::make("Fix the login bug · 3m", true));
+        EXPECT_TRUE(h.ax.clickSession("fix the login bug"));
+        EXPECT_EQ(std::make_pair(pressable->presses, below->presses),
+                  levelsUp <= 5 ? std::pair(1, 0) : std::pair(0, 1));
+    }
+    // A press that fails ends the climb: the ancestor is not tried, the search goes on.
+    Harness h;
+    auto parent = h.sidebar->add(AXNode::make({}, true));
+    parent->add(AXNode::make("Fix the login bug", true))->pressFails = true;
+    auto next = h.sidebar->add(AXNode::make("Fix the login bug (copy)", true));
+    EXPECT_TRUE(h.ax.clickSession("Fix the login bug"));
+    EXPECT_EQ(std::make_pair(parent->presses, next->presses), std::pair(0, 1));
+}
+
+TEST(AXFocus, DepthAndBudgetCutOffs) {
+    struct Row {
+        int depth;    // of the row, the application being 0
+        int siblings; // rows under the sidebar before it
+        bool found;
+    } rows[] = {
+        {45, 0, true},
+        {46, 0, false},
+        // app, window and sidebar take three visits: the 6000th visit is sibling 5996.
+        {3, 5996, true},
+        {3, 5997, false},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(testing::Message() << "depth " << r.depth << ", after " << r.siblings);
+        Harness h;
+        for (int i = 0; i < r.siblings; ++i)
+            h.sidebar->add(AXNode::make());
+        auto row = chain(h.sidebar, r.depth - 2);
+        row->texts["AXTitle"] = "Fix the login bug";
+        row->pressable = true;
+        EXPECT_EQ(h.ax.clickSession("Fix the login bug"), r.found);
+    }
+}
+
+TEST(AXFocus, RetriesThenGivesUp) {
+    Harness h;
+    h.sidebar->add(AXNode::make("Something else entirely", true));
+    EXPECT_FALSE(h.ax.clickSession("Fix the login bug"));
+    std::vector<std::chrono::milliseconds> expect;
+    for (int ms = 120; ms <= 480; ms += 40)
+        expect.push_back(std::chrono::milliseconds(ms));
+    EXPECT_EQ(h.waits, expect);
+
+    // A row that appears while the app is still loading is found on a later attempt.
+    Harness late;
+    AXFocus ax(
+        late.access, [&] { return late.app; },
+        [&](std::chrono::milliseconds ms) {
+            late.waits.push_back(ms);
+            if (late.waits.size() == 3) late.sidebar->add(AXNode::make("Fix the login bug", true));
+        });
+    EXPECT_TRUE(ax.clickSession("Fix the login bug"));
+    EXPECT_EQ(late.waits.size(), 3u);
+
+    // Without access the app is not even looked for; without the app nothing waits;
+    // children that cannot be read end the walk.
+    Harness untrusted;
+    untrusted.access.trusted = false;
+    EXPECT_FALSE(untrusted.ax.clickSession("Something else entirely"));
+    EXPECT_EQ(untrusted.finds, 0);
+    AXFocus absent(
+        h.access, [] { return nullptr; }, [&](auto ms) { h.waits.push_back(ms); });
+    h.waits.clear();
+    EXPECT_FALSE(absent.clickSession("Fix the login bug"));
+    EXPECT_TRUE(h.waits.empty());
+    h.app->childrenFail = true;
+    EXPECT_FALSE(h.ax.clickSession("Something else entirely"));
+}
+
+// An application that stopped answering: every read takes long (each real call ends
+// at its own timeout), and the tree seems endless. The search is abandoned at the bound.
+TEST(AXFocus, AStallingTreeIsAbandoned) {
+    struct Stalling : AXNode {
+        std::optional<std::vector<std::shared_ptr<AccessibleElement>>> children() override {
+            std::this_thread::sleep_for(40ms);
+            return std::vector<std::shared_ptr<AccessibleElement>>(50, std::make_shared<Stalling>());
+        }
+    };
+    fake::Access access;
+    access.trusted = true;
+    AXFocus ax(
+        access, [] { return std::make_shared<Stalling>(); }, {}, 300ms);
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_FALSE(ax.clickSession("Fix the login bug"));
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 600ms);
+}

@@ -1,0 +1,100 @@
+// The desktop app's session files: where they must sit, what they must say, and what
+// a click takes from them.
+#include "integration/DesktopSessions.h"
+#include "support/FaultyFileAccess.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace fray;
+using namespace fray::test;
+using DesktopSessions::Match;
+
+namespace {
+
+const std::string cli = "0d5f3c1e-8a2b-4c6d-9e0f-1a2b3c4d5e6f";
+const std::string compact = "{\"cliSessionId\":\"" + cli + "\"";
+
+} // namespace
+
+TEST(DesktopSessions, WhichFileMatchesAndWhatItGives) {
+    struct Row {
+        const char* name;
+        std::string relPath;
+        std::string content;
+        std::optional<Match> expect;
+    } rows[] = {
+        {"compact file with title and bridge", "acct/org/local_1.json",
+         compact + R"(,"title":"Fix login","bridgeSessionIds":["b1","b2"]})", Match{"b2", "Fix login"}},
+        {"last non-empty bridge id, scanning from the end", "a/b/local_1.json",
+         compact + R"(,"bridgeSessionIds":["b1","b2","b3",""]})", Match{"b3", std::nullopt}},
+        {"empty array falls back to the single id", "a/b/local_1.json",
+         compact + R"(,"bridgeSessionIds":[],"bridgeSessionId":"solo","title":""})", Match{"solo", ""}},
+        {"an array that is not all strings falls back", "a/b/local_1.json",
+         compact + R"(,"bridgeSessionIds":["b1",7],"bridgeSessionId":"solo"})", Match{"solo", std::nullopt}},
+        {"an empty single id is no id", "a/b/local_1.json", compact + R"(,"bridgeSessionId":""})",
+         Match{std::nullopt, std::nullopt}},
+        {"one level too shallow", "a/local_1.json", compact + "}", std::nullopt},
+        {"at the top", "local_1.json", compact + "}", std::nullopt},
+        {"one level too deep", "a/b/c/local_1.json", compact + "}", std::nullopt},
+        {"no local_ prefix", "a/b/remote_1.json", compact + "}", std::nullopt},
+        {"another extension", "a/b/local_1.jsonl", compact + "}", std::nullopt},
+        {"a blank after the colon is not the compact form", "a/b/local_1.json",
+         "{\"cliSessionId\": \"" + cli + "\"}", std::nullopt},
+        {"the needle in the title, another session's id", "a/b/local_1.json",
+         R"({"cliSessionId":"other","title":"see \"cliSessionId\":\")" + cli + R"(\""})", std::nullopt},
+        {"not JSON", "a/b/local_1.json", compact + ",", std::nullopt},
+        {"JSON but not an object", "a/b/local_1.json", "[" + compact + "}]", std::nullopt},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        TempDir dir;
+        dir.write(r.relPath, r.content);
+        EXPECT_EQ(DesktopSessions::find(*posixFileAccess(), dir.str(), cli), r.expect);
+    }
+}
+
+TEST(DesktopSessions, HostileTreesAndFiles) {
+    TempDir dir;
+    // A file bigger than any session record is never read, needle or not.
+    {
+        std::ofstream big(dir.mkdir("a/b") / "local_big.json");
+        big << compact << R"(,"title":")" << std::string(DesktopSessions::maxFileSize, 'x') << "\"}";
+    }
+    // Links that loop, and a FIFO that would block a plain read.
+    std::filesystem::create_directory_symlink(dir.path() / "a", dir.path() / "a" / "loop");
+    ::mkfifo((dir.path() / "a/b/local_fifo.json").c_str(), 0600);
+    auto files = std::make_shared<FaultyFileAccess>();
+    EXPECT_EQ(DesktopSessions::find(*files, dir.str(), cli), std::nullopt);
+    EXPECT_EQ(files->bytesRead.load(), 0u);
+    std::filesystem::remove(dir.path() / "a" / "loop");
+
+    // A file that fails to read is skipped; the search goes on to the next.
+    const auto broken = dir.write("a/b/local_2.json", compact + R"(,"title":"broken"})");
+    dir.write("z/y/local_3.json", compact + R"(,"title":"good"})");
+    files->readErrors.insert(broken.string());
+    EXPECT_EQ(DesktopSessions::find(*files, dir.str(), cli), (Match{std::nullopt, "good"}));
+
+    EXPECT_EQ(DesktopSessions::find(*files, dir.str(), ""), std::nullopt) << "no id, no search";
+    EXPECT_EQ(DesktopSessions::find(*files, (dir.path() / "missing").string(), cli), std::nullopt);
+}
+
+TEST(DesktopSessions, CliIdAndDeepLink) {
+    const std::pair<std::string, std::string> ids[] = {
+        {"/home/u/.claude/projects/-home-u-app/" + cli + ".jsonl", cli},
+        {"/p/name.with.dots.jsonl", "name.with.dots"},
+        {"hermes:42", "hermes:42"},
+        {"/p/.hidden", ".hidden"},
+        {"/p/dir/", "dir"},
+    };
+    for (const auto& [id, expect] : ids) {
+        SessionInfo s;
+        s.id = id;
+        EXPECT_EQ(DesktopSessions::cliSessionId(s), expect) << id;
+    }
+    EXPECT_EQ(DesktopSessions::deepLink("bridge_01"), "claude://claude.ai/code/bridge_01");
+    EXPECT_EQ(DesktopSessions::deepLink("a b/c?d#é"), "claude://claude.ai/code/a%20b/c%3Fd%23%C3%A9");
+}

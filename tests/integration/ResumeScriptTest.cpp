@@ -1,0 +1,123 @@
+// The resume script: its exact text for both shells, the ids it accepts, and the bash
+// variant run for real against a fake `claude` that records how it was called.
+#include "integration/ResumeScript.h"
+#include "platform/AtomicFile.h"
+#include "support/Process.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace fray;
+using namespace fray::test;
+namespace RS = ResumeScript;
+
+namespace {
+const std::string uuid = "0d5f3c1e-8a2b-4c6d-9e0f-1a2b3c4d5e6f";
+}
+
+TEST(ResumeScript, TextByteForByte) {
+    EXPECT_EQ(RS::text(RS::Shell::zsh, {"claude", "--resume", uuid}, "/home/u/Bob's app"),
+              "#!/bin/zsh\n"
+              "clear\n"
+              "echo \"FRAYMARK ▸ resuming " +
+                  uuid +
+                  "\"\n"
+                  "cd '/home/u/Bob'\\''s app' || { echo 'Project folder is gone.'; read -r '?Press Enter to "
+                  "close'; "
+                  "exit 1; }\n"
+                  "for c in \"$HOME/.local/bin/claude\" /usr/local/bin/claude "
+                  "/home/linuxbrew/.linuxbrew/bin/claude; do\n"
+                  "  [ -x \"$c\" ] && exec \"$c\" --resume '" +
+                  uuid +
+                  "'\n"
+                  "done\n"
+                  "exec /bin/zsh -lic \"claude --resume '" +
+                  uuid + "'\"");
+    EXPECT_EQ(
+        RS::text(RS::Shell::bash, {"codex", "resume", uuid}, "/srv/x"),
+        "#!/bin/bash\n"
+        "clear\n"
+        "echo \"FRAYMARK ▸ resuming " +
+            uuid +
+            "\"\n"
+            "cd '/srv/x' || { echo 'Project folder is gone.'; read -r -p 'Press Enter to close'; exit 1; }\n"
+            "for c in \"$HOME/.local/bin/codex\" /usr/local/bin/codex /home/linuxbrew/.linuxbrew/bin/codex; "
+            "do\n"
+            "  [ -x \"$c\" ] && exec \"$c\" resume '" +
+            uuid +
+            "'\n"
+            "done\n"
+            "exec bash -lic \"codex resume '" +
+            uuid + "'\"");
+}
+
+TEST(ResumeScript, OnlyPlainIdsAreResumed) {
+    for (const char* ok : {"0d5f3c1e-8a2b-4c6d-9e0f-1a2b3c4d5e6f", "agent-1.2:3_x", "A"})
+        EXPECT_TRUE(RS::isSafeId(ok)) << ok;
+    for (const char* bad : {"", "it's", "$(touch pwned)", "`id`", "a b", "a\nb", "a\"b", "a;b", "a/b",
+                            "\xff\xfe", "caf\xc3\xa9"})
+        EXPECT_FALSE(RS::isSafeId(bad)) << bad;
+
+    const std::pair<std::string, std::optional<std::string>> rollouts[] = {
+        {"/h/.codex/sessions/2025/01/22/rollout-2025-01-22T10-30-00-" + uuid + ".jsonl", uuid},
+        {"rollout-" + uuid + ".jsonl", uuid},
+        {"rollout-2025-01-22T10-30-00-0d5f3c1e-8a2b-4c6d-9e0f-1a2b3c4d5e6.jsonl",
+         std::nullopt}, // 35 characters
+        {"rollout-2025-01-22T10-30-00-0d5f3c1e_8a2b-4c6d-9e0f-1a2b3c4d5e6f.jsonl", std::nullopt},
+        {"rollout-x-0d5f3c1e-8a2b-4c6d-9e0f-1a2b3c4d5e6g.jsonl", std::nullopt},
+        {"short.jsonl", std::nullopt},
+    };
+    for (const auto& [path, expect] : rollouts)
+        EXPECT_EQ(RS::codexSessionId(path), expect) << path;
+}
+
+// The bash script under bash, with `cd` into a folder whose name holds every shell
+// metacharacter. The fake claude writes its folder and arguments to a file.
+TEST(ResumeScript, BashScriptRunsTheToolInTheFolder) {
+    TempDir home;
+    const std::string weird = "it's $(touch PWNED) `id` \"q\" \\ new\nline \xff\xfe";
+    const auto cwd = home.mkdir("p/" + weird);
+    const std::string record = (home.path() / "record").string();
+    const std::string fake = "#!/bin/sh\n{ pwd; printf '[%s]' \"$0\" \"$@\"; } > '" + record + "'\n";
+    auto env = isolatedEnv(home.str());
+    env["TERM"] = "dumb";
+    const std::string script = (home.path() / "resume.sh").string();
+    ASSERT_EQ(writeFileAtomically(
+                  script, RS::text(RS::Shell::bash, {"claude", "--resume", uuid}, cwd.string()), 0755),
+              0);
+
+    {
+        SCOPED_TRACE("the fixed location first");
+        home.write(".local/bin/claude", fake);
+        std::filesystem::permissions(home.path() / ".local/bin/claude", std::filesystem::perms::owner_all);
+        auto got = runProcess("/bin/bash", {script}, env);
+        EXPECT_EQ(got.exitCode, 0) << got.err;
+        EXPECT_NE(got.out.find("FRAYMARK ▸ resuming " + uuid), std::string::npos) << got.out;
+        EXPECT_EQ(readFile(record),
+                  cwd.string() + "\n[" + home.str() + "/.local/bin/claude][--resume][" + uuid + "]");
+        std::filesystem::remove(home.path() / ".local/bin/claude");
+    }
+    {
+        SCOPED_TRACE("else the login shell's PATH");
+        home.write("bin/claude", fake);
+        std::filesystem::permissions(home.path() / "bin/claude", std::filesystem::perms::owner_all);
+        home.write(".profile", "PATH=\"$HOME/bin:$PATH\"\n");
+        auto got = runProcess("/bin/bash", {script}, env);
+        EXPECT_EQ(got.exitCode, 0) << got.err;
+        EXPECT_EQ(readFile(record),
+                  cwd.string() + "\n[" + home.str() + "/bin/claude][--resume][" + uuid + "]");
+    }
+    EXPECT_FALSE(std::filesystem::exists(cwd / "PWNED"));
+    EXPECT_FALSE(std::filesystem::exists(home.path() / "p/PWNED"));
+    {
+        SCOPED_TRACE("the folder is gone");
+        std::filesystem::remove(record);
+        std::filesystem::remove_all(home.path() / "p");
+        auto got = runProcess("/bin/bash", {script}, env);
+        EXPECT_EQ(got.exitCode, 1);
+        EXPECT_NE(got.out.find("Project folder is gone."), std::string::npos) << got.out;
+        EXPECT_FALSE(std::filesystem::exists(record));
+    }
+}
