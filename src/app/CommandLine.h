@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,8 @@ class CommandLine {
   private:
     int displays(Platform& platform, const Settings& settings);
     int previews(const std::string& dir, int& argc, char** argv);
+    int demoMedia(const std::string& dir, int& argc, char** argv,
+                  const std::function<int(const std::string&)>& render);
     int resident(int& argc, char** argv);
 
     std::vector<std::string> args_;

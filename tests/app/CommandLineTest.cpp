@@ -32,6 +32,10 @@ const std::string kUsage =
     "  --render-shots <dir>      write marketing stills (fake desktop, placeholder data)\n"
     "  --render-film <dir>       write the demo film's frames + ffconcat list\n";
 
+// What a mode that starts Qt says first when, as in these tests, there is no display.
+const std::string kNoDisplay =
+    "fraymark: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set); running without windows\n";
+
 std::string unavailable(const std::string& option) {
     return "fraymark: " + option + " is not available in this build\n";
 }
@@ -49,9 +53,13 @@ TEST(CommandLine, PrecedenceAndUsage) {
         {{"--render-shots", "--ax-status", "--help"}, 0, kUsage, ""},
         {{"--HELP", "--displays", "--ax-status"}, 2, "", unavailable("--ax-status")},
         {{"--displays", "--ax-click", "x"}, 2, "", unavailable("--ax-click")},
-        {{"--render-previews", "out", "--render-film", "out"}, 2, "", unavailable("--render-film")},
         {{"--ax-click"}, 2, "", unavailable("--ax-click")},
-        {{"--render-film", "--render-previews", "--render-shots"}, 2, "", unavailable("--render-shots")},
+        {{"--render-previews", "out", "--render-film", "out"}, 2, "", unavailable("--render-film")},
+        // A directory that cannot be made tells which renderer ran, at once.
+        {{"--render-film", "--render-previews", "--render-shots", "/dev/null/x"},
+         1,
+         "",
+         kNoDisplay + "fraymark: cannot create /dev/null/x for the stills: Not a directory\n"},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(testing::PrintToString(r.args));
@@ -101,6 +109,17 @@ TEST(CommandLine, RenderPreviews) {
     EXPECT_TRUE(std::binary_search(written.begin(), written.end(), "island-8-settings.png"));
     EXPECT_EQ(got.out.rfind("wrote " + dir + "/island-1-started.png\n", 0), 0u) << got.out;
     EXPECT_EQ(std::count(got.out.begin(), got.out.end(), '\n'), 19);
+}
+
+TEST(CommandLine, RenderShots) {
+    Invocation run;
+    const std::string dir = (run.home / "stills/nested").string();
+    auto got = run({"--render-shots", dir});
+    EXPECT_EQ(got.exitCode, 0) << got.err;
+    EXPECT_EQ(got.out.rfind("wrote wordmark.png\nwrote 01-hero-working.png\n", 0), 0u) << got.out;
+    EXPECT_EQ(std::count(got.out.begin(), got.out.end(), '\n'), 17);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()),
+              17);
 }
 
 TEST(CommandLine, SingleInstanceAndCleanExit) {

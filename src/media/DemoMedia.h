@@ -1,0 +1,55 @@
+#pragma once
+
+#include "session/Instant.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QSizeF>
+
+#include <functional>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace fray {
+
+// The stills (`fraymark --render-shots DIR`), drawn from the demo story through the live views.
+namespace DemoMedia {
+
+inline constexpr double shotScale = 2;
+inline constexpr double wordmarkScale = 3;
+inline constexpr const char* terminalTitle = "orbit-api — claude — 118×34";
+
+// What a still draws: its size in points, painted at (0, 0) for a frame time.
+struct View {
+    QSizeF size;
+    std::function<void(QPainter&, Instant)> draw;
+};
+
+struct Shot {
+    std::string name;   // file stem
+    bool flash = false; // wait for a pulse's peak first, so the glow shows at its brightest
+    std::function<View(Instant now)> make;
+};
+
+// The sixteen shots in their published order.
+std::vector<Shot> shots();
+View wordmark();
+
+// `view` at `scale` pixels per point: on black when `opaque`, else on transparency.
+// A null image when it cannot be rendered.
+QImage render(const View& view, double scale, bool opaque, Instant t);
+
+// Whether the pulses are near their peak at `t`.
+bool isFlashPeak(Instant t);
+// Polls `clock` every 2 ms (`pause` waits that long) for at most 1.5 s until a flash peak.
+void waitForFlashPeak(const Clock& clock = wallNow, const std::function<void()>& pause = {});
+
+// Creates `dir`, then writes "wordmark.png" and one PNG per shot, printing "wrote NAME"
+// per file or "FAILED NAME" per shot that renders to nothing on `out`; files that cannot
+// be written are reported on `err`. Returns 0 when everything was written, else 1.
+int renderShots(const std::string& dir, std::ostream& out, std::ostream& err);
+int renderShots(const std::string& dir);
+
+} // namespace DemoMedia
+} // namespace fray
