@@ -118,7 +118,11 @@ int CommandLine::run(int& argc, char** argv) {
         return demoMedia(value ? *value : "marketing", argc, argv,
                          [](const std::string& dir) { return DemoMedia::renderShots(dir); });
     }
-    if (has("--render-film")) return notAvailable("--render-film");
+    if (has("--render-film")) {
+        const std::string* value = valueAfter("--render-film");
+        return demoMedia(value ? *value : "film", argc, argv,
+                         [](const std::string& dir) { return DemoMedia::renderFilm(dir); });
+    }
     if (has("--render-previews")) {
         const std::string* value = valueAfter("--render-previews");
         return previews(value ? *value : "previews", argc, argv);

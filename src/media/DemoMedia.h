@@ -13,11 +13,17 @@
 
 namespace fray {
 
-// The stills (`fraymark --render-shots DIR`), drawn from the demo story through the live views.
+// The stills (`fraymark --render-shots DIR`) and the real-time demo film
+// (`fraymark --render-film DIR`), drawn from the demo story through the live views.
 namespace DemoMedia {
 
 inline constexpr double shotScale = 2;
 inline constexpr double wordmarkScale = 3;
+inline constexpr double filmScale = 1.5;
+inline constexpr int filmQuality = 92;
+// Frames come no closer than this: faster capture only fills the disk, and gaps under the
+// list's 8 ms floor would stretch the film past its running time.
+inline constexpr double filmMaxFrameRate = 60;
 inline constexpr const char* terminalTitle = "orbit-api — claude — 118×34";
 
 // What a still draws: its size in points, painted at (0, 0) for a frame time.
@@ -50,6 +56,17 @@ void waitForFlashPeak(const Clock& clock = wallNow, const std::function<void()>&
 // be written are reported on `err`. Returns 0 when everything was written, else 1.
 int renderShots(const std::string& dir, std::ostream& out, std::ostream& err);
 int renderShots(const std::string& dir);
+
+struct FilmOptions {
+    double scale = filmScale;
+    std::function<void()> afterFrame; // runs after each frame is captured (tests slow capture with it)
+};
+
+// Captures the 46-second story in real time into `dir` as "f00000.jpg"… with the
+// ffconcat list "frames.txt" that replays them at the pace they were captured. Returns 0
+// when the film and its list were written, else 1 (the reason on `err`).
+int renderFilm(const std::string& dir, std::ostream& out, std::ostream& err, const FilmOptions& options = {});
+int renderFilm(const std::string& dir);
 
 } // namespace DemoMedia
 } // namespace fray

@@ -54,8 +54,11 @@ TEST(CommandLine, PrecedenceAndUsage) {
         {{"--HELP", "--displays", "--ax-status"}, 2, "", unavailable("--ax-status")},
         {{"--displays", "--ax-click", "x"}, 2, "", unavailable("--ax-click")},
         {{"--ax-click"}, 2, "", unavailable("--ax-click")},
-        {{"--render-previews", "out", "--render-film", "out"}, 2, "", unavailable("--render-film")},
         // A directory that cannot be made tells which renderer ran, at once.
+        {{"--render-previews", "/dev/null/x", "--render-film", "/dev/null/x"},
+         1,
+         "",
+         kNoDisplay + "fraymark: cannot create /dev/null/x for the film: Not a directory\n"},
         {{"--render-film", "--render-previews", "--render-shots", "/dev/null/x"},
          1,
          "",

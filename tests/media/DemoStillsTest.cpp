@@ -162,6 +162,7 @@ TEST(DemoMedia, OutputDirectoryThatCannotBeCreatedIsSaidOnce) {
     const std::pair<const char*, std::function<int(std::ostream&, std::ostream&)>> renderers[] = {
         {"the stills",
          [&](std::ostream& o, std::ostream& e) { return DemoMedia::renderShots(blocked, o, e); }},
+        {"the film", [&](std::ostream& o, std::ostream& e) { return DemoMedia::renderFilm(blocked, o, e); }},
     };
     for (const auto& [what, render] : renderers) {
         SCOPED_TRACE(what);
