@@ -156,23 +156,6 @@ TEST(DemoScript, TurningPoints) {
     }
 }
 
-TEST(DemoScript, MainSessionIsPlayerOneWithItsPromptAsPowerUp) {
-    for (double t : {3.6, 12.0, 20.0, 26.0, 30.0}) {
-        SCOPED_TRACE(t);
-        const SessionList sessions = DemoScript::sessions(t, now);
-        ASSERT_FALSE(sessions.empty());
-        const SessionInfo& a = sessions.front();
-        EXPECT_EQ(a.id, "a");
-        EXPECT_EQ(a.project, "orbit-api");
-        EXPECT_EQ(a.agent, Agent::claude);
-        const double p = t < 23 ? t - 3.6 : t - 23;
-        ASSERT_TRUE(a.lastPromptAt && a.powerUpAt);
-        EXPECT_NEAR(secondsBetween(*a.lastPromptAt, now), p, 1e-6);
-        EXPECT_EQ(a.powerUpAt, a.lastPromptAt);
-        EXPECT_NEAR(a.stamina, std::max(0.97 - p / 90, 0.45), 1e-9);
-    }
-}
-
 TEST(DemoScript, EveryTerminalLineHasItsOwnId) {
     const auto a = DemoScript::terminalLines(30), b = DemoScript::terminalLines(30);
     ASSERT_EQ(a.size(), b.size());
