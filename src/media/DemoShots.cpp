@@ -16,11 +16,12 @@
 
 #include <QLinearGradient>
 
-#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <iostream>
+#include <mutex>
+#include <optional>
 #include <thread>
 
 namespace fray::DemoMedia {
@@ -126,6 +127,38 @@ Shot collapsedShot() {
             }};
 }
 
+// Files are written as soon as they are encoded, in any order; the lines about them
+// come out in shot order.
+class ReportsInOrder {
+  public:
+    ReportsInOrder(std::size_t count, std::ostream& out, std::ostream& err)
+        : lines_(count), out_(out), err_(err) {}
+
+    // `outLine` for standard output, `errLine` for standard error; an error line or a
+    // "FAILED" line marks the run as failed.
+    void done(std::size_t index, std::string outLine, std::string errLine) {
+        std::lock_guard lock(mutex_);
+        if (!errLine.empty() || outLine.rfind("FAILED ", 0) == 0) failed_ = true;
+        lines_[index] = {std::move(outLine), std::move(errLine)};
+        for (; next_ < lines_.size() && lines_[next_]; ++next_) {
+            if (!lines_[next_]->first.empty()) out_ << lines_[next_]->first << "\n" << std::flush;
+            if (!lines_[next_]->second.empty()) err_ << lines_[next_]->second << "\n" << std::flush;
+        }
+    }
+    bool failed() {
+        std::lock_guard lock(mutex_);
+        return failed_;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::vector<std::optional<std::pair<std::string, std::string>>> lines_;
+    std::size_t next_ = 0;
+    bool failed_ = false;
+    std::ostream& out_;
+    std::ostream& err_;
+};
+
 } // namespace
 
 std::vector<Shot> shots() {
@@ -206,43 +239,35 @@ void waitForFlashPeak(const Clock& clock, const std::function<void()>& pause) {
 
 int renderShots(const std::string& dir, std::ostream& out, std::ostream& err) {
     if (!MediaFiles::makeDirectory(dir, "the stills", err)) return 1;
-    std::atomic<int> status = 0;
-    // One writer thread: the lines come out in shot order while the next shot renders.
-    EncodeQueue writer(1, 4);
-    auto failed = [&](const std::string& name) {
-        writer.push([&, name] {
-            out << "FAILED " << name << "\n" << std::flush;
-            status = 1;
-        });
-    };
-    auto save = [&](const std::string& name, QImage img) {
-        if (img.isNull()) return failed(name);
-        writer.push([&, name, img = std::move(img)] {
+    const std::vector<Shot> list = shots();
+    ReportsInOrder reports(list.size() + 1, out, err); // the wordmark, then every shot
+    EncodeQueue writer(EncodeQueue::workersForThisMachine(), list.size() + 1); // never holds up a render
+
+    auto save = [&](std::size_t index, const std::string& name, QImage img) {
+        if (img.isNull()) return reports.done(index, "FAILED " + name, {});
+        writer.push([&, index, name, img = std::move(img)] {
             const QByteArray png = MediaFiles::encode(img, "PNG");
-            if (png.isEmpty()) {
-                out << "FAILED " << name << "\n" << std::flush;
-                status = 1;
-                return;
-            }
+            if (png.isEmpty()) return reports.done(index, "FAILED " + name, {});
             const std::string file = name + ".png";
             const std::string path = (std::filesystem::path(dir) / file).string();
-            if (auto why = MediaFiles::write(path, png)) {
-                err << "could not write " << path << ": " << *why << "\n" << std::flush;
-                status = 1;
-                return;
-            }
-            out << "wrote " << file << "\n" << std::flush;
+            if (auto why = MediaFiles::write(path, png))
+                return reports.done(index, {}, "could not write " + path + ": " + *why);
+            reports.done(index, "wrote " + file, {});
         });
     };
 
-    save("wordmark", render(wordmark(), wordmarkScale, false, wallNow()));
-    for (const Shot& shot : shots()) {
-        if (shot.flash) waitForFlashPeak();
-        const Instant now = wallNow();
-        save(shot.name, render(shot.make(now), shotScale, true, now));
-    }
+    save(0, "wordmark", render(wordmark(), wordmarkScale, false, wallNow()));
+    // The shots without a flash first; then the flashing ones back to back, so that one
+    // peak of the pulses usually serves them all (each still checks that it lasts).
+    for (bool flash : {false, true})
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            if (list[i].flash != flash) continue;
+            if (flash) waitForFlashPeak();
+            const Instant now = wallNow();
+            save(i + 1, list[i].name, render(list[i].make(now), shotScale, true, now));
+        }
     writer.drain();
-    return status;
+    return reports.failed() ? 1 : 0;
 }
 
 int renderShots(const std::string& dir) {
