@@ -48,8 +48,13 @@ QImage render(const View& view, double scale, bool opaque, Instant t);
 
 // Whether the pulses are near their peak at `t`.
 bool isFlashPeak(Instant t);
-// Polls `clock` every 2 ms (`pause` waits that long) for at most 1.5 s until a flash peak.
-void waitForFlashPeak(const Clock& clock = wallNow, const std::function<void()>& pause = {});
+// The first instant from `from` on, in 2 ms steps and at most 1.5 s ahead, at which the
+// pulses peak; `from` + 1.5 s when there is none.
+Instant nextFlashPeak(Instant from);
+// Sleeps until the next flash peak and returns it: the instant to draw the shot for.
+// (The pulses are a known function of time: polling the clock instead would sleep past
+// the narrow peaks whenever the machine is busy.)
+Instant waitForFlashPeak(const Clock& clock = wallNow, const std::function<void(Instant)>& sleepUntil = {});
 
 // Creates `dir`, then writes "wordmark.png" and one PNG per shot, printing "wrote NAME"
 // per file or "FAILED NAME" per shot that renders to nothing on `out`; files that cannot

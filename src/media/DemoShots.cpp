@@ -226,15 +226,20 @@ bool isFlashPeak(Instant t) {
     return std::sin(7 * s) > 0.88 && std::sin(5 * s) > 0.2;
 }
 
-void waitForFlashPeak(const Clock& clock, const std::function<void()>& pause) {
-    const Instant start = clock();
-    for (Instant t = start; secondsBetween(start, t) < 1.5; t = clock()) {
-        if (isFlashPeak(t)) return;
-        if (pause)
-            pause();
-        else
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+Instant nextFlashPeak(Instant from) {
+    constexpr int steps = 750; // 1.5 s of 2 ms
+    for (int i = 0; i < steps; ++i)
+        if (const Instant t = from + 0.002 * i; isFlashPeak(t)) return t;
+    return from + 0.002 * steps;
+}
+
+Instant waitForFlashPeak(const Clock& clock, const std::function<void(Instant)>& sleepUntil) {
+    const Instant peak = nextFlashPeak(clock());
+    if (sleepUntil)
+        sleepUntil(peak);
+    else
+        std::this_thread::sleep_until(peak);
+    return peak;
 }
 
 int renderShots(const std::string& dir, std::ostream& out, std::ostream& err) {
@@ -262,8 +267,7 @@ int renderShots(const std::string& dir, std::ostream& out, std::ostream& err) {
     for (bool flash : {false, true})
         for (std::size_t i = 0; i < list.size(); ++i) {
             if (list[i].flash != flash) continue;
-            if (flash) waitForFlashPeak();
-            const Instant now = wallNow();
+            const Instant now = flash ? waitForFlashPeak() : wallNow();
             save(i + 1, list[i].name, render(list[i].make(now), shotScale, true, now));
         }
     writer.drain();
