@@ -22,6 +22,7 @@ test_packages=(
   xdotool openbox xcompmgr trayer imagemagick
   dbus dbus-daemon at-spi2-core tmux
   desktop-file-utils appstream dpkg-dev file python3
+  ffmpeg
 )
 run_packages=(
   fonts-roboto-unhinted fonts-dejavu-core

@@ -3,6 +3,7 @@
 #include "AppDelegate.h"
 #include "StatusOutput.h"
 #include "integration/SessionFocus.h"
+#include "media/DemoMedia.h"
 #include "media/PreviewRenderer.h"
 #include "model/Displays.h"
 #include "model/PreferencesStore.h"
@@ -166,8 +167,16 @@ int CommandLine::run(int& argc, char** argv) {
         return displays(platform, *loadSettings(platform));
     }
     // Each renderer ends the process, so only the first present in this order runs.
-    for (const char* render : {"--render-shots", "--render-film"})
-        if (has(render)) return notAvailable(render);
+    if (has("--render-shots")) {
+        const std::string* value = valueAfter("--render-shots");
+        return demoMedia(value ? *value : "marketing", argc, argv,
+                         [](const std::string& dir) { return DemoMedia::renderShots(dir); });
+    }
+    if (has("--render-film")) {
+        const std::string* value = valueAfter("--render-film");
+        return demoMedia(value ? *value : "film", argc, argv,
+                         [](const std::string& dir) { return DemoMedia::renderFilm(dir); });
+    }
     if (has("--render-previews")) {
         const std::string* value = valueAfter("--render-previews");
         return previews(value ? *value : "previews", argc, argv);
@@ -220,6 +229,19 @@ int CommandLine::previews(const std::string& dir, int& argc, char** argv) {
     int status = 0;
     QTimer::singleShot(0, [&] {
         status = PreviewRenderer::renderAll(dir);
+        QCoreApplication::exit(status);
+    });
+    app->exec();
+    return status;
+}
+
+int CommandLine::demoMedia(const std::string& dir, int& argc, char** argv,
+                           const std::function<int(const std::string&)>& render) {
+    auto app = makeApplication(argc, argv);
+    // The renderers create the directory themselves and say so when they cannot.
+    int status = 0;
+    QTimer::singleShot(0, [&] {
+        status = render(dir);
         QCoreApplication::exit(status);
     });
     app->exec();

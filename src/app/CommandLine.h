@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,8 @@ class CommandLine {
     int axClick(AXFocus& ax);
     int displays(Platform& platform, const Settings& settings);
     int previews(const std::string& dir, int& argc, char** argv);
+    int demoMedia(const std::string& dir, int& argc, char** argv,
+                  const std::function<int(const std::string&)>& render);
     int resident(int& argc, char** argv);
 
     std::vector<std::string> args_;

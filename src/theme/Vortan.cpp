@@ -101,6 +101,9 @@ QFont fontDemi(double size) {
 
 QFont systemFont(double size, QFont::Weight weight, bool mono) {
     QFont f = QFontDatabase::systemFont(mono ? QFontDatabase::FixedFont : QFontDatabase::GeneralFont);
+    // The monospaced face, the first installed of these: Debian's fonts-dejavu-core (a run
+    // dependency), then Noto's, then whatever the system calls fixed-pitch.
+    if (mono) f.setFamilies({"DejaVu Sans Mono", "Noto Sans Mono", "Noto Mono", f.family()});
     f.setWeight(weight);
     return sized(f, size);
 }

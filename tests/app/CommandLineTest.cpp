@@ -35,14 +35,13 @@ bool isUsage(const std::string& out) {
            out.find("  --json ") < out.find("  --waybar");
 }
 
-std::string unavailable(const std::string& option) {
-    return "fraymark: " + option + " is not available in this build\n";
-}
+// What a mode that starts Qt says first when, as in these tests, there is no display.
+const std::string kNoDisplay =
+    "fraymark: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set); running without windows\n";
 
 // Without a session bus (as here) accessibility is simply not granted; the real bus is
 // exercised by the integration tests.
-const std::string noDisplay =
-    "fraymark: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set); running without windows\n";
+const std::string& noDisplay = kNoDisplay;
 const std::string notTrusted = "accessibility: NOT TRUSTED\nprompted — enable assistive technologies in your "
                                "desktop's accessibility settings, then relaunch Claude\n";
 
@@ -63,9 +62,16 @@ TEST(CommandLine, PrecedenceAndUsage) {
          1,
          "not trusted — run --ax-status first and grant access\n",
          noDisplay},
-        {{"--render-previews", "out", "--render-film", "out"}, 2, "", unavailable("--render-film")},
         {{"--ax-click"}, 2, "usage: --ax-click \"<session title>\"\n", noDisplay},
-        {{"--render-film", "--render-previews", "--render-shots"}, 2, "", unavailable("--render-shots")},
+        // A directory that cannot be made tells which renderer ran, at once.
+        {{"--render-previews", "/dev/null/x", "--render-film", "/dev/null/x"},
+         1,
+         "",
+         kNoDisplay + "fraymark: cannot create /dev/null/x for the film: Not a directory\n"},
+        {{"--render-film", "--render-previews", "--render-shots", "/dev/null/x"},
+         1,
+         "",
+         kNoDisplay + "fraymark: cannot create /dev/null/x for the stills: Not a directory\n"},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(testing::PrintToString(r.args));
@@ -118,6 +124,17 @@ TEST(CommandLine, RenderPreviews) {
     EXPECT_TRUE(std::binary_search(written.begin(), written.end(), "island-8-settings.png"));
     EXPECT_EQ(got.out.rfind("wrote " + dir + "/island-1-started.png\n", 0), 0u) << got.out;
     EXPECT_EQ(std::count(got.out.begin(), got.out.end(), '\n'), 19);
+}
+
+TEST(CommandLine, RenderShots) {
+    Invocation run;
+    const std::string dir = (run.home / "stills/nested").string();
+    auto got = run({"--render-shots", dir});
+    EXPECT_EQ(got.exitCode, 0) << got.err;
+    EXPECT_EQ(got.out.rfind("wrote wordmark.png\nwrote 01-hero-working.png\n", 0), 0u) << got.out;
+    EXPECT_EQ(std::count(got.out.begin(), got.out.end(), '\n'), 17);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()),
+              17);
 }
 
 TEST(CommandLine, SingleInstanceAndCleanExit) {
