@@ -10,6 +10,8 @@ done
 if [ -x "$build/fraymark" ]; then
   echo "== resident_usage"
   "$(dirname "$0")/resident_usage.py" "$build"
+  echo "== json_latency"
+  "$(dirname "$0")/json_latency.py" "$build"
   echo "== desktop_usage"
   "$(dirname "$0")/desktop_usage.py" "$build"
 fi

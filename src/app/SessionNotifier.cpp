@@ -32,8 +32,8 @@ std::string SessionNotifier::body(const SessionInfo& s) {
 
 void SessionNotifier::waiting(Tracked& t) {
     if (!settings_.notifyNeedsAction()) return;
-    Notification n{
-        title(t.latest), body(t.latest), Notification::Urgency::normal, {{"default", "Go to session"}}};
+    t.said = body(t.latest);
+    Notification n{title(t.latest), t.said, Notification::Urgency::normal, {{"default", "Go to session"}}};
     const std::string id = t.latest.id;
     std::weak_ptr<bool> alive = alive_;
     notifications_.notify(n, t.notification, [this, alive, id](std::uint32_t shown) {
@@ -62,7 +62,11 @@ void SessionNotifier::update(const SessionList& list) {
         Tracked& t = it->second;
         const SessionStatus before = fresh ? SessionStatus::started : t.status;
         t.latest = s;
-        if (!fresh && before == s.status) continue; // nothing to say: no work on a quiet tick
+        if (!fresh && before == s.status) {
+            // Still waiting, but on another call: the notification says so in place.
+            if (s.status == SessionStatus::needsAction && t.notification && body(s) != t.said) waiting(t);
+            continue; // otherwise nothing to say: no work on a quiet tick
+        }
         t.status = s.status;
         if (s.status != SessionStatus::completed && !t.turnStart)
             t.turnStart = s.lastPromptAt ? *s.lastPromptAt : now;

@@ -38,6 +38,7 @@ class SessionNotifier {
     struct Tracked {
         SessionStatus status = SessionStatus::started;
         std::uint32_t notification = 0; // the shown "waiting" notification, 0 when none
+        std::string said;               // its body
         std::optional<Instant> turnStart;
         SessionInfo latest;
     };

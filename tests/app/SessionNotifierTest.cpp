@@ -1,0 +1,83 @@
+#include "app/SessionNotifier.h"
+#include "model/Settings.h"
+#include "platform/fake/FakePlatform.h"
+
+#include <gtest/gtest.h>
+
+using namespace fray;
+using S = SessionStatus;
+
+namespace {
+
+struct Notifier {
+    Instant now = fromUnixSeconds(1767225600.0);
+    Settings settings{std::make_shared<PreferencesStore>()};
+    fake::Notices notices;
+    std::vector<std::string> focused;
+    SessionNotifier notifier{settings, notices, [this](const SessionInfo& s) { focused.push_back(s.id); },
+                             [this] { return now; }};
+
+    SessionInfo session(S status, std::optional<PendingCall> call = {}, double promptAgo = 10) {
+        auto s = SessionInfo::make("/p/s.jsonl", "orbit-api", "feat/stripe-webhooks", {}, status, 3, now, now,
+                                   now - promptAgo);
+        s.pendingCall = std::move(call);
+        return s;
+    }
+    void update(SessionInfo s, double advance = 2) {
+        now = now + advance;
+        notifier.update({std::move(s)});
+    }
+};
+
+const PendingCall migrate{"Bash", "npx prisma migrate deploy"};
+
+} // namespace
+
+TEST(SessionNotifier, OneNotificationPerWaitReplacedInPlaceAndClosed) {
+    Notifier n;
+    n.update(n.session(S::working));
+    EXPECT_TRUE(n.notices.shown.empty());
+    n.update(n.session(S::needsAction, migrate));
+    ASSERT_EQ(n.notices.shown.size(), 1u);
+    const auto first = n.notices.shown[0];
+    EXPECT_EQ(first.notification.title, "orbit-api · feat/stripe-webhooks");
+    EXPECT_EQ(first.notification.body, "Bash: npx prisma migrate deploy");
+    EXPECT_EQ(first.notification.urgency, Notification::Urgency::normal);
+    EXPECT_EQ(first.notification.actions[0].second, "Go to session");
+
+    n.update(n.session(S::needsAction, migrate));
+    EXPECT_EQ(n.notices.shown.size(), 1u) << "a quiet tick says nothing";
+    n.update(n.session(S::needsAction, PendingCall{"Edit", "src/a.ts"}));
+    ASSERT_EQ(n.notices.shown.size(), 2u);
+    EXPECT_EQ(n.notices.shown[1].replaced, first.id) << "replaced, not stacked";
+    EXPECT_EQ(n.notices.shown[1].notification.body, "Edit: src/a.ts");
+
+    n.notices.pick(first.id, "default");
+    EXPECT_EQ(n.focused, std::vector<std::string>{"/p/s.jsonl"}) << "the action goes to the session";
+
+    n.update(n.session(S::working));
+    EXPECT_EQ(n.notices.closed, std::vector<std::uint32_t>{first.id});
+    n.update(n.session(S::needsAction));
+    EXPECT_EQ(n.notices.shown.back().replaced, 0u) << "a new wait after the old one was closed";
+    EXPECT_EQ(n.notices.shown.back().notification.body, "Waiting for you");
+    n.notifier.update({});
+    EXPECT_EQ(n.notices.closed.size(), 2u) << "a session that is gone stops waiting too";
+}
+
+TEST(SessionNotifier, SettingsDecide) {
+    Notifier off;
+    off.settings.setNotifyNeedsAction(false);
+    off.update(off.session(S::needsAction, migrate));
+    EXPECT_TRUE(off.notices.shown.empty());
+
+    // K.O. only when switched on, and only after a turn of more than a minute.
+    for (auto [on, promptAgo, expected] :
+         {std::tuple{false, 300.0, 0u}, {true, 30.0, 0u}, {true, 300.0, 1u}}) {
+        Notifier n;
+        n.settings.setNotifyCompleted(on);
+        n.update(n.session(S::working, {}, promptAgo));
+        n.update(n.session(S::completed, {}, promptAgo));
+        ASSERT_EQ(n.notices.shown.size(), expected) << on << " " << promptAgo;
+        if (expected) EXPECT_EQ(n.notices.shown[0].notification.urgency, Notification::Urgency::low);
+    }
+}
