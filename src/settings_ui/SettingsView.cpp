@@ -29,7 +29,6 @@
 #include <QWindow>
 
 #include <cmath>
-#include <filesystem>
 
 namespace fray {
 
