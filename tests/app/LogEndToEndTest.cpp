@@ -66,14 +66,15 @@ TEST(LogEndToEnd, EveryAgentInOneLine) {
     EXPECT_EQ(fray.stop(SIGTERM), 0);
 
     const std::string& l = *line;
-    // Idle seconds depend on when the first tick lands; allow the start-up second or two.
+    // Idle seconds (and so stamina) depend on when the first tick lands: a loaded machine
+    // may take a few seconds to start.
     std::smatch m;
     ASSERT_TRUE(std::regex_search(
-        l, m, std::regex(R"(CDX:web\[-\]=NEEDS-ACTION combo=1 stamina=0.52 idle=(12[0-2])s)")))
+        l, m, std::regex(R"(CDX:web\[-\]=NEEDS-ACTION combo=1 stamina=0.5[02] idle=(12[0-5])s)")))
         << l;
     auto cdx = static_cast<std::size_t>(m.position(0));
-    ASSERT_TRUE(
-        std::regex_search(l, m, std::regex(R"(CLD:api\[main\]=working combo=2 stamina=0.70 idle=[5-7]s)")))
+    ASSERT_TRUE(std::regex_search(
+        l, m, std::regex(R"(CLD:api\[main\]=working combo=2 stamina=0.(70|68) idle=([5-9]|10)s)")))
         << l;
     auto cld = static_cast<std::size_t>(m.position(0));
     auto hrm = l.find("HRM:docs[draft]=working combo=4 stamina=0.50 idle=-1s");
