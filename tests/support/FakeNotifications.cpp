@@ -39,10 +39,10 @@ class Service : public QObject {
         std::fflush(stdout);
     }
     QStringList GetCapabilities() { return {"actions", "body"}; }
-    QString GetServerInformation(QString& vendor, QString& version, QString& spec) {
+    QString GetServerInformation(QString& vendor, QString& version, QString& protocol) {
         vendor = "fraymark-tests";
         version = "1";
-        spec = "1.2";
+        protocol = "1.2";
         return "fake";
     }
 };
