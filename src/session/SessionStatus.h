@@ -40,19 +40,9 @@ inline constexpr std::string_view rawName(SessionStatus s) {
     return "?";
 }
 
-// The word the --log line prints for a status.
+// The word the --log line prints for a status: the waiting one shouts.
 inline constexpr std::string_view logWord(SessionStatus s) {
-    switch (s) {
-    case SessionStatus::completed:
-        return "completed";
-    case SessionStatus::started:
-        return "started";
-    case SessionStatus::working:
-        return "working";
-    case SessionStatus::needsAction:
-        return "NEEDS-ACTION";
-    }
-    return "?";
+    return s == SessionStatus::needsAction ? "NEEDS-ACTION" : rawName(s);
 }
 
 } // namespace fray
