@@ -5,7 +5,9 @@
 
 #include <atomic>
 #include <filesystem>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace fray;
 using fray::test::TempDir;
@@ -51,7 +53,7 @@ TEST(Settings, FreshStoreDefaults) {
 TEST(Settings, StoredValuesAndTheirTypes) {
     struct Row {
         const char* name;
-        const char* json;
+        std::string json;
         std::function<void(const Settings&)> check;
     } rows[] = {
         {"legacy switch governs both sounds", R"({"soundsEnabled": false})",
@@ -94,6 +96,13 @@ TEST(Settings, StoredValuesAndTheirTypes) {
              EXPECT_EQ(s.displayKey(), "ext:1-2-3");
              EXPECT_EQ(s.displayName(), "DELL");
              EXPECT_FALSE(s.customSpot()) << "one half of a spot is no spot";
+         }},
+        {"a byte-order mark, numbers beyond double and 64-bit range, any depth: all valid JSON",
+         "\xEF\xBB\xBF{\"needsActionDelay\": 1e400, \"n\": 12345678901234567890, \"deep\": " +
+             std::string(5000, '[') + std::string(5000, ']') + ", \"soundKO\": false}",
+         [](const Settings& s) {
+             EXPECT_FALSE(s.soundKO()) << "the file was read, not set aside";
+             EXPECT_EQ(s.needsActionDelay(), 20.0) << "a number out of range counts as missing";
          }},
         {"custom spot pair", R"({"customDX": 12.5, "customDY": -3})",
          [](const Settings& s) {
@@ -141,7 +150,13 @@ TEST(Settings, LegacyPositionMigration) {
 
 TEST(Settings, WritesThroughWithTypesAndRemovals) {
     Fixture f;
-    f.write(R"({"soundsEnabled": false, "futureKey": {"a": [1, 2]}, "position": "Left"})");
+    f.write(R"({"soundsEnabled": false, "zeta": 0.1, "futureKey": {"a": [1, 2]}, "position": "Left",)"
+            R"( "big": 12345678901234567890, "customX": 1e400})");
+    std::filesystem::permissions(f.path, std::filesystem::perms(0644));
+    const bool root = geteuid() == 0; // only root can hand the file to another owner
+    if (root) {
+        ASSERT_EQ(chown(f.path.c_str(), 4321, 4322), 0);
+    }
     {
         Settings s(f.store(), primary());
         s.setSoundKO(true);
@@ -152,14 +167,24 @@ TEST(Settings, WritesThroughWithTypesAndRemovals) {
         s.setCustomSpot(std::nullopt);
         s.setDisplayKey(std::nullopt);
     }
-    std::string text = f.text();
-    EXPECT_NE(text.find("\"soundKO\": true"), std::string::npos) << text;
-    EXPECT_NE(text.find("\"needsActionDelay\": 37"), std::string::npos) << text;
-    EXPECT_NE(text.find("\"position\": \"left\""), std::string::npos) << text;
-    EXPECT_NE(text.find("\"futureKey\": {\"a\":[1,2]}"), std::string::npos)
-        << "unknown keys are kept: " << text;
-    EXPECT_EQ(text.find("customD"), std::string::npos);
-    EXPECT_EQ(text.find("displayKey"), std::string::npos);
+    // Keys in their order, values not ours exactly as written, new keys last.
+    EXPECT_EQ(f.text(), R"({
+  "soundsEnabled": false,
+  "zeta": 0.1,
+  "futureKey": {"a": [1, 2]},
+  "position": "left",
+  "big": 12345678901234567890,
+  "customX": 1e400,
+  "soundKO": true,
+  "needsActionDelay": 37
+}
+)");
+    struct stat st {};
+    ASSERT_EQ(stat(f.path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0644u) << "the file keeps its mode";
+    if (root) {
+        EXPECT_EQ(std::make_pair(st.st_uid, st.st_gid), std::make_pair(4321u, 4322u)) << "and its owner";
+    }
 
     Settings reread(f.store(), primary());
     EXPECT_FALSE(reread.soundNeedsAction()) << "the legacy switch still governs the other sound";

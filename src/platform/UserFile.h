@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+
+// A file the user owns and may have edited by hand (a preferences file): rewritten keeping
+// its mode, its owner and any symbolic link that points to it.
+namespace fray::UserFile {
+
+// Replaces the file's contents atomically. An existing file keeps its permission bits and
+// (where the system allows) its owner and group; a new one gets `newMode`. Returns 0 or
+// the errno of the step that failed.
+int rewrite(const std::string& path, std::string_view bytes, mode_t newMode);
+
+} // namespace fray::UserFile
