@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 
 namespace fray {
@@ -31,6 +32,15 @@ std::string jsonOf(const PreferencesStore::Value& v) {
         return J::numberText(*d).value_or("null"); // never an unreadable file
     if (auto s = std::get_if<std::string>(&v)) return J::quote(*s);
     return std::get<PreferencesStore::Raw>(v).json;
+}
+
+// Local time to the second, for the names of set-aside files.
+std::string timestamp() {
+    const std::time_t t = std::time(nullptr);
+    std::tm local{};
+    char buf[32];
+    if (!localtime_r(&t, &local) || !std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &local)) return "0";
+    return buf;
 }
 
 } // namespace
@@ -70,18 +80,19 @@ void PreferencesStore::load() {
     const std::string_view bytes(text.data(), text.size());
     auto members = J::parse(bytes);
     if (!members) {
-        std::string aside = path_ + ".broken";
-        if (std::rename(path_.c_str(), aside.c_str()) == 0) {
+        // Every broken file is kept: a second one never replaces the first one's copy.
+        int error = 0;
+        if (auto aside = UserFile::moveAside(path_, ".broken-" + timestamp(), error)) {
             std::fprintf(stderr,
                          "fraymark: %s is not valid JSON; moved it to %s and using default settings\n",
-                         path_.c_str(), aside.c_str());
+                         path_.c_str(), aside->c_str());
         } else {
             writable_ = false;
-            lastError_ = path_ + " could not be moved aside: " + std::strerror(errno);
+            lastError_ = path_ + " could not be moved aside: " + std::strerror(error);
             std::fprintf(stderr,
                          "fraymark: %s is not valid JSON and could not be moved aside (%s); using default "
                          "settings without saving changes\n",
-                         path_.c_str(), std::strerror(errno));
+                         path_.c_str(), std::strerror(error));
         }
         return;
     }

@@ -3,7 +3,9 @@
 #include "AtomicFile.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <memory>
 #include <optional>
 #include <sys/stat.h>
@@ -11,6 +13,26 @@
 #include <utility>
 
 namespace fray::UserFile {
+
+std::optional<std::string> moveAside(const std::string& path, const std::string& suffix, int& error) {
+    for (int n = 1; n < 1000; ++n) {
+        const std::string aside = path + suffix + (n > 1 ? "-" + std::to_string(n) : "");
+        if (::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) return aside;
+        if (errno == EEXIST) continue;
+        if (errno != EINVAL && errno != ENOSYS) break;
+        // A file system without the no-replace rename: a hard link fails on an existing name too.
+        if (::link(path.c_str(), aside.c_str()) == 0) {
+            if (::unlink(path.c_str()) == 0) return aside;
+            const int err = errno;
+            ::unlink(aside.c_str());
+            errno = err;
+            break;
+        }
+        if (errno != EEXIST) break;
+    }
+    error = errno;
+    return std::nullopt;
+}
 
 int rewrite(const std::string& path, std::string_view bytes, mode_t newMode) {
     // Through a symbolic link (a preferences folder kept with one's dotfiles), to its target.

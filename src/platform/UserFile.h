@@ -1,12 +1,18 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
 
-// A file the user owns and may have edited by hand (a preferences file): rewritten keeping
-// its mode, its owner and any symbolic link that points to it.
+// A file the user owns and may have edited by hand (a preferences file): set aside without
+// ever replacing an earlier copy, and rewritten keeping its mode, its owner and any
+// symbolic link that points to it.
 namespace fray::UserFile {
+
+// Renames `path` to `path + suffix`, or when that name is taken to `path + suffix + "-2"`,
+// "-3", …; an existing file is never replaced. The name it got, or absent with `error` set.
+std::optional<std::string> moveAside(const std::string& path, const std::string& suffix, int& error);
 
 // Replaces the file's contents atomically. An existing file keeps its permission bits and
 // (where the system allows) its owner and group; a new one gets `newMode`. Returns 0 or

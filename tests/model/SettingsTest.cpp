@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <map>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -196,23 +197,30 @@ TEST(Settings, WritesThroughWithTypesAndRemovals) {
         EXPECT_EQ(e.path().filename(), "preferences.json") << "no temporary files left behind";
 }
 
+// Each broken file in turn: set aside under a name of its own, said on standard error,
+// never overwritten, neither by the next broken one nor by a change.
 TEST(PreferencesStore, BrokenFileIsSetAsideNotOverwritten) {
-    for (const char* bad : {"{\"soundKO\": tru", "[true]", "\xff\xfe", "{\"a\":1} trailing"}) {
+    Fixture f;
+    std::map<std::string, std::string> kept; // set-aside name: contents
+    for (const char* bad :
+         {"{\"soundKO\": tru", "[true]", "\xff\xfe", "{\"a\":1} trailing", "{\"a\":1} trailing"}) {
         SCOPED_TRACE(bad);
-        Fixture f;
         f.write(bad);
         testing::internal::CaptureStderr();
         auto store = f.store();
         std::string err = testing::internal::GetCapturedStderr();
-        EXPECT_NE(err.find("preferences.json.broken"), std::string::npos) << err;
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
-        EXPECT_EQ(fray::test::readFile(f.path + ".broken"), bad);
+        const auto at = err.find(f.path + ".broken-"), end = err.find(" and using");
+        ASSERT_TRUE(at != std::string::npos && end != std::string::npos) << err;
+        const std::string aside = err.substr(at, end - at);
+        EXPECT_TRUE(kept.emplace(aside, bad).second) << "a name of its own: " << aside;
         Settings s(store, primary());
         EXPECT_TRUE(s.soundKO());
         s.setSoundKO(false);
-        EXPECT_EQ(fray::test::readFile(f.path + ".broken"), bad) << "the user's file survives";
         EXPECT_FALSE(f.store()->boolValue("soundKO").value_or(true));
     }
+    for (const auto& [aside, bad] : kept)
+        EXPECT_EQ(fray::test::readFile(aside), bad) << "the user's file survives: " << aside;
 }
 
 // A folder that cannot be written (here a file stands where it should be): the change is
