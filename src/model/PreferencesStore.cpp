@@ -3,8 +3,6 @@
 #include "JsonObjectText.h"
 #include "platform/UserFile.h"
 
-#include <simdjson.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -62,22 +60,22 @@ void PreferencesStore::load() {
     std::lock_guard lock(mutex_);
     entries_.clear();
 
-    simdjson::padded_string text;
-    auto err = simdjson::padded_string::load(path_).get(text);
-    if (err) {
-        std::error_code ec;
-        if (std::filesystem::exists(path_, ec)) {
-            // Unreadable but present: keep our hands off it rather than overwrite it.
-            writable_ = false;
-            lastError_ = "cannot read " + path_;
-            std::fprintf(stderr,
-                         "fraymark: cannot read %s; using default settings and leaving the file alone\n",
-                         path_.c_str());
-        }
+    const UserFile::Read file = UserFile::read(path_, maxFileBytes);
+    if (file.status != UserFile::Read::Status::ok) {
+        if (file.status == UserFile::Read::Status::missing) return;
+        // Present but not a file we can use (a FIFO, a directory, a huge or unreadable file):
+        // keep our hands off it rather than overwrite it.
+        writable_ = false;
+        lastError_ = file.status == UserFile::Read::Status::notRegular ? path_ + " is not a regular file"
+                     : file.status == UserFile::Read::Status::tooLarge
+                         ? path_ + " is larger than " + std::to_string(maxFileBytes >> 20) + " MiB"
+                         : "cannot read " + path_ + ": " + std::strerror(file.error);
+        std::fprintf(stderr, "fraymark: %s; using default settings and leaving it alone\n",
+                     lastError_->c_str());
         return;
     }
 
-    const std::string_view bytes(text.data(), text.size());
+    const std::string_view bytes = file.bytes;
     auto members = J::parse(bytes);
     if (!members) {
         // Every broken file is kept: a second one never replaces the first one's copy.

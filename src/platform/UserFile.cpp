@@ -14,6 +14,55 @@
 
 namespace fray::UserFile {
 
+Read read(const std::string& path, std::size_t maxBytes) {
+    Read r;
+    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer, for good.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        const int err = errno;
+        struct stat st;
+        if (err == ENOENT || err == ENOTDIR) {
+            r.status = Read::Status::missing;
+        } else if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+            r.status = Read::Status::notRegular; // a socket, say: it cannot even be opened
+        } else {
+            r.status = Read::Status::unreadable;
+            r.error = err;
+        }
+        return r;
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        r.status = Read::Status::unreadable;
+        r.error = errno;
+    } else if (!S_ISREG(st.st_mode)) {
+        r.status = Read::Status::notRegular;
+    } else if (static_cast<std::size_t>(st.st_size) > maxBytes) {
+        r.status = Read::Status::tooLarge;
+    } else {
+        r.status = Read::Status::ok;
+        char buf[64 * 1024];
+        for (;;) {
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                r.status = Read::Status::unreadable;
+                r.error = errno;
+                break;
+            }
+            if (n == 0) break;
+            r.bytes.append(buf, static_cast<std::size_t>(n));
+            if (r.bytes.size() > maxBytes) { // grew while being read
+                r.status = Read::Status::tooLarge;
+                break;
+            }
+        }
+        if (r.status != Read::Status::ok) r.bytes.clear();
+    }
+    ::close(fd);
+    return r;
+}
+
 std::optional<std::string> moveAside(const std::string& path, const std::string& suffix, int& error) {
     for (int n = 1; n < 1000; ++n) {
         const std::string aside = path + suffix + (n > 1 ? "-" + std::to_string(n) : "");

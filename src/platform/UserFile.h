@@ -1,14 +1,25 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
 
-// A file the user owns and may have edited by hand (a preferences file): set aside without
-// ever replacing an earlier copy, and rewritten keeping its mode, its owner and any
-// symbolic link that points to it.
+// A file the user owns and may have edited by hand (a preferences file): read only when
+// it is a regular file, set aside without ever replacing an earlier copy, and rewritten
+// keeping its mode, its owner and any symbolic link that points to it.
 namespace fray::UserFile {
+
+struct Read {
+    enum class Status { ok, missing, notRegular, tooLarge, unreadable };
+    Status status = Status::missing;
+    std::string bytes; // when ok
+    int error = 0;     // errno, when unreadable
+};
+
+// Never blocks: a FIFO, socket or device at the path is reported, not opened for reading.
+Read read(const std::string& path, std::size_t maxBytes);
 
 // Renames `path` to `path + suffix`, or when that name is taken to `path + suffix + "-2"`,
 // "-3", …; an existing file is never replaced. The name it got, or absent with `error` set.

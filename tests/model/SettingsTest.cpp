@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <fcntl.h>
 #include <filesystem>
+#include <future>
 #include <map>
 #include <sys/stat.h>
 #include <thread>
@@ -221,6 +223,34 @@ TEST(PreferencesStore, BrokenFileIsSetAsideNotOverwritten) {
     }
     for (const auto& [aside, bad] : kept)
         EXPECT_EQ(fray::test::readFile(aside), bad) << "the user's file survives: " << aside;
+}
+
+// Something other than a file at the path (a FIFO would block the open for good): one
+// line, defaults, and the thing is left as it is.
+TEST(PreferencesStore, NonRegularFileIsLeftAlone) {
+    for (const char* kind : {"fifo", "directory"}) {
+        SCOPED_TRACE(kind);
+        Fixture f;
+        f.dir.mkdir("fraymark");
+        ASSERT_EQ(kind == std::string("fifo") ? mkfifo(f.path.c_str(), 0600) : mkdir(f.path.c_str(), 0700),
+                  0);
+        testing::internal::CaptureStderr();
+        auto loaded = std::async(std::launch::async, [&] { return f.store(); });
+        if (loaded.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+            close(open(f.path.c_str(), O_WRONLY | O_NONBLOCK)); // let the blocked open return
+            ADD_FAILURE() << "loading blocked";
+        }
+        auto store = loaded.get();
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(err, "fraymark: " + f.path +
+                           " is not a regular file; using default settings and leaving it alone\n");
+        Settings s(store, primary());
+        s.setSoundKO(false);
+        EXPECT_TRUE(s.saveError());
+        struct stat st {};
+        ASSERT_EQ(lstat(f.path.c_str(), &st), 0);
+        EXPECT_FALSE(S_ISREG(st.st_mode)) << "not replaced by a file";
+    }
 }
 
 // A folder that cannot be written (here a file stands where it should be): the change is
