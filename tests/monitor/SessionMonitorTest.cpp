@@ -442,7 +442,8 @@ TEST(SessionMonitor, NeedsActionDelayIsReadEachTickAndMadeSafe) {
     for (auto [stored, delay] : {std::pair{std::optional<double>(), 20.0},
                                  {0.0, 0.0},
                                  {2700.0, 2700.0},
-                                 {2700.5, 20.0},
+                                 {2700.5, 2700.0},
+                                 {HUGE_VAL, 2700.0},
                                  {std::nan(""), 20.0},
                                  {-3.0, 20.0}})
         EXPECT_EQ(Tuning::needsActionDelayFrom(stored), delay) << stored.value_or(-1);
