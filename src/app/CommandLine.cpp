@@ -56,7 +56,8 @@ std::unique_ptr<Settings> loadSettings(Platform& platform) {
     auto store = std::make_shared<PreferencesStore>(platform.paths.configHome + "/fraymark/preferences.json");
     store->load();
     auto displays = platform.displays;
-    return std::make_unique<Settings>(store, [displays] {
+    return std::make_unique<Settings>(store, [displays]() -> std::optional<GRect> {
+        if (!displaysAreReal()) return std::nullopt; // an older position waits for a real display
         auto screens = displays->screens();
         return screens.empty() ? std::nullopt : std::optional<GRect>(screens.front().frame);
     });

@@ -1,6 +1,7 @@
 #include "Session.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -23,6 +24,11 @@ std::string chooseWindowSystem() {
     if (set("WAYLAND_DISPLAY")) return {};
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     return "fraymark: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set); running without windows";
+}
+
+bool displaysAreReal() {
+    const QString name = QGuiApplication::platformName();
+    return !name.isEmpty() && name != "offscreen" && name != "minimal";
 }
 
 namespace {

@@ -11,6 +11,10 @@ namespace fray {
 // user when it had to fall back to offscreen, else an empty string.
 std::string chooseWindowSystem();
 
+// False while Qt runs on a platform without real displays (offscreen, minimal): the
+// screens it reports then are made up, and nothing should be measured against them.
+bool displaysAreReal();
+
 // Calls `onSignal` on the main thread when SIGINT or SIGTERM arrives. Call once,
 // after the application object exists.
 void onTerminationSignal(std::function<void()> onSignal);

@@ -77,8 +77,13 @@ TEST(CommandLine, DisplaysReport) {
     {
         SCOPED_TRACE("pinned display unplugged");
         Invocation run;
-        run.home.write(".config/fraymark/preferences.json", R"({"displayKey": "ext:1-2-3"})");
+        run.home.write(".config/fraymark/preferences.json",
+                       R"({"displayKey": "ext:1-2-3", "customX": 100, "customY": 50})");
         auto got = run({"--displays"});
+        EXPECT_NE(
+            readFile((run.home / ".config/fraymark/preferences.json").string()).find("\"customX\": 100"),
+            std::string::npos)
+            << "no real display: the older position waits for one";
         EXPECT_EQ(got.exitCode, 0);
         EXPECT_EQ(got.out.rfind("pinned: ext:1-2-3\n", 0), 0u) << got.out;
         EXPECT_NE(got.out.find("\n  pinned display is not attached — island falls back to primary\n"),
