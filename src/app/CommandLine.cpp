@@ -40,8 +40,8 @@ void quietMessages(QtMsgType type, const QMessageLogContext& context, const QStr
         std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
 }
 
-std::unique_ptr<QApplication> makeApplication(int& argc, char** argv) {
-    std::string notice = chooseWindowSystem();
+std::unique_ptr<QApplication> makeApplication(int& argc, char** argv, WindowUse use = WindowUse::tool) {
+    std::string notice = chooseWindowSystem(use);
     if (!notice.empty()) std::fprintf(stderr, "%s\n", notice.c_str());
     QLoggingCategory::setFilterRules("qt.multimedia*.warning=false");
     previousHandler = qInstallMessageHandler(quietMessages);
@@ -166,7 +166,7 @@ int CommandLine::resident(int& argc, char** argv) {
         }
         std::fprintf(stderr, "fraymark: cannot create the single-instance lock; starting anyway\n");
     }
-    auto app = makeApplication(argc, argv);
+    auto app = makeApplication(argc, argv, WindowUse::island);
     Platform platform = systemPlatform();
     auto settings = loadSettings(platform);
     AppDelegate delegate(has("--demo"), has("--log"), *settings, platform);

@@ -1,12 +1,16 @@
 // Runs the real binary: option precedence, usage text, --displays, single instance.
 #include "support/Process.h"
 #include "support/TempDir.h"
+#include "support/Xvfb.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace fray::test;
 
@@ -89,6 +93,73 @@ TEST(CommandLine, DisplaysReport) {
         EXPECT_NE(got.out.find("\n  pinned display is not attached — island falls back to primary\n"),
                   std::string::npos)
             << got.out;
+    }
+}
+
+// A display that cannot be used never aborts: a tool falls back to offscreen, the island
+// runs headless, each saying so in one line; a reachable X server wins over Wayland.
+TEST(CommandLine, WindowSystemChoice) {
+    Xvfb x;
+    ASSERT_TRUE(x.ok()) << "Xvfb did not start";
+    const std::string headless = "running headless (log and sounds only)\n";
+    struct Row {
+        const char* name;
+        std::map<std::string, std::string> env;
+        bool island;
+        std::string err, out;
+    } rows[] = {
+        {"dead X display, tool",
+         {{"DISPLAY", ":987"}},
+         false,
+         "fraymark: cannot reach the X display :987; running without windows\n",
+         "pinned: "},
+        {"Wayland without Qt's plugin, tool",
+         {{"WAYLAND_DISPLAY", "wayland-test"}},
+         false,
+         "fraymark: cannot use the Wayland display wayland-test (Qt's Wayland plugin is not installed); "
+         "running "
+         "without windows\n",
+         "pinned: "},
+        {"X and Wayland: X",
+         {{"DISPLAY", x.display()}, {"WAYLAND_DISPLAY", "wayland-test"}},
+         false,
+         "",
+         " 1600x900 at (0,0)  (primary)\n"},
+        {"dead X display, island",
+         {{"DISPLAY", ":987"}},
+         true,
+         "fraymark: cannot reach the X display :987; " + headless,
+         "CLD:"},
+        {"Wayland alone, island",
+         {{"WAYLAND_DISPLAY", "wayland-test"}},
+         true,
+         "fraymark: the island needs an X server (XWayland) and this Wayland session has none; " + headless,
+         "CLD:"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        Invocation run;
+        run.env.insert(r.env.begin(), r.env.end());
+        // A compositor's socket that accepts connections and says nothing.
+        const int wayland = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr{AF_UNIX, {}};
+        const std::string socketPath = (run.home / "run/wayland-test").string();
+        socketPath.copy(addr.sun_path, sizeof addr.sun_path - 1);
+        ASSERT_EQ(bind(wayland, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+        ASSERT_EQ(listen(wayland, 8), 0);
+        if (r.island) {
+            BackgroundProcess island(kBinary, {"--demo", "--log"}, run.env);
+            auto line = island.readLine(std::chrono::seconds(10));
+            EXPECT_NE(line.value_or("").find(r.out), std::string::npos) << island.stderrText();
+            EXPECT_EQ(island.stop(SIGTERM), 0) << "kept running";
+            EXPECT_EQ(island.stderrText(), r.err);
+        } else {
+            auto got = run({"--displays"});
+            EXPECT_EQ(got.exitCode, 0);
+            EXPECT_EQ(got.err, r.err);
+            EXPECT_NE(got.out.find(r.out), std::string::npos) << got.out;
+        }
+        close(wayland);
     }
 }
 
