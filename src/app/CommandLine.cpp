@@ -63,6 +63,32 @@ std::unique_ptr<Settings> loadSettings(Platform& platform) {
     });
 }
 
+// The arguments that are neither an option of the usage text nor an option's value (the
+// argument after an option shown with a placeholder), in order.
+std::vector<std::string> unknownOptions(const std::vector<std::string>& args) {
+    std::vector<bool> known(args.size(), false);
+    auto mark = [&](std::string_view option, bool valued) {
+        auto first = std::find(args.begin() + (args.empty() ? 0 : 1), args.end(), option);
+        for (auto at = first; at != args.end(); at = std::find(at + 1, args.end(), option))
+            known[static_cast<std::size_t>(at - args.begin())] = true;
+        if (valued && first != args.end() && first + 1 != args.end())
+            known[static_cast<std::size_t>(first + 1 - args.begin())] = true;
+    };
+    mark("--help", false);
+    mark("-h", false);
+    const std::string usage = CommandLine::usage();
+    for (std::size_t at = usage.find("\n  -"); at != std::string::npos; at = usage.find("\n  -", at + 1)) {
+        const std::string_view row = std::string_view(usage).substr(at + 3);
+        const std::size_t space = row.find(' ');
+        mark(row.substr(0, space),
+             space + 1 < row.size() && (row[space + 1] == '<' || row[space + 1] == '"'));
+    }
+    std::vector<std::string> unknown;
+    for (std::size_t i = 1; i < args.size(); ++i)
+        if (!known[i]) unknown.push_back(args[i]);
+    return unknown;
+}
+
 int notAvailable(const std::string& option) {
     std::fprintf(stderr, "fraymark: %s is not available in this build\n", option.c_str());
     return 2;
@@ -101,6 +127,9 @@ std::string CommandLine::usage() {
 }
 
 int CommandLine::run(int& argc, char** argv) {
+    // Still ignored, but said: a typo must not quietly start a resident copy that holds the lock.
+    for (const auto& option : unknownOptions(args_))
+        std::fprintf(stderr, "fraymark: ignoring unknown option %s\n", option.c_str());
     if (has("--help") || has("-h")) {
         std::printf("%s\n", usage().c_str());
         return 0;
