@@ -90,6 +90,8 @@ std::vector<SessionInfo> CodexProvider::poll(Instant now, double needsActionDela
         std::uint64_t bytes = 0;
         for (Candidate& c : found) {
             c.rollout = &rollouts_[c.path];
+            // Replaced through a rename, perhaps by a larger file: read it as a new one.
+            if (c.rollout->initialized && c.rollout->identity != c.attrs.identity()) *c.rollout = Rollout{};
             const Rollout& r = *c.rollout;
             if (r.initialized && r.size == c.attrs.size) continue; // unchanged: not even opened
             reads.push_back(&c);
@@ -327,6 +329,7 @@ void CodexProvider::read(const std::string& path, const FileAttributes& attrs, R
         r.consumed += static_cast<std::uint64_t>(p - s.tail.data());
     }
     r.size = size;
+    r.identity = attrs.identity();
     r.initialized = true;
 }
 

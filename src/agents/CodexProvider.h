@@ -48,6 +48,7 @@ class CodexProvider final : public AgentProvider {
         std::uint64_t consumed = 0; // just after the last complete line read
         std::uint64_t size = 0;     // the file's size at the latest read
         bool headRead = false;      // the first line was complete when read
+        FileIdentity identity;      // of the file read; another one at the path starts over
         std::optional<std::string> cwd;
         Scan scan;
     };

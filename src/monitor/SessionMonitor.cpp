@@ -115,11 +115,17 @@ SessionList SessionMonitor::tick() {
                     it->second.state.created = attrs->created.value_or(now);
                     it->second.state.lastActivity = attrs->mtime; // until a read says more
                 }
-                FileState& st = it->second.state;
+                Watched& w = it->second;
+                FileState& st = w.state;
+                if (w.identity && *w.identity != attrs->identity()) {
+                    // Replaced, perhaps by a larger file: the old offset means nothing in it.
+                    st.softReset();
+                    w.spillFrom.reset();
+                }
+                w.identity = attrs->identity();
                 st.mtime = attrs->mtime;
-                if (!st.initialized || attrs->size != st.size)
-                    jobs.push_back({&path, &it->second, attrs->size});
-                live.emplace_back(&path, &it->second);
+                if (!st.initialized || attrs->size != st.size) jobs.push_back({&path, &w, attrs->size});
+                live.emplace_back(&path, &w);
             } catch (...) {
                 // This file contributes nothing this tick; its state is tried again next time.
             }

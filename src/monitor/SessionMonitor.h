@@ -72,6 +72,8 @@ class SessionMonitor : public SessionMonitoring {
     struct Watched {
         explicit Watched(Instant now) : state(now) {}
         FileState state;
+        // The file read so far; another one renamed over the path is read afresh.
+        std::optional<FileIdentity> identity;
         // File offset where a partial line too long for memory begins.
         std::optional<std::uint64_t> spillFrom;
         // The project label, and the working directory and rescan generation it was made for.

@@ -280,6 +280,18 @@ TEST(CodexProvider, FirstReadCoversTheTurnThenOnlyNewBytes) {
     EXPECT_EQ(std::tie(rewritten[0].combo, rewritten[0].lastPromptAt),
               std::make_tuple(1, std::optional(kNow - 3)))
         << "a rollout rewritten shorter is read afresh";
+
+    const auto renamed = c.write("2026/01/01/rollout-1.jsonl.tmp",
+                                 meta("/work/api") + ev("user_message", stamp(1)) +
+                                     ev("agent_message", stamp(1)) + ev("agent_message", stamp(1)),
+                                 1);
+    ASSERT_GT(std::filesystem::file_size(renamed), std::filesystem::file_size(path));
+    std::filesystem::rename(renamed, path);
+    auto replaced = provider.poll(kNow, 20);
+    ASSERT_EQ(replaced.size(), 1u);
+    EXPECT_EQ(std::tie(replaced[0].combo, replaced[0].lastPromptAt),
+              std::make_tuple(0, std::optional(kNow - 1)))
+        << "a larger rollout renamed over it is read afresh";
 }
 
 // A Codex turn played poll by poll: a three-minute command that writes nothing while it

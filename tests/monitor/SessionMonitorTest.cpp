@@ -102,6 +102,17 @@ TEST(SessionMonitor, Tailing) {
              EXPECT_EQ(std::tie(s.stateSince, s.powerUpAt), std::make_tuple(since, f.now - 1))
                  << "the re-read is bootstrapping: it neither powers up nor forgets";
          }},
+        {"a transcript replaced through rename by a larger one is read afresh",
+         [](MonitorFixture& f, TranscriptGenerator& g) {
+             const auto p = f.write("proj/s.jsonl", lines({g.userPrompt(f.now - 300), g.toolUse(1)}), 200);
+             EXPECT_EQ(f.tickFor(p).combo, 1);
+             const auto fresh = f.write("proj/s.tmp", lines({g.userPrompt(f.now - 6), g.assistantThinking(),
+                                                             g.assistantThinking(), g.assistantThinking()}));
+             ASSERT_GT(std::filesystem::file_size(fresh), std::filesystem::file_size(p));
+             std::filesystem::rename(fresh, p);
+             const auto s = f.tickFor(p, 2);
+             EXPECT_EQ(std::tie(s.combo, s.lastPromptAt), std::make_tuple(0, std::optional(f.now - 8)));
+         }},
         {"growth beyond 4 MiB jumps to the last 128 KiB, where prompts are live",
          [](MonitorFixture& f, TranscriptGenerator& g) {
              const auto p =
