@@ -110,6 +110,13 @@ TEST(CodexProvider, StatusAndComboFromTheTail) {
         EXPECT_EQ(std::tie(list[0].id, list[0].status, list[0].combo), std::tie(path, *r.expect, r.combo))
             << r.name;
     }
+    // Dated an hour ahead: it ages from the moment it was first seen, and leaves.
+    CodexHome c;
+    c.write("2025/06/01/rollout-x.jsonl", call + output, -3600);
+    CodexProvider provider(c.home.str());
+    EXPECT_EQ(provider.poll(kNow, 20).at(0).lastActivity, kNow);
+    EXPECT_EQ(provider.poll(kNow + 481, 20).at(0).status, S::completed);
+    EXPECT_TRUE(provider.poll(kNow + 721, 20).empty());
 }
 
 TEST(CodexProvider, RecordFieldsHeadAndPrompts) {

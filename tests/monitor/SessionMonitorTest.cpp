@@ -412,6 +412,15 @@ TEST(SessionMonitor, FaultsAreSilentAndBounded) {
              f.files->readErrors.clear();
              EXPECT_EQ(f.tickFor(p, 1).combo, 2);
          }},
+        {"a transcript dated an hour ahead ages from the moment it was first seen",
+         [](MonitorFixture& f, TranscriptGenerator& g) {
+             const auto p =
+                 f.write("p/s.jsonl", lines({g.userPrompt(f.now - 5), g.assistantText({}, true)}), -3600);
+             const auto s = f.tickFor(p);
+             EXPECT_EQ(std::tie(s.status, s.lastActivity), std::make_tuple(SessionStatus::working, f.now));
+             EXPECT_EQ(f.tickFor(p, 719).status, SessionStatus::completed);
+             EXPECT_EQ(f.tickFor(p, 2).id, "missing") << "gone 12 minutes later";
+         }},
         {"a project directory that cannot be listed is skipped, the others are not",
          [](MonitorFixture& f, TranscriptGenerator&) {
              f.write("locked/s.jsonl", "");
