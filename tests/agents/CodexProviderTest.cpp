@@ -75,6 +75,8 @@ TEST(CodexProvider, StatusAndComboFromTheTail) {
         {"call answered, 721 s", call + output, 721, 20, absent, 0},
         {"two calls, one output: still pending", call + call + output, 31, 30, S::needsAction, 2},
         {"output without a call", output, 10, 20, S::working, 0},
+        {"an orphan output, then two calls and one output: one call waits", output + call + call + output, 31,
+         30, S::needsAction, 2},
         {"a user item resets the combo, not the pending calls", call + call + userItem + output, 31, 30,
          S::needsAction, 0},
         {"a user message resets both", call + call + ev("user_message") + output, 31, 30, S::working, 0},

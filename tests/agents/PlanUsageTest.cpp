@@ -127,6 +127,8 @@ TEST(PlanUsageReader, DeliversRereadsOnlyOnChangeAndRetriesFailures) {
     fray::test::setMtime(h.home / ".claude.json", toUnixSeconds(h.now) - 300); // touched only
     EXPECT_EQ(h.tick(), 40);
     EXPECT_EQ(h.files->opens, 2);
+    h.write(400, 300); // rewritten within the same timestamp: only the size tells
+    EXPECT_EQ(h.tick(), 400);
 
     // A half-written file, then a failed read: nothing delivered, and the next check reads
     // it again (with the same modification time) instead of hiding the figures.
