@@ -18,6 +18,7 @@ build_packages=(
 )
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
   xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-utils
   xdotool openbox xcompmgr trayer imagemagick
   dbus dbus-daemon at-spi2-core tmux

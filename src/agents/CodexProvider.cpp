@@ -125,6 +125,17 @@ std::vector<SessionInfo> CodexProvider::poll(Instant now, double needsActionDela
         std::uint64_t bytes = 0;
         for (Candidate& c : found) {
             c.rollout = &rollouts_[c.path];
+            // Replaced through a rename, perhaps by a larger file: read it as a new one.
+            if (c.rollout->initialized && c.rollout->identity != c.attrs.identity()) *c.rollout = Rollout{};
+            // A modification time in the future (clock skew, a restored backup) counts as the
+            // moment it was first seen, so that the session still ages and leaves.
+            auto& future = c.rollout->future;
+            if (c.attrs.mtime <= now) {
+                future.reset();
+            } else {
+                if (!future || future->first != c.attrs.mtime) future = std::pair(c.attrs.mtime, now);
+                c.attrs.mtime = future->second;
+            }
             const Rollout& r = *c.rollout;
             if (r.initialized && r.size == c.attrs.size) continue; // unchanged: not even opened
             reads.push_back(&c);
@@ -364,6 +375,7 @@ void CodexProvider::read(const std::string& path, const FileAttributes& attrs, R
         r.consumed += static_cast<std::uint64_t>(p - s.tail.data());
     }
     r.size = size;
+    r.identity = attrs.identity();
     r.initialized = true;
 }
 

@@ -49,6 +49,9 @@ class CodexProvider final : public AgentProvider {
         std::uint64_t consumed = 0; // just after the last complete line read
         std::uint64_t size = 0;     // the file's size at the latest read
         bool headRead = false;      // the first line was complete when read
+        FileIdentity identity;      // of the file read; another one at the path starts over
+        // A modification time in the future, and the moment it was first seen.
+        std::optional<std::pair<Instant, Instant>> future;
         std::optional<std::string> cwd;
         Scan scan;
     };

@@ -41,7 +41,7 @@ void HermesProvider::addRow(const SQLiteDB::Row& row, Instant now, double needsA
     if (!status) return;
 
     auto cwd = row.text(1);
-    std::string project = lastComponentName(cwd).value_or(row.text(6).value_or("hermes"));
+    std::string project = lastComponentName(cwd).value_or(titleLabel(row.text(6)).value_or("hermes"));
     out.push_back(SessionInfo::make("hermes:" + *id, std::move(project), row.text(2), std::move(cwd), *status,
                                     row.integer(5), *last, *last, std::nullopt, std::nullopt, 0.5,
                                     Agent::hermes));

@@ -41,7 +41,7 @@ void OsaurusProvider::addRow(const SQLiteDB::Row& row, Instant now, double needs
     if (assistant && !completed && status == SessionStatus::working && age > needsActionDelay)
         status = SessionStatus::needsAction;
 
-    const std::string title = row.text(1).value_or("osaurus");
+    const std::string title = titleLabel(row.text(1)).value_or("osaurus");
     auto folder = row.text(4);
     std::string project =
         lastComponentName(folder).value_or(std::string(UnicodeText::firstCharacters(title, titleCharacters)));

@@ -22,7 +22,9 @@ std::optional<PlanUsage> parsePadded(const char* data, std::size_t len) {
 
     PlanUsage usage;
     double fetchedMs;
-    if (!cached["fetchedAtMs"].get_double().get(fetchedMs))
+    // A fetch before 1970 or after the year 9999 is no fetch time at all.
+    constexpr double latestMs = 253402300800000.0; // 10000-01-01T00:00:00Z
+    if (!cached["fetchedAtMs"].get_double().get(fetchedMs) && fetchedMs >= 0 && fetchedMs < latestMs)
         usage.fetchedAt = fromUnixSeconds(fetchedMs / 1000.0);
 
     simdjson::dom::object utilization;

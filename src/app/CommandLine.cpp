@@ -43,8 +43,8 @@ void quietMessages(QtMsgType type, const QMessageLogContext& context, const QStr
         std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
 }
 
-std::unique_ptr<QApplication> makeApplication(int& argc, char** argv) {
-    std::string notice = chooseWindowSystem();
+std::unique_ptr<QApplication> makeApplication(int& argc, char** argv, WindowUse use = WindowUse::tool) {
+    std::string notice = chooseWindowSystem(use);
     if (!notice.empty()) std::fprintf(stderr, "%s\n", notice.c_str());
     QLoggingCategory::setFilterRules("qt.multimedia*.warning=false");
     previousHandler = qInstallMessageHandler(quietMessages);
@@ -59,7 +59,8 @@ std::unique_ptr<Settings> loadSettings(Platform& platform) {
     auto store = std::make_shared<PreferencesStore>(platform.paths.configHome + "/fraymark/preferences.json");
     store->load();
     auto displays = platform.displays;
-    return std::make_unique<Settings>(store, [displays] {
+    return std::make_unique<Settings>(store, [displays]() -> std::optional<GRect> {
+        if (!displaysAreReal()) return std::nullopt; // an older position waits for a real display
         auto screens = displays->screens();
         return screens.empty() ? std::nullopt : std::optional<GRect>(screens.front().frame);
     });
@@ -109,6 +110,44 @@ std::string quoted(const std::string& text) {
     return out + "\"";
 }
 
+// The arguments that are neither an option of the usage text nor an option's value (the
+// argument after an option shown with a placeholder), in order.
+std::vector<std::string> unknownOptions(const std::vector<std::string>& args) {
+    std::vector<bool> known(args.size(), false);
+    auto mark = [&](std::string_view option, bool valued) {
+        auto first = std::find(args.begin() + (args.empty() ? 0 : 1), args.end(), option);
+        for (auto at = first; at != args.end(); at = std::find(at + 1, args.end(), option))
+            known[static_cast<std::size_t>(at - args.begin())] = true;
+        if (valued && first != args.end() && first + 1 != args.end())
+            known[static_cast<std::size_t>(first + 1 - args.begin())] = true;
+    };
+    mark("--help", false);
+    mark("-h", false);
+    const std::string usage = CommandLine::usage();
+    for (std::size_t at = usage.find("\n  -"); at != std::string::npos; at = usage.find("\n  -", at + 1)) {
+        // The option column: words that start with "-" are options, one that starts with
+        // "<" or a quote is the value of the option before it ("--json --follow" is two).
+        std::string_view column = std::string_view(usage).substr(at + 3, 26);
+        while (!column.empty()) {
+            const std::size_t space = column.find(' ');
+            const std::string_view word = column.substr(0, space);
+            const std::string_view rest =
+                space == std::string_view::npos ? std::string_view() : column.substr(space + 1);
+            if (word.empty() || word.front() != '-') break;
+            mark(word, !rest.empty() && (rest.front() == '<' || rest.front() == '"'));
+            column = rest;
+            while (!column.empty() && (column.front() == '<' || column.front() == '"')) {
+                const std::size_t next = column.find(' ');
+                column = next == std::string_view::npos ? std::string_view() : column.substr(next + 1);
+            }
+        }
+    }
+    std::vector<std::string> unknown;
+    for (std::size_t i = 1; i < args.size(); ++i)
+        if (!known[i]) unknown.push_back(args[i]);
+    return unknown;
+}
+
 int notAvailable(const std::string& option) {
     std::fprintf(stderr, "fraymark: %s is not available in this build\n", option.c_str());
     return 2;
@@ -150,6 +189,9 @@ std::string CommandLine::usage() {
 }
 
 int CommandLine::run(int& argc, char** argv) {
+    // Still ignored, but said: a typo must not quietly start a resident copy that holds the lock.
+    for (const auto& option : unknownOptions(args_))
+        std::fprintf(stderr, "fraymark: ignoring unknown option %s\n", option.c_str());
     if (has("--help") || has("-h")) {
         std::printf("%s\n", usage().c_str());
         return 0;
@@ -274,7 +316,7 @@ int CommandLine::resident(int& argc, char** argv) {
         }
         std::fprintf(stderr, "fraymark: cannot create the single-instance lock; starting anyway\n");
     }
-    auto app = makeApplication(argc, argv);
+    auto app = makeApplication(argc, argv, WindowUse::island);
     Platform platform = systemPlatform();
     auto settings = loadSettings(platform);
     AppDelegate delegate(has("--demo"), has("--log"), *settings, platform);

@@ -122,6 +122,8 @@ class PosixFileAccess final : public FileAccess {
         a.mtime = toInstant(sx.stx_mtime);
         a.size = sx.stx_size;
         if (sx.stx_mask & STATX_BTIME) a.created = toInstant(sx.stx_btime);
+        a.device = (static_cast<std::uint64_t>(sx.stx_dev_major) << 32) | sx.stx_dev_minor;
+        a.inode = sx.stx_ino;
         return a;
     }
 

@@ -13,11 +13,24 @@ namespace fray {
 
 enum class EntryKind { file, directory, other };
 
+// Which file a path names: another file renamed over the path has another identity,
+// whatever its size. Inode numbers are reused, birth times tell the reuse apart.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::optional<Instant> created;
+    bool operator==(const FileIdentity&) const = default;
+};
+
 struct FileAttributes {
     EntryKind kind = EntryKind::other;
     Instant mtime; // content modification
     std::uint64_t size = 0;
     std::optional<Instant> created; // absent when the file system keeps no birth time
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+
+    FileIdentity identity() const { return {device, inode, created}; }
 };
 
 struct DirEntry {

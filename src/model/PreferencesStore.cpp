@@ -1,153 +1,114 @@
 #include "PreferencesStore.h"
 
-#include "platform/AtomicFile.h"
-
-#include <simdjson.h>
+#include "JsonObjectText.h"
+#include "platform/UserFile.h"
 
 #include <cerrno>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 
 namespace fray {
 
 namespace {
 
-std::string escape(const std::string& s) {
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (c < 0x20) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                out += buf;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    return out + "\"";
+namespace J = JsonObjectText;
+
+PreferencesStore::Value valueOf(std::string_view raw) {
+    if (raw == "true") return true;
+    if (raw == "false") return false;
+    if (raw.front() == '"') return J::decodeString(raw);
+    if (raw.front() == '-' || (raw.front() >= '0' && raw.front() <= '9'))
+        if (auto d = J::number(raw)) return *d;
+    return PreferencesStore::Raw{std::string(raw)};
 }
 
-std::string number(double v) {
-    if (!std::isfinite(v)) return "null"; // JSON has no infinities; never write an unreadable file
+std::string jsonOf(const PreferencesStore::Value& v) {
+    if (auto b = std::get_if<bool>(&v)) return *b ? "true" : "false";
+    if (auto d = std::get_if<double>(&v))
+        return J::numberText(*d).value_or("null"); // never an unreadable file
+    if (auto s = std::get_if<std::string>(&v)) return J::quote(*s);
+    return std::get<PreferencesStore::Raw>(v).json;
+}
+
+// Local time to the second, for the names of set-aside files.
+std::string timestamp() {
+    const std::time_t t = std::time(nullptr);
+    std::tm local{};
     char buf[32];
-    if (v == std::floor(v) && std::fabs(v) < 1e15)
-        std::snprintf(buf, sizeof buf, "%.0f", v);
-    else
-        std::snprintf(buf, sizeof buf, "%.17g", v);
+    if (!localtime_r(&t, &local) || !std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &local)) return "0";
     return buf;
-}
-
-std::string serialize(const std::map<std::string, PreferencesStore::Value>& values) {
-    std::string out = "{";
-    bool first = true;
-    for (const auto& [k, v] : values) {
-        out += first ? "\n  " : ",\n  ";
-        first = false;
-        out += escape(k) + ": ";
-        if (auto b = std::get_if<bool>(&v))
-            out += *b ? "true" : "false";
-        else if (auto d = std::get_if<double>(&v))
-            out += number(*d);
-        else if (auto s = std::get_if<std::string>(&v))
-            out += escape(*s);
-        else
-            out += std::get<PreferencesStore::Raw>(v).json;
-    }
-    return out + (first ? "}\n" : "\n}\n");
 }
 
 } // namespace
 
 PreferencesStore::PreferencesStore(std::string path) : path_(std::move(path)) {}
 
+PreferencesStore::Entry* PreferencesStore::find(const std::string& key) {
+    for (Entry& e : entries_)
+        if (e.key == key) return &e;
+    return nullptr;
+}
+
+const PreferencesStore::Entry* PreferencesStore::find(const std::string& key) const {
+    return const_cast<PreferencesStore*>(this)->find(key);
+}
+
 void PreferencesStore::load() {
     if (path_.empty()) return;
     std::lock_guard lock(mutex_);
-    values_.clear();
+    entries_.clear();
 
-    simdjson::padded_string text;
-    auto err = simdjson::padded_string::load(path_).get(text);
-    if (err) {
-        std::error_code ec;
-        if (std::filesystem::exists(path_, ec)) {
-            // Unreadable but present: keep our hands off it rather than overwrite it.
-            writable_ = false;
-            lastError_ = "cannot read " + path_;
-            std::fprintf(stderr,
-                         "fraymark: cannot read %s; using default settings and leaving the file alone\n",
-                         path_.c_str());
-        }
+    const UserFile::Read file = UserFile::read(path_, maxFileBytes);
+    if (file.status != UserFile::Read::Status::ok) {
+        if (file.status == UserFile::Read::Status::missing) return;
+        // Present but not a file we can use (a FIFO, a directory, a huge or unreadable file):
+        // keep our hands off it rather than overwrite it.
+        writable_ = false;
+        lastError_ = file.status == UserFile::Read::Status::notRegular ? path_ + " is not a regular file"
+                     : file.status == UserFile::Read::Status::tooLarge
+                         ? path_ + " is larger than " + std::to_string(maxFileBytes >> 20) + " MiB"
+                         : "cannot read " + path_ + ": " + std::strerror(file.error);
+        std::fprintf(stderr, "fraymark: %s; using default settings and leaving it alone\n",
+                     lastError_->c_str());
         return;
     }
 
-    simdjson::dom::parser parser;
-    simdjson::dom::object obj;
-    if (parser.parse(text).get_object().get(obj)) {
-        std::string aside = path_ + ".broken";
-        if (std::rename(path_.c_str(), aside.c_str()) == 0) {
+    const std::string_view bytes = file.bytes;
+    auto members = J::parse(bytes);
+    if (!members) {
+        // Every broken file is kept: a second one never replaces the first one's copy.
+        int error = 0;
+        if (auto aside = UserFile::moveAside(path_, ".broken-" + timestamp(), error)) {
             std::fprintf(stderr,
                          "fraymark: %s is not valid JSON; moved it to %s and using default settings\n",
-                         path_.c_str(), aside.c_str());
+                         path_.c_str(), aside->c_str());
         } else {
             writable_ = false;
-            lastError_ = path_ + " could not be moved aside: " + std::strerror(errno);
+            lastError_ = path_ + " could not be moved aside: " + std::strerror(error);
             std::fprintf(stderr,
                          "fraymark: %s is not valid JSON and could not be moved aside (%s); using default "
                          "settings without saving changes\n",
-                         path_.c_str(), std::strerror(errno));
+                         path_.c_str(), std::strerror(error));
         }
         return;
     }
-
-    for (auto [key, el] : obj) {
-        std::string k(key);
-        switch (el.type()) {
-        case simdjson::dom::element_type::BOOL:
-            values_[k] = bool(el.get_bool());
-            break;
-        case simdjson::dom::element_type::INT64:
-            values_[k] = double(int64_t(el.get_int64()));
-            break;
-        case simdjson::dom::element_type::UINT64:
-            values_[k] = double(uint64_t(el.get_uint64()));
-            break;
-        case simdjson::dom::element_type::DOUBLE:
-            values_[k] = double(el.get_double());
-            break;
-        case simdjson::dom::element_type::STRING:
-            values_[k] = std::string(std::string_view(el.get_string()));
-            break;
-        default:
-            values_[k] = Raw{simdjson::minify(el)};
-            break;
-        }
+    byteOrderMark_ = bytes.substr(0, J::byteOrderMark.size()) == J::byteOrderMark;
+    for (const auto& m : *members) {
+        Entry e{m.key, valueOf(m.raw), std::string(m.raw)};
+        if (Entry* same = find(m.key))
+            *same = std::move(e); // the last of duplicate keys counts, where the first stood
+        else
+            entries_.push_back(std::move(e));
     }
 }
 
 std::optional<PreferencesStore::Value> PreferencesStore::value(const std::string& key) const {
     std::lock_guard lock(mutex_);
-    auto it = values_.find(key);
-    if (it == values_.end()) return std::nullopt;
-    return it->second;
+    const Entry* e = find(key);
+    if (!e) return std::nullopt;
+    return e->value;
 }
 
 std::optional<bool> PreferencesStore::boolValue(const std::string& key) const {
@@ -173,13 +134,17 @@ std::optional<std::string> PreferencesStore::stringValue(const std::string& key)
 
 void PreferencesStore::set(const std::string& key, Value v) {
     std::lock_guard lock(mutex_);
-    values_[key] = std::move(v);
+    std::string json = jsonOf(v);
+    if (Entry* e = find(key))
+        *e = Entry{key, std::move(v), std::move(json)};
+    else
+        entries_.push_back({key, std::move(v), std::move(json)});
     persistLocked();
 }
 
 void PreferencesStore::remove(const std::string& key) {
     std::lock_guard lock(mutex_);
-    if (values_.erase(key)) persistLocked();
+    if (std::erase_if(entries_, [&](const Entry& e) { return e.key == key; })) persistLocked();
 }
 
 std::optional<std::string> PreferencesStore::lastError() const {
@@ -189,10 +154,16 @@ std::optional<std::string> PreferencesStore::lastError() const {
 
 void PreferencesStore::persistLocked() {
     if (path_.empty() || !writable_) return;
+    std::string text(byteOrderMark_ ? J::byteOrderMark : "");
+    text += "{";
+    for (const Entry& e : entries_)
+        text += (&e == &entries_.front() ? "\n  " : ",\n  ") + J::quote(e.key) + ": " + e.json;
+    text += entries_.empty() ? "}\n" : "\n}\n";
+
     std::filesystem::path target(path_);
     std::error_code ec;
     std::filesystem::create_directories(target.parent_path(), ec);
-    if (int err = writeFileAtomically(path_, serialize(values_), 0600)) {
+    if (int err = UserFile::rewrite(path_, text, 0600)) {
         std::string error = "cannot write " + path_ + ": " + std::strerror(err);
         // Said once per cause, not at every change while the folder stays read-only.
         if (error != lastError_)

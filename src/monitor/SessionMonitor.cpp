@@ -104,22 +104,37 @@ SessionList SessionMonitor::tick() {
                 auto listed = listed_.find(path);
                 auto attrs =
                     listed != listed_.end() ? std::optional(listed->second) : config_.files->attributes(path);
+                auto it = states_.find(path);
+                // A modification time in the future (clock skew, a restored backup) counts as
+                // the moment it was first seen, so that the file still ages and leaves.
+                Instant mtime = attrs ? attrs->mtime : now;
+                if (mtime > now) {
+                    const bool seen =
+                        it != states_.end() && it->second.future && it->second.future->first == mtime;
+                    mtime = seen ? it->second.future->second : now;
+                }
                 if (!attrs || attrs->kind != EntryKind::file ||
-                    secondsBetween(attrs->mtime, now) > Tuning::candidateWindow) {
+                    secondsBetween(mtime, now) > Tuning::candidateWindow) {
                     drop.push_back(path);
                     continue;
                 }
-                auto it = states_.find(path);
                 if (it == states_.end()) {
                     it = states_.try_emplace(path, now).first;
-                    it->second.state.created = attrs->created.value_or(now);
-                    it->second.state.lastActivity = attrs->mtime; // until a read says more
+                    it->second.state.created = std::min(attrs->created.value_or(now), now);
+                    it->second.state.lastActivity = mtime; // until a read says more
                 }
-                FileState& st = it->second.state;
-                st.mtime = attrs->mtime;
-                if (!st.initialized || attrs->size != st.size)
-                    jobs.push_back({&path, &it->second, attrs->size});
-                live.emplace_back(&path, &it->second);
+                Watched& w = it->second;
+                FileState& st = w.state;
+                if (w.identity && *w.identity != attrs->identity()) {
+                    // Replaced, perhaps by a larger file: the old offset means nothing in it.
+                    st.softReset();
+                    w.spillFrom.reset();
+                }
+                w.identity = attrs->identity();
+                w.future = attrs->mtime > now ? std::optional(std::pair(attrs->mtime, mtime)) : std::nullopt;
+                st.mtime = mtime;
+                if (!st.initialized || attrs->size != st.size) jobs.push_back({&path, &w, attrs->size});
+                live.emplace_back(&path, &w);
             } catch (...) {
                 // This file contributes nothing this tick; its state is tried again next time.
             }

@@ -16,6 +16,7 @@
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 namespace fray {
 
@@ -72,6 +73,10 @@ class SessionMonitor : public SessionMonitoring {
     struct Watched {
         explicit Watched(Instant now) : state(now) {}
         FileState state;
+        // The file read so far; another one renamed over the path is read afresh.
+        std::optional<FileIdentity> identity;
+        // A modification time in the future, and the moment it was first seen.
+        std::optional<std::pair<Instant, Instant>> future;
         // File offset where a partial line too long for memory begins.
         std::optional<std::uint64_t> spillFrom;
         // The project label, and the working directory and rescan generation it was made for.

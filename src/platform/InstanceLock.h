@@ -20,8 +20,12 @@ class InstanceLock {
     bool acquire();
     std::optional<long long> otherPid() const { return otherPid_; }
 
-    // "$XDG_RUNTIME_DIR/<app id>.lock", or under the temp dir when the runtime dir is unset.
-    static std::string defaultPath(const std::string& runtimeDir);
+    // "<runtime dir>/<app id>.lock". Without XDG_RUNTIME_DIR, the folder it normally names
+    // (/run/user/<uid>, when it is ours), so that a copy started from a shell that lacks
+    // the variable still meets the lock; failing that a private 0700 folder of ours under
+    // /tmp. Empty when no such folder can be had (then nothing is locked).
+    static std::string defaultPath(const std::string& runtimeDir, const std::string& userRunDir = {},
+                                   const std::string& tempDir = "/tmp");
 
   private:
     std::string path_;

@@ -11,4 +11,9 @@ std::optional<std::string> lastComponentName(const std::optional<std::string>& p
     return std::string(name);
 }
 
+std::optional<std::string> titleLabel(std::optional<std::string> title) {
+    if (!title || title->find_first_not_of(" \t\n\r\v\f") == std::string::npos) return std::nullopt;
+    return title;
+}
+
 } // namespace fray

@@ -25,4 +25,8 @@ using ProviderList = std::vector<std::shared_ptr<AgentProvider>>;
 // Last path component of a directory path; absent for absent or empty input.
 std::optional<std::string> lastComponentName(const std::optional<std::string>& path);
 
+// A session title fit to stand as a project label: absent when absent, empty or blank,
+// so that the agent's name stands in rather than nothing.
+std::optional<std::string> titleLabel(std::optional<std::string> title);
+
 } // namespace fray

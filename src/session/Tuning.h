@@ -30,18 +30,18 @@ inline constexpr std::size_t maxRetainedParserLine = 256 * 1024;
 
 } // namespace fray::Tuning
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
 namespace fray::Tuning {
 
-// The user's needs-action delay as stored, made safe: a value that is not a finite,
-// non-negative number of seconds within the candidate window counts as missing, so a
-// hand-edited preference can neither make sessions wait forever nor fire at once.
+// The user's needs-action delay as stored, made safe: a value that is not a number of
+// seconds (negative, NaN) counts as missing; one beyond the candidate window means "as
+// late as possible" and is held to it, since a session idle longer is no session at all.
 inline double needsActionDelayFrom(std::optional<double> stored) {
-    if (!stored || !std::isfinite(*stored) || *stored < 0.0 || *stored > candidateWindow)
-        return needsActionAfter;
-    return *stored;
+    if (!stored || std::isnan(*stored) || *stored < 0.0) return needsActionAfter;
+    return std::min(*stored, candidateWindow);
 }
 
 } // namespace fray::Tuning

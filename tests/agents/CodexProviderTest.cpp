@@ -75,6 +75,8 @@ TEST(CodexProvider, StatusAndComboFromTheTail) {
         {"call answered, 721 s", call + output, 721, 20, absent, 0},
         {"two calls, one output: still pending", call + call + output, 31, 30, S::needsAction, 2},
         {"output without a call", output, 10, 20, S::working, 0},
+        {"an orphan output, then two calls and one output: one call waits", output + call + call + output, 31,
+         30, S::needsAction, 2},
         {"a user item resets the combo, not the pending calls", call + call + userItem + output, 31, 30,
          S::needsAction, 0},
         {"a user message resets both", call + call + ev("user_message") + output, 31, 30, S::working, 0},
@@ -110,6 +112,13 @@ TEST(CodexProvider, StatusAndComboFromTheTail) {
         EXPECT_EQ(std::tie(list[0].id, list[0].status, list[0].combo), std::tie(path, *r.expect, r.combo))
             << r.name;
     }
+    // Dated an hour ahead: it ages from the moment it was first seen, and leaves.
+    CodexHome c;
+    c.write("2025/06/01/rollout-x.jsonl", call + output, -3600);
+    CodexProvider provider(c.home.str());
+    EXPECT_EQ(provider.poll(kNow, 20).at(0).lastActivity, kNow);
+    EXPECT_EQ(provider.poll(kNow + 481, 20).at(0).status, S::completed);
+    EXPECT_TRUE(provider.poll(kNow + 721, 20).empty());
 }
 
 TEST(CodexProvider, RecordFieldsHeadAndPrompts) {
@@ -310,6 +319,18 @@ TEST(CodexProvider, FirstReadCoversTheTurnThenOnlyNewBytes) {
     EXPECT_EQ(std::tie(rewritten[0].combo, rewritten[0].lastPromptAt),
               std::make_tuple(1, std::optional(kNow - 3)))
         << "a rollout rewritten shorter is read afresh";
+
+    const auto renamed = c.write("2026/01/01/rollout-1.jsonl.tmp",
+                                 meta("/work/api") + ev("user_message", stamp(1)) +
+                                     ev("agent_message", stamp(1)) + ev("agent_message", stamp(1)),
+                                 1);
+    ASSERT_GT(std::filesystem::file_size(renamed), std::filesystem::file_size(path));
+    std::filesystem::rename(renamed, path);
+    auto replaced = provider.poll(kNow, 20);
+    ASSERT_EQ(replaced.size(), 1u);
+    EXPECT_EQ(std::tie(replaced[0].combo, replaced[0].lastPromptAt),
+              std::make_tuple(0, std::optional(kNow - 1)))
+        << "a larger rollout renamed over it is read afresh";
 }
 
 // A Codex turn played poll by poll: a three-minute command that writes nothing while it

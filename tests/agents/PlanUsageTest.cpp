@@ -74,6 +74,10 @@ TEST(PlanUsage, ParsesClaudeJsonVariants) {
          R"({"cachedUsageUtilization":{"utilization":{"five_hour":{"utilization":1e300}}}})", PlanUsage{}},
         {"mistyped inner keys",
          R"({"cachedUsageUtilization":{"fetchedAtMs":"1767225000000","utilization":[1,2]}})", PlanUsage{}},
+        {"absurd fetch times count as absent",
+         R"({"cachedUsageUtilization":{"fetchedAtMs":-1e300,"utilization":{"five_hour":{"utilization":5}}}})",
+         PlanUsage{5, absent, absent, absent, absent}},
+        {"a fetch after the year 9999", R"({"cachedUsageUtilization":{"fetchedAtMs":1e300}})", PlanUsage{}},
         {"empty block", R"({"cachedUsageUtilization":{}})", PlanUsage{}},
         {"no block", R"({"oauthAccount":{}})", absent},
         {"block of another type", R"({"cachedUsageUtilization":[]})", absent},
@@ -123,6 +127,8 @@ TEST(PlanUsageReader, DeliversRereadsOnlyOnChangeAndRetriesFailures) {
     fray::test::setMtime(h.home / ".claude.json", toUnixSeconds(h.now) - 300); // touched only
     EXPECT_EQ(h.tick(), 40);
     EXPECT_EQ(h.files->opens, 2);
+    h.write(400, 300); // rewritten within the same timestamp: only the size tells
+    EXPECT_EQ(h.tick(), 400);
 
     // A half-written file, then a failed read: nothing delivered, and the next check reads
     // it again (with the same modification time) instead of hiding the figures.

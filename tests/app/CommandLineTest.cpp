@@ -1,12 +1,16 @@
 // Runs the real binary: option precedence, usage text, --displays, single instance.
 #include "support/Process.h"
 #include "support/TempDir.h"
+#include "support/Xvfb.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace fray::test;
 
@@ -56,7 +60,14 @@ TEST(CommandLine, PrecedenceAndUsage) {
         {{"--help"}, 0, kUsage, ""},
         {{"--log", "--demo", "-h"}, 0, kUsage, ""},
         {{"--render-shots", "--ax-status", "--help"}, 0, kUsage, ""},
-        {{"--HELP", "--displays", "--ax-status"}, 0, notTrusted, noDisplay},
+        {{"--HELP", "--displays", "--ax-status"},
+         0,
+         notTrusted,
+         "fraymark: ignoring unknown option --HELP\n" + noDisplay},
+        {{"--lgo", "--render-previews", "--log", "--help", "x"},
+         0,
+         kUsage,
+         "fraymark: ignoring unknown option --lgo\nfraymark: ignoring unknown option x\n"},
         {{"--ax-click", "x", "--ax-status"}, 0, notTrusted, noDisplay},
         {{"--displays", "--ax-click", "x"},
          1,
@@ -100,13 +111,85 @@ TEST(CommandLine, DisplaysReport) {
     {
         SCOPED_TRACE("pinned display unplugged");
         Invocation run;
-        run.home.write(".config/fraymark/preferences.json", R"({"displayKey": "ext:1-2-3"})");
+        run.home.write(".config/fraymark/preferences.json",
+                       R"({"displayKey": "ext:1-2-3", "customX": 100, "customY": 50})");
         auto got = run({"--displays"});
+        EXPECT_NE(
+            readFile((run.home / ".config/fraymark/preferences.json").string()).find("\"customX\": 100"),
+            std::string::npos)
+            << "no real display: the older position waits for one";
         EXPECT_EQ(got.exitCode, 0);
         EXPECT_EQ(got.out.rfind("pinned: ext:1-2-3\n", 0), 0u) << got.out;
         EXPECT_NE(got.out.find("\n  pinned display is not attached — island falls back to primary\n"),
                   std::string::npos)
             << got.out;
+    }
+}
+
+// A display that cannot be used never aborts: a tool falls back to offscreen, the island
+// runs headless, each saying so in one line; a reachable X server wins over Wayland.
+TEST(CommandLine, WindowSystemChoice) {
+    Xvfb x;
+    ASSERT_TRUE(x.ok()) << "Xvfb did not start";
+    const std::string headless = "running headless (log and sounds only)\n";
+    struct Row {
+        const char* name;
+        std::map<std::string, std::string> env;
+        bool island;
+        std::string err, out;
+    } rows[] = {
+        {"dead X display, tool",
+         {{"DISPLAY", ":987"}},
+         false,
+         "fraymark: cannot reach the X display :987; running without windows\n",
+         "pinned: "},
+        {"Wayland without Qt's plugin, tool",
+         {{"WAYLAND_DISPLAY", "wayland-test"}},
+         false,
+         "fraymark: cannot use the Wayland display wayland-test (Qt's Wayland plugin is not installed); "
+         "running "
+         "without windows\n",
+         "pinned: "},
+        {"X and Wayland: X",
+         {{"DISPLAY", x.display()}, {"WAYLAND_DISPLAY", "wayland-test"}},
+         false,
+         "",
+         " 1600x900 at (0,0)  (primary)\n"},
+        {"dead X display, island",
+         {{"DISPLAY", ":987"}},
+         true,
+         "fraymark: cannot reach the X display :987; " + headless,
+         "CLD:"},
+        {"Wayland alone, island",
+         {{"WAYLAND_DISPLAY", "wayland-test"}},
+         true,
+         "fraymark: the island needs an X server (XWayland) and this Wayland session has none; " + headless,
+         "CLD:"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        Invocation run;
+        run.env.insert(r.env.begin(), r.env.end());
+        // A compositor's socket that accepts connections and says nothing.
+        const int wayland = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr{AF_UNIX, {}};
+        const std::string socketPath = (run.home / "run/wayland-test").string();
+        socketPath.copy(addr.sun_path, sizeof addr.sun_path - 1);
+        ASSERT_EQ(bind(wayland, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+        ASSERT_EQ(listen(wayland, 8), 0);
+        if (r.island) {
+            BackgroundProcess island(kBinary, {"--demo", "--log"}, run.env);
+            auto line = island.readLine(std::chrono::seconds(10));
+            EXPECT_NE(line.value_or("").find(r.out), std::string::npos) << island.stderrText();
+            EXPECT_EQ(island.stop(SIGTERM), 0) << "kept running";
+            EXPECT_EQ(island.stderrText(), r.err);
+        } else {
+            auto got = run({"--displays"});
+            EXPECT_EQ(got.exitCode, 0);
+            EXPECT_EQ(got.err, r.err);
+            EXPECT_NE(got.out.find(r.out), std::string::npos) << got.out;
+        }
+        close(wayland);
     }
 }
 

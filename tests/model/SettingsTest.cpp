@@ -4,8 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <fcntl.h>
 #include <filesystem>
+#include <future>
+#include <map>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace fray;
 using fray::test::TempDir;
@@ -51,7 +56,7 @@ TEST(Settings, FreshStoreDefaults) {
 TEST(Settings, StoredValuesAndTheirTypes) {
     struct Row {
         const char* name;
-        const char* json;
+        std::string json;
         std::function<void(const Settings&)> check;
     } rows[] = {
         {"legacy switch governs both sounds", R"({"soundsEnabled": false})",
@@ -85,8 +90,8 @@ TEST(Settings, StoredValuesAndTheirTypes) {
          [](const Settings& s) { EXPECT_EQ(s.needsActionDelay(), 45.0); }},
         {"negative delay counts as missing", R"({"needsActionDelay": -5})",
          [](const Settings& s) { EXPECT_EQ(s.needsActionDelay(), 20.0); }},
-        {"huge delay counts as missing", R"({"needsActionDelay": 1e300})",
-         [](const Settings& s) { EXPECT_EQ(s.needsActionDelay(), 20.0); }},
+        {"a delay beyond 45 minutes is held to 45 minutes", R"({"needsActionDelay": 3000})",
+         [](const Settings& s) { EXPECT_EQ(s.needsActionDelay(), 2700.0); }},
         {"string delay counts as missing", R"({"needsActionDelay": "30"})",
          [](const Settings& s) { EXPECT_EQ(s.needsActionDelay(), 20.0); }},
         {"display key and name", R"({"displayKey": "ext:1-2-3", "displayName": "DELL", "customDX": 5})",
@@ -94,6 +99,13 @@ TEST(Settings, StoredValuesAndTheirTypes) {
              EXPECT_EQ(s.displayKey(), "ext:1-2-3");
              EXPECT_EQ(s.displayName(), "DELL");
              EXPECT_FALSE(s.customSpot()) << "one half of a spot is no spot";
+         }},
+        {"a byte-order mark, numbers beyond double and 64-bit range, any depth: all valid JSON",
+         "\xEF\xBB\xBF{\"needsActionDelay\": 1e400, \"n\": 12345678901234567890, \"deep\": " +
+             std::string(5000, '[') + std::string(5000, ']') + ", \"soundKO\": false}",
+         [](const Settings& s) {
+             EXPECT_FALSE(s.soundKO()) << "the file was read, not set aside";
+             EXPECT_EQ(s.needsActionDelay(), 20.0) << "a number out of range counts as missing";
          }},
         {"custom spot pair", R"({"customDX": 12.5, "customDY": -3})",
          [](const Settings& s) {
@@ -141,7 +153,13 @@ TEST(Settings, LegacyPositionMigration) {
 
 TEST(Settings, WritesThroughWithTypesAndRemovals) {
     Fixture f;
-    f.write(R"({"soundsEnabled": false, "futureKey": {"a": [1, 2]}, "position": "Left"})");
+    f.write(R"({"soundsEnabled": false, "zeta": 0.1, "futureKey": {"a": [1, 2]}, "position": "Left",)"
+            R"( "big": 12345678901234567890, "customX": 1e400})");
+    std::filesystem::permissions(f.path, std::filesystem::perms(0644));
+    const bool root = geteuid() == 0; // only root can hand the file to another owner
+    if (root) {
+        ASSERT_EQ(chown(f.path.c_str(), 4321, 4322), 0);
+    }
     {
         Settings s(f.store(), primary());
         s.setSoundKO(true);
@@ -152,14 +170,24 @@ TEST(Settings, WritesThroughWithTypesAndRemovals) {
         s.setCustomSpot(std::nullopt);
         s.setDisplayKey(std::nullopt);
     }
-    std::string text = f.text();
-    EXPECT_NE(text.find("\"soundKO\": true"), std::string::npos) << text;
-    EXPECT_NE(text.find("\"needsActionDelay\": 37"), std::string::npos) << text;
-    EXPECT_NE(text.find("\"position\": \"left\""), std::string::npos) << text;
-    EXPECT_NE(text.find("\"futureKey\": {\"a\":[1,2]}"), std::string::npos)
-        << "unknown keys are kept: " << text;
-    EXPECT_EQ(text.find("customD"), std::string::npos);
-    EXPECT_EQ(text.find("displayKey"), std::string::npos);
+    // Keys in their order, values not ours exactly as written, new keys last.
+    EXPECT_EQ(f.text(), R"({
+  "soundsEnabled": false,
+  "zeta": 0.1,
+  "futureKey": {"a": [1, 2]},
+  "position": "left",
+  "big": 12345678901234567890,
+  "customX": 1e400,
+  "soundKO": true,
+  "needsActionDelay": 37
+}
+)");
+    struct stat st {};
+    ASSERT_EQ(stat(f.path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0644u) << "the file keeps its mode";
+    if (root) {
+        EXPECT_EQ(std::make_pair(st.st_uid, st.st_gid), std::make_pair(4321u, 4322u)) << "and its owner";
+    }
 
     Settings reread(f.store(), primary());
     EXPECT_FALSE(reread.soundNeedsAction()) << "the legacy switch still governs the other sound";
@@ -171,22 +199,57 @@ TEST(Settings, WritesThroughWithTypesAndRemovals) {
         EXPECT_EQ(e.path().filename(), "preferences.json") << "no temporary files left behind";
 }
 
+// Each broken file in turn: set aside under a name of its own, said on standard error,
+// never overwritten, neither by the next broken one nor by a change.
 TEST(PreferencesStore, BrokenFileIsSetAsideNotOverwritten) {
-    for (const char* bad : {"{\"soundKO\": tru", "[true]", "\xff\xfe", "{\"a\":1} trailing"}) {
+    Fixture f;
+    std::map<std::string, std::string> kept; // set-aside name: contents
+    for (const char* bad :
+         {"{\"soundKO\": tru", "[true]", "\xff\xfe", "{\"a\":1} trailing", "{\"a\":1} trailing"}) {
         SCOPED_TRACE(bad);
-        Fixture f;
         f.write(bad);
         testing::internal::CaptureStderr();
         auto store = f.store();
         std::string err = testing::internal::GetCapturedStderr();
-        EXPECT_NE(err.find("preferences.json.broken"), std::string::npos) << err;
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
-        EXPECT_EQ(fray::test::readFile(f.path + ".broken"), bad);
+        const auto at = err.find(f.path + ".broken-"), end = err.find(" and using");
+        ASSERT_TRUE(at != std::string::npos && end != std::string::npos) << err;
+        const std::string aside = err.substr(at, end - at);
+        EXPECT_TRUE(kept.emplace(aside, bad).second) << "a name of its own: " << aside;
         Settings s(store, primary());
         EXPECT_TRUE(s.soundKO());
         s.setSoundKO(false);
-        EXPECT_EQ(fray::test::readFile(f.path + ".broken"), bad) << "the user's file survives";
         EXPECT_FALSE(f.store()->boolValue("soundKO").value_or(true));
+    }
+    for (const auto& [aside, bad] : kept)
+        EXPECT_EQ(fray::test::readFile(aside), bad) << "the user's file survives: " << aside;
+}
+
+// Something other than a file at the path (a FIFO would block the open for good): one
+// line, defaults, and the thing is left as it is.
+TEST(PreferencesStore, NonRegularFileIsLeftAlone) {
+    for (const char* kind : {"fifo", "directory"}) {
+        SCOPED_TRACE(kind);
+        Fixture f;
+        f.dir.mkdir("fraymark");
+        ASSERT_EQ(kind == std::string("fifo") ? mkfifo(f.path.c_str(), 0600) : mkdir(f.path.c_str(), 0700),
+                  0);
+        testing::internal::CaptureStderr();
+        auto loaded = std::async(std::launch::async, [&] { return f.store(); });
+        if (loaded.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+            close(open(f.path.c_str(), O_WRONLY | O_NONBLOCK)); // let the blocked open return
+            ADD_FAILURE() << "loading blocked";
+        }
+        auto store = loaded.get();
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(err, "fraymark: " + f.path +
+                           " is not a regular file; using default settings and leaving it alone\n");
+        Settings s(store, primary());
+        s.setSoundKO(false);
+        EXPECT_TRUE(s.saveError());
+        struct stat st {};
+        ASSERT_EQ(lstat(f.path.c_str(), &st), 0);
+        EXPECT_FALSE(S_ISREG(st.st_mode)) << "not replaced by a file";
     }
 }
 

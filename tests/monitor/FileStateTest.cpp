@@ -75,6 +75,8 @@ TEST(Stamina, Examples) {
                                 {{120, 60, 0}, 1.0},
                                 {{500, 450, 420}, 0.36},
                                 {{60}, 0.60},
+                                {{600, 0}, 0.86},
+                                {{600.5, 0}, 0.70},
                                 {{1200}, 0.04},
                                 {{3600}, 0.02},
                                 {{-30}, 0.70}}) {
@@ -92,11 +94,11 @@ TEST(NotePrompt, DeduplicatesWithinThreeSecondsAndKeepsThe32Latest) {
     EXPECT_EQ(st.promptTimes, (std::vector<Instant>{T0, T0 + 3.5}));
     EXPECT_EQ(st.powerUpAt, T0 + 3.5);
 
-    for (int i = 39; i >= 0; --i)
-        st.notePrompt(T0 + 100.0 + 10.0 * i); // latest first: they must be sorted
+    for (int i = 40; i >= 0; --i)
+        st.notePrompt(T0 + 100.0 + 10.0 * i); // latest first: they must be sorted; an odd excess
     ASSERT_EQ(st.promptTimes.size(), 32u);
-    EXPECT_EQ(st.promptTimes.front(), T0 + 180.0);
-    EXPECT_EQ(st.promptTimes.back(), T0 + 490.0);
+    EXPECT_EQ(st.promptTimes.front(), T0 + 190.0);
+    EXPECT_EQ(st.promptTimes.back(), T0 + 500.0);
 }
 
 // The repository root, else the first non-generic name, else the transcript's directory

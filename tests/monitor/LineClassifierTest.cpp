@@ -238,6 +238,7 @@ TEST(LineClassifier, StatusOfRealTurns) {
 }
 
 TEST(LineClassifier, BadInputLeavesStateUntouched) {
+    using namespace std::string_literals;
     const std::string good = fray::test::TranscriptGenerator(7).userPrompt(kNow, "x");
     std::vector<std::string> bad = {
         "",
@@ -250,8 +251,8 @@ TEST(LineClassifier, BadInputLeavesStateUntouched) {
         good + "{}",                                                     // trailing garbage
         good + "\n" + good,                                              // two objects
         "{\"type\":\"user\",\"message\":{\"content\":\"caf\xC3\x28\"}}", // invalid UTF-8
-        std::string("{\"type\":\"user\",\0\"message\":1}", 30),
-        std::string(2000, '['), // deep nesting
+        "{\"type\":\"user\",\0\"message\":1}"s, // an embedded NUL, the literal's own length
+        std::string(2000, '['),                 // deep nesting
     };
     // Random bytes and random slices of a real line.
     std::mt19937_64 rng(99);

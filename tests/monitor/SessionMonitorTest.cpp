@@ -9,8 +9,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fcntl.h>
 #include <filesystem>
+#include <future>
 #include <set>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace fray;
 using namespace fray::test;
@@ -101,6 +105,38 @@ TEST(SessionMonitor, Tailing) {
                        std::make_tuple(1, f.now - 2, SessionStatus::working));
              EXPECT_EQ(std::tie(s.stateSince, s.powerUpAt), std::make_tuple(since, f.now - 1))
                  << "the re-read is bootstrapping: it neither powers up nor forgets";
+         }},
+        {"a transcript replaced through rename by a larger one is read afresh",
+         [](MonitorFixture& f, TranscriptGenerator& g) {
+             const auto p = f.write("proj/s.jsonl", lines({g.userPrompt(f.now - 300), g.toolUse(1)}), 200);
+             EXPECT_EQ(f.tickFor(p).combo, 1);
+             const auto fresh = f.write("proj/s.tmp", lines({g.userPrompt(f.now - 6), g.assistantThinking(),
+                                                             g.assistantThinking(), g.assistantThinking()}));
+             ASSERT_GT(std::filesystem::file_size(fresh), std::filesystem::file_size(p));
+             std::filesystem::rename(fresh, p);
+             const auto s = f.tickFor(p, 2);
+             EXPECT_EQ(std::tie(s.combo, s.lastPromptAt), std::make_tuple(0, std::optional(f.now - 8)));
+         }},
+        {"growth of exactly 4 MiB is still read whole",
+         [](MonitorFixture& f, TranscriptGenerator& g) {
+             const auto p = f.write("proj/s.jsonl", lines({g.userPrompt(f.now - 9)}));
+             f.tick();
+             std::string growth = lines({g.toolUse(2)});
+             const std::string open = R"({"type":"summary","summary":")", close = "\"}\n";
+             growth +=
+                 open +
+                 std::string(Tuning::maxCatchupBytes - growth.size() - open.size() - close.size(), 's') +
+                 close;
+             ASSERT_EQ(growth.size(), Tuning::maxCatchupBytes);
+             f.write("proj/s.jsonl", growth, 0, true);
+             EXPECT_EQ(f.tickFor(p, 1).combo, 2) << "the calls at its start count";
+         }},
+        {"a label follows a change of working directory",
+         [](MonitorFixture& f, TranscriptGenerator& g) {
+             const auto p = f.write("proj/s.jsonl", lines({g.userPrompt(f.now - 9)}));
+             EXPECT_EQ(f.tickFor(p).project, "orbit-api");
+             f.write("proj/s.jsonl", lines({TranscriptGenerator(7, "/srv/billing").toolUse(1)}), 0, true);
+             EXPECT_EQ(f.tickFor(p, 2).project, "billing") << "within the same rescan";
          }},
         {"growth beyond 4 MiB jumps to the last 128 KiB, where prompts are live",
          [](MonitorFixture& f, TranscriptGenerator& g) {
@@ -389,6 +425,41 @@ TEST(SessionMonitor, FaultsAreSilentAndBounded) {
              f.write("p/s.jsonl", lines({g.toolUse(1)}));
              EXPECT_EQ(f.tickFor(p, 1).combo, 1);
          }},
+        {"a file rewritten shorter while its long partial line is read again is read afresh",
+         [](MonitorFixture& f, TranscriptGenerator& g) {
+             const auto p = f.write("p/s.jsonl", lines({g.userPrompt(f.now - 60), g.toolUse(3)}) +
+                                                     R"({"type":"user","message":{"content":")" +
+                                                     std::string(300000, 'a'));
+             EXPECT_EQ(f.tickFor(p).combo, 3);
+             ASSERT_EQ(f.mon().stats().spilledLines, 1u);
+             f.write("p/s.jsonl", "\"}}\n", 0, true);
+             // Rewritten between the attributes and the read, to end inside the span read again.
+             const std::string shorter = lines({g.userPrompt(f.now - 1, "new"), g.toolUse(1)});
+             f.files->beforeOpen = [&, shorter](const std::string&) {
+                 f.write("p/s.jsonl", shorter + std::string(150000, ' '));
+                 f.files->beforeOpen = nullptr;
+             };
+             f.tick(1);
+             const auto s = f.tickFor(p, 1);
+             EXPECT_EQ(std::tie(s.combo, s.lastPromptAt), std::make_tuple(1, std::optional(f.now - 3)));
+         }},
+        {"a FIFO put in place between the attributes and the open blocks nothing",
+         [](MonitorFixture& f, TranscriptGenerator& g) {
+             const auto p = f.write("p/s.jsonl", lines({g.toolUse(1)}));
+             f.files->beforeOpen = [](const std::string& path) {
+                 std::filesystem::remove(path);
+                 mkfifo(path.c_str(), 0600);
+             };
+             auto ticked = std::async(std::launch::async, [&] { return f.tick(); });
+             if (ticked.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+                 close(open(p.c_str(), O_WRONLY | O_NONBLOCK)); // let the blocked open return
+                 ADD_FAILURE() << "the tick blocked on the FIFO";
+             }
+             ticked.get();
+             f.files->beforeOpen = nullptr;
+             f.tick(1);
+             EXPECT_EQ(f.mon().stats().states, 0u) << "and then it is dropped";
+         }},
         {"a denied open or a failed read keeps the state; once readable it catches up",
          [](MonitorFixture& f, TranscriptGenerator& g) {
              const auto p = f.write("p/s.jsonl", lines({g.toolUse(1)}), 30);
@@ -402,6 +473,15 @@ TEST(SessionMonitor, FaultsAreSilentAndBounded) {
              EXPECT_EQ(f.tickFor(p, 1).combo, 1);
              f.files->readErrors.clear();
              EXPECT_EQ(f.tickFor(p, 1).combo, 2);
+         }},
+        {"a transcript dated an hour ahead ages from the moment it was first seen",
+         [](MonitorFixture& f, TranscriptGenerator& g) {
+             const auto p =
+                 f.write("p/s.jsonl", lines({g.userPrompt(f.now - 5), g.assistantText({}, true)}), -3600);
+             const auto s = f.tickFor(p);
+             EXPECT_EQ(std::tie(s.status, s.lastActivity), std::make_tuple(SessionStatus::working, f.now));
+             EXPECT_EQ(f.tickFor(p, 719).status, SessionStatus::completed);
+             EXPECT_EQ(f.tickFor(p, 2).id, "missing") << "gone 12 minutes later";
          }},
         {"a project directory that cannot be listed is skipped, the others are not",
          [](MonitorFixture& f, TranscriptGenerator&) {
@@ -444,7 +524,8 @@ TEST(SessionMonitor, NeedsActionDelayIsReadEachTickAndMadeSafe) {
     for (auto [stored, delay] : {std::pair{std::optional<double>(), 20.0},
                                  {0.0, 0.0},
                                  {2700.0, 2700.0},
-                                 {2700.5, 20.0},
+                                 {2700.5, 2700.0},
+                                 {HUGE_VAL, 2700.0},
                                  {std::nan(""), 20.0},
                                  {-3.0, 20.0}})
         EXPECT_EQ(Tuning::needsActionDelayFrom(stored), delay) << stored.value_or(-1);
@@ -493,14 +574,19 @@ SessionInfo other(const char* id, Agent a, SessionStatus st, Instant since, Inst
 TEST(SessionMonitor, PollCadenceAndAThrowingProvider) {
     const Instant t = wallNow();
     // None: a poll every tick; some: at ticks 1, 4, 7 and 10.
-    for (auto [sessions, polls] : {std::pair{std::vector<SessionInfo>{}, 10},
-                                   {{other("c", Agent::codex, SessionStatus::working, t, t)}, 4}}) {
+    for (auto [sessions, polled] :
+         {std::pair{std::vector<SessionInfo>{}, std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},
+          {{other("c", Agent::codex, SessionStatus::working, t, t)}, {1, 4, 7, 10}}}) {
         MonitorFixture f;
         auto fake = std::make_shared<FakeProvider>(Agent::codex, sessions);
         f.providers = ProviderList{std::make_shared<FakeProvider>(Agent::hermes, sessions, true), fake};
-        for (int i = 0; i < 10; ++i)
+        std::vector<int> ticks;
+        for (int i = 1; i <= 10; ++i) {
+            const int before = fake->polls;
             EXPECT_EQ(f.tick(2).size(), sessions.size());
-        EXPECT_EQ(fake->polls, polls);
+            if (fake->polls > before) ticks.push_back(i);
+        }
+        EXPECT_EQ(ticks, polled);
     }
 }
 

@@ -17,6 +17,8 @@ namespace fray {
 
 LinuxTray::LinuxTray() : trace_(std::getenv("FRAYMARK_TRACE_MENUS") != nullptr) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return; // menus are widgets
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) return; // no desktop
     icon_ = std::make_unique<QSystemTrayIcon>();
     icon_->setToolTip(QStringLiteral("Fraymark"));
     menu_ = std::make_unique<QMenu>();

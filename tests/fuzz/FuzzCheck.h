@@ -1,0 +1,13 @@
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+
+// A property that must hold for every input: a failure is a crash libFuzzer keeps.
+#define FUZZ_CHECK(condition)                                                                                \
+    do {                                                                                                     \
+        if (!(condition)) {                                                                                  \
+            std::fprintf(stderr, "fuzz check failed: %s (%s:%d)\n", #condition, __FILE__, __LINE__);         \
+            std::abort();                                                                                    \
+        }                                                                                                    \
+    } while (false)

@@ -1,0 +1,32 @@
+// The plan-usage parser over any file, and every value derived from what it gives, at
+// any time a machine's clock may show.
+#include "FuzzCheck.h"
+#include "agents/PlanUsageReader.h"
+
+#include <algorithm>
+
+using namespace fray;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    auto usage = parseCachedUsage(std::string_view(reinterpret_cast<const char*>(data), size));
+    if (!usage) return 0;
+    // Any clock a machine may show: 1970, today, the year 9999.
+    for (double now : {0.0, 1767225600.0, 253402300799.0}) {
+        const Instant at = fromUnixSeconds(now);
+        const bool usable = usage->isUsable(at);
+        FUZZ_CHECK(usage->hasStaleData(at) == (usage->fetchedAt && !usable));
+        FUZZ_CHECK(usage->fetchedAt || (!usable && usage->isStale(at)));
+        const auto headline = usage->headline(at);
+        FUZZ_CHECK(!headline || usable);
+        FUZZ_CHECK(!headline || headline == std::max(usage->fiveHour, usage->weekly));
+        const std::string age = usage->ageText(at);
+        FUZZ_CHECK(usage->fetchedAt || age == "never fetched");
+        FUZZ_CHECK(!age.empty() && age.find('-') == std::string::npos);
+        for (const auto& resets : {usage->fiveHourResets, usage->weeklyResets}) {
+            const auto text = PlanUsage::resetsIn(resets, at);
+            FUZZ_CHECK(text.has_value() == resets.has_value());
+            FUZZ_CHECK(!text || (!text->empty() && text->find('-') == std::string::npos));
+        }
+    }
+    return 0;
+}
