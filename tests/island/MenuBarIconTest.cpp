@@ -104,14 +104,9 @@ TEST(MenuBarIcon, ShapesAtAnyDensity) {
         QImage shorter = MenuBarIcon::image(C::short_, h);
         QImage none = MenuBarIcon::image(C::none, h);
         EXPECT_EQ(full.height(), h);
-        EXPECT_EQ(full.width(), qRound(26.0 * h / 18));
-        EXPECT_EQ(full.text("Description"), "Fraymark");
-
         EXPECT_GT(alphaAt(full, 2.0, 9.0), 200) << "left head is filled";
         EXPECT_LT(alphaAt(full, 7.2, 9.1), 60) << "its eye is a hole (even-odd)";
         EXPECT_LT(alphaAt(full, 18.7, 8.8), 60) << "robot eye is a hole";
-        EXPECT_GT(alphaAt(full, 17.0, 5.0), 200) << "robot head is filled";
-        EXPECT_GT(alphaAt(full, 20.55, 16.1), 200) << "antenna ball";
         // Ink in the gap between the heads, overall and above the short spark's tip.
         EXPECT_GT(inkBetweenHeads(full, 2.0, 16.0), inkBetweenHeads(shorter, 2.0, 16.0));
         EXPECT_GT(inkBetweenHeads(shorter, 2.0, 16.0), 0);
