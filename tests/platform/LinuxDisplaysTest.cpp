@@ -1,8 +1,8 @@
-// The Linux display backend against a real X server.
+// The Linux display backend's conversions, EDID identities and the sound cues' lifetime;
+// the desktop tests run the backend against real X servers.
 #include "platform/linux/LinuxDisplays.h"
 #include "platform/linux/Edid.h"
 #include "platform/linux/LinuxSounds.h"
-#include "support/Xvfb.h"
 
 #include <QGuiApplication>
 #include <QRect>
@@ -48,25 +48,6 @@ TEST(Edid, IdentityFields) {
     EXPECT_FALSE(parseEdid({edid.begin(), edid.begin() + 8})) << "truncated block";
     edid[0] = 0x01;
     EXPECT_FALSE(parseEdid(edid)) << "no fixed header, no identity";
-}
-
-TEST(LinuxDisplays, RealXServer) {
-    test::Xvfb x("1600x900x24");
-    ASSERT_TRUE(x.ok()) << "Xvfb did not start";
-    setenv("DISPLAY", x.display().c_str(), 1);
-    setenv("QT_QPA_PLATFORM", "xcb", 1);
-    int argc = 1;
-    char name[] = "test";
-    char* argv[] = {name, nullptr};
-    QGuiApplication app(argc, argv);
-    auto screens = LinuxDisplays().screens();
-    ASSERT_EQ(screens.size(), 1u);
-    EXPECT_EQ(screens[0].frame, (GRect{0, 0, 1600, 900}));
-    EXPECT_FALSE(screens[0].builtIn);
-    EXPECT_EQ(screens[0].vendor, 0u) << "Xvfb has no EDID";
-    EXPECT_FALSE(screens[0].name.empty());
-    // The server goes with this test; later tests must not reach for its display.
-    unsetenv("DISPLAY");
 }
 
 TEST(LinuxSounds, CuesDieWithTheApplication) {
