@@ -142,23 +142,19 @@ TEST_F(SettingsViewTest, DelaySliderTakesWholeSecondsFromPointerAndKeys) {
 
     auto* slider = child<VortanSlider>("delaySlider");
     // Keys step from the value as shown, not the stored fraction.
-    for (auto [key, delay] : {std::pair{Qt::Key_Right, 13},
-                              {Qt::Key_Left, 12},
-                              {Qt::Key_PageUp, 22},
-                              {Qt::Key_End, 90},
-                              {Qt::Key_Up, 90},
-                              {Qt::Key_Home, 10}}) {
+    const std::pair<Qt::Key, int> keys[] = {{Qt::Key_Right, 13}, {Qt::Key_Left, 12}, {Qt::Key_PageUp, 22},
+                                            {Qt::Key_End, 90},   {Qt::Key_Up, 90},   {Qt::Key_Home, 10}};
+    for (auto [key, delay] : keys) {
         QTest::keyClick(slider, key);
         EXPECT_EQ(settings->needsActionDelay(), delay) << QTest::toString(key);
     }
     const double w = slider->width(), mid = slider->height() / 2.0;
     // The last move comes after the release: without the button held it changes nothing.
-    for (auto [type, x, delay] : {std::tuple{QEvent::MouseButtonPress, w / 2, 50},
-                                  {QEvent::MouseMove, -80.0, 10},
-                                  {QEvent::MouseMove, w * 27 / 80, 37},
-                                  {QEvent::MouseMove, w + 200, 90},
-                                  {QEvent::MouseButtonRelease, w, 90},
-                                  {QEvent::MouseMove, 0.0, 90}}) {
+    const std::tuple<QEvent::Type, double, int> pointer[] = {
+        {QEvent::MouseButtonPress, w / 2, 50}, {QEvent::MouseMove, -80.0, 10},
+        {QEvent::MouseMove, w * 27 / 80, 37},  {QEvent::MouseMove, w + 200, 90},
+        {QEvent::MouseButtonRelease, w, 90},   {QEvent::MouseMove, 0.0, 90}};
+    for (auto [type, x, delay] : pointer) {
         sendMouse(slider, type, QPointF(x, mid));
         EXPECT_EQ(settings->store()->doubleValue("needsActionDelay"), delay) << type << " at " << x;
         EXPECT_EQ(delayShown(), std::to_string(delay) + "S");
