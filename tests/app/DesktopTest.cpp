@@ -144,17 +144,6 @@ TEST(Desktop, FullScreenWindowsHideTheIslandOnlyOnItsDisplay) {
     EXPECT_EQ(island.waitFor(at(384, -26, 512, 128), 3), at(384, -26, 512, 128)) << "back once it is gone";
 }
 
-TEST(Desktop, ShowOverFullscreenKeepsTheIsland) {
-    XSession x;
-    REQUIRE_X(x);
-    Island island(x);
-    island.start();
-    ASSERT_EQ(island.waitFor(at(704, -26, 512, 128)), at(704, -26, 512, 128));
-    TestWindow covering(x, {"covering", "fullscreen", "600,400"});
-    std::this_thread::sleep_for(1s);
-    EXPECT_EQ(island.waitFor(at(704, -26, 512, 128), 1), at(704, -26, 512, 128));
-}
-
 TEST(Desktop, APinnedDisplayUnpluggedAndBack) {
     XSession x(XSession::Screens::twoMonitors);
     REQUIRE_X(x);
@@ -189,7 +178,6 @@ TEST(Desktop, CompositorWindowManagerTrayAndServerLoss) {
     XSession x;
     REQUIRE_X(x);
     x.startTray();
-    TempDir unused;
     Island island(x);
     // A session that is working: the tray menu's header counts it.
     TranscriptGenerator g;

@@ -3,7 +3,6 @@
 #include "app/IslandWindow.h"
 #include "app/AppDelegate.h"
 #include "app/SettingsWindow.h"
-#include "app/StatusMenu.h"
 #include "island/RootView.h"
 #include "model/Settings.h"
 #include "platform/fake/FakePlatform.h"
@@ -14,6 +13,7 @@
 #include <gtest/gtest.h>
 
 using namespace fray;
+using Strings = std::vector<std::string>;
 
 namespace {
 
@@ -123,10 +123,17 @@ TEST(IslandWindow, DragsRepinToTheDisplayUnderThePointer) {
     EXPECT_EQ(d.settings.customSpot(), (GPoint{start.x + 1200 - 1920, 800 - (1080 - 360)}));
     EXPECT_TRUE(d.app->model().suppressClick);
     d.app->island()->dragEnded();
-    EXPECT_EQ(d.tray.titles()[3], "Reset Position") << "offered once dragged";
+    d.settings.setCollapsed(true);
+    d.app->model().setSessions({session("a"), session("b"), session("c")});
+    EXPECT_EQ(d.tray.titles(), (Strings{"Fraymark — 3 in battle", "-", "Expand Island", "Reset Position",
+                                        "Options…", "-", "Quit Fraymark"}))
+        << "the reset is offered once dragged";
     d.app->resetPosition();
     EXPECT_EQ(d.settings.customSpot(), std::nullopt);
-    EXPECT_EQ(d.tray.titles().size(), 6u);
+    d.settings.setCollapsed(false);
+    d.app->model().setSessions({});
+    EXPECT_EQ(d.tray.titles(),
+              (Strings{"Fraymark — no fighters", "-", "Collapse Island", "Options…", "-", "Quit Fraymark"}));
 }
 
 TEST(IslandWindow, SettingsWindowIsCentredAboveTheMiddleAndReused) {
@@ -145,20 +152,13 @@ TEST(IslandWindow, SettingsWindowIsCentredAboveTheMiddleAndReused) {
     EXPECT_EQ(d.windows.frames[first].midX(), 1920 + 640) << "on the island's display";
 }
 
-TEST(StatusMenu, HeaderCountsAndResetOnlyAfterADrag) {
-    for (auto [sessions, spot, collapsed, titles] :
-         {std::tuple{0, false, false,
-                     std::vector<std::string>{"Fraymark — no fighters", "-", "Collapse Island", "Options…",
-                                              "-", "Quit Fraymark"}},
-          {3,
-           true,
-           true,
-           {"Fraymark — 3 in battle", "-", "Expand Island", "Reset Position", "Options…", "-",
-            "Quit Fraymark"}}}) {
-        StatusMenu menu{sessions, collapsed, spot, {}, {}, {}, {}};
-        std::vector<std::string> got;
-        for (const auto& e : menu.entries())
-            got.push_back(e.kind == MenuEntry::Kind::separator ? "-" : e.title);
-        EXPECT_EQ(got, titles);
-    }
+// The controller connects a click on a session to bringing that session forward.
+TEST(IslandWindow, ARowClickResumesTheSession) {
+    Desk d;
+    SessionInfo s;
+    s.id = d.home.str() + "/transcripts/0d5f3c1e-8a2b-4c6d-9e0f-1a2b3c4d5e6f.jsonl";
+    s.cwd = d.home.mkdir("work/app").string();
+    d.app->model().resumeSession(s);
+    EXPECT_EQ(static_cast<fake::Terminal&>(*d.platform.terminal).scripts,
+              Strings{d.home.str() + "/.cache/fraymark/resume.sh"});
 }

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
+#include <sstream>
 
 using namespace fray;
 using S = SessionStatus;
@@ -42,67 +44,49 @@ struct Pipeline {
 } // namespace
 
 TEST(CheckSounds, CueChoiceAndDebounce) {
-    {
-        SCOPED_TRACE("needs-action beats a simultaneous completion");
+    // A script of deliveries: "a=w,b=n" is a list (s started, w working, n needs action,
+    // c completed), "-" the empty list, "+2" two seconds passing.
+    struct Row {
+        const char* name;
+        std::string script;
+        std::vector<std::string> played;
+        bool needsActionSound = true;
+        std::optional<std::vector<std::string>> systemOnly{}; // no cue files, these system sounds
+    } rows[] = {
+        // clang-format off
+        {"needs-action beats a simultaneous completion", "a=w,b=w a=c,b=n", {"cue:your-move"}},
+        {"needs-action sound off: the completion plays ko", "a=w,b=w a=n,b=c", {"cue:ko"}, false},
+        {"first sight is silent; a later completion plays", "a=n,b=c a=c,b=c", {"cue:ko"}},
+        {"any two sounds are more than 6 s apart; dropped cues are not queued",
+         "a=w a=n +4 a=c +2 a=w a=n +0.5 a=c", {"cue:your-move", "cue:ko"}},
+        {"a session that vanished and returns counts as new", "a=w - a=n", {}},
+        {"missing cue files fall back to the system sounds", "a=w a=c +7 a=n", {"system:Hero", "system:Sosumi"}, true,
+         std::vector<std::string>{"Sosumi", "Hero"}},
+        {"no sound at all: nothing plays, nothing fails", "a=w a=n", {}, true, std::vector<std::string>{}},
+        // clang-format on
+    };
+    const std::map<char, S> statuses{
+        {'s', S::started}, {'w', S::working}, {'n', S::needsAction}, {'c', S::completed}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
         Pipeline p;
-        p.deliver({{"a", S::working}, {"b", S::working}});
-        p.deliver({{"a", S::completed}, {"b", S::needsAction}});
-        EXPECT_EQ(p.sounds.played, (std::vector<std::string>{"cue:your-move"}));
-    }
-    {
-        SCOPED_TRACE("needs-action sound off: the completion plays ko");
-        Pipeline p;
-        p.settings.setSoundNeedsAction(false);
-        p.deliver({{"a", S::working}, {"b", S::working}});
-        p.deliver({{"a", S::needsAction}, {"b", S::completed}});
-        EXPECT_EQ(p.sounds.played, (std::vector<std::string>{"cue:ko"}));
-    }
-    {
-        SCOPED_TRACE("first sight is silent; a later completion plays");
-        Pipeline p;
-        p.deliver({{"a", S::needsAction}, {"b", S::completed}});
-        EXPECT_TRUE(p.sounds.played.empty());
-        p.deliver({{"a", S::completed}, {"b", S::completed}});
-        EXPECT_EQ(p.sounds.played, (std::vector<std::string>{"cue:ko"}));
-    }
-    {
-        SCOPED_TRACE("any two sounds are more than 6 s apart; dropped cues are not queued");
-        Pipeline p;
-        p.deliver({{"a", S::working}});
-        p.deliver({{"a", S::needsAction}}); // t = 0: plays
-        p.time->advance(2);
-        p.deliver({{"a", S::working}});
-        p.time->advance(2);
-        p.deliver({{"a", S::needsAction}}); // t = 4: dropped
-        p.time->advance(2);
-        p.deliver({{"a", S::working}}); // t = 6: exactly 6 s is not "more than"
-        p.deliver({{"a", S::needsAction}});
-        EXPECT_EQ(p.sounds.played.size(), 1u);
-        p.time->advance(0.5);
-        p.deliver({{"a", S::working}});
-        p.deliver({{"a", S::needsAction}}); // t = 6.5: plays
-        EXPECT_EQ(p.sounds.played.size(), 2u);
-    }
-    {
-        SCOPED_TRACE("a session that vanished and returns counts as new");
-        Pipeline p;
-        p.deliver({{"a", S::working}});
-        p.deliver({});
-        p.deliver({{"a", S::needsAction}});
-        EXPECT_TRUE(p.sounds.played.empty());
-    }
-    {
-        SCOPED_TRACE("missing cue files fall back to the system sounds");
-        Pipeline p;
-        p.sounds.cuesAvailable.clear();
-        p.sounds.systemAvailable = {"Sosumi", "Hero"};
-        p.deliver({{"a", S::working}});
-        p.deliver({{"a", S::completed}});
-        EXPECT_EQ(p.sounds.played, (std::vector<std::string>{"system:Hero"}));
-        p.sounds.systemAvailable.clear(); // nothing at all: nothing plays, nothing fails
-        p.time->advance(7);
-        p.deliver({{"a", S::needsAction}});
-        EXPECT_EQ(p.sounds.played.size(), 1u);
+        p.settings.setSoundNeedsAction(r.needsActionSound);
+        if (r.systemOnly) {
+            p.sounds.cuesAvailable.clear();
+            p.sounds.systemAvailable = *r.systemOnly;
+        }
+        std::istringstream steps(r.script);
+        for (std::string step; steps >> step;) {
+            if (step[0] == '+') {
+                p.time->advance(std::stod(step.substr(1)));
+                continue;
+            }
+            SessionList list;
+            for (std::size_t i = 0; step != "-" && i < step.size(); i += 4)
+                list.push_back(p.s(step.substr(i, 1).c_str(), statuses.at(step[i + 2])));
+            p.updates.apply(list);
+        }
+        EXPECT_EQ(p.sounds.played, r.played);
     }
 }
 

@@ -49,25 +49,6 @@ template <class Source> void expectOwnThread(std::unique_ptr<Source> source, con
     EXPECT_EQ(std::make_tuple(thread, calls.load()), std::make_tuple(name, 1));
 }
 
-struct SourcesFixture {
-    TempDir home;
-    Instant now = fromUnixSeconds(std::floor(toUnixSeconds(wallNow())));
-    SessionMonitor monitor{SessionMonitor::Config{home.str(),
-                                                  [this] { return now; },
-                                                  {},
-                                                  nullptr,
-                                                  [this] { return AgentRegistry::available(home.str()); }}};
-    SessionList tick(double advance) {
-        now = now + advance;
-        return monitor.tickNow();
-    }
-    std::string write(std::string_view rel, std::string_view content, double idle = 0) {
-        auto p = home.write(".claude/projects/" + std::string(rel), content);
-        setMtime(p, toUnixSeconds(now) - idle);
-        return p.string();
-    }
-};
-
 } // namespace
 
 TEST(Sources, MonitorAndPlanReaderRunOnTheirOwnThreads) {
@@ -81,11 +62,17 @@ TEST(Sources, MonitorAndPlanReaderRunOnTheirOwnThreads) {
 // Fraymark never writes to another program's files: after ticks, polls and plan checks
 // over a full fixture home, nothing under it was created, removed or changed.
 TEST(ReadOnly, NothingUnderTheHomeChanges) {
-    SourcesFixture f;
+    struct {
+        TempDir home;
+        Instant now = fromUnixSeconds(std::floor(toUnixSeconds(wallNow())));
+    } f;
+    auto write = [&](std::string_view rel, std::string_view content, double idle = 0) {
+        setMtime(f.home.write(".claude/projects/" + std::string(rel), content), toUnixSeconds(f.now) - idle);
+    };
     TranscriptGenerator g;
-    f.write("-home-dev-api/s1.jsonl", g.session(2, f.now - 200, 500, 4000));
-    f.write("-home-dev-api/agent-7.jsonl", g.toolUse(1) + "\n");
-    f.write("-home-dev-web/s2.jsonl", g.userPrompt(f.now - 3) + "\n" + g.toolUse(1).substr(0, 50), 5);
+    write("-home-dev-api/s1.jsonl", g.session(2, f.now - 200, 500, 4000));
+    write("-home-dev-api/agent-7.jsonl", g.toolUse(1) + "\n");
+    write("-home-dev-web/s2.jsonl", g.userPrompt(f.now - 3) + "\n" + g.toolUse(1).substr(0, 50), 5);
     const auto rollout = f.home.write(".codex/sessions/2026/01/01/rollout-1.jsonl",
                                       R"({"type":"session_meta","payload":{"cwd":"/home/dev/cli"}})"
                                       "\n"
@@ -112,9 +99,14 @@ TEST(ReadOnly, NothingUnderTheHomeChanges) {
     ASSERT_TRUE(before.entries.contains(".hermes/state.db-shm"))
         << "a live WAL writer's side files are checked too";
 
+    SessionMonitor monitor{SessionMonitor::Config{f.home.str(),
+                                                  [&] { return f.now; },
+                                                  {},
+                                                  nullptr,
+                                                  [&] { return AgentRegistry::available(f.home.str()); }}};
     std::set<Agent> seen;
-    for (int i = 0; i < 16; ++i)
-        for (const auto& s : f.tick(2))
+    for (int i = 0; i < 16; ++i, f.now = f.now + 2.0)
+        for (const auto& s : monitor.tickNow())
             seen.insert(s.agent);
     EXPECT_EQ(seen, (std::set<Agent>{Agent::claude, Agent::codex, Agent::hermes, Agent::osaurus}));
     int plans = 0;

@@ -21,33 +21,34 @@ const std::string compact = "{\"cliSessionId\":\"" + cli + "\"";
 } // namespace
 
 TEST(DesktopSessions, WhichFileMatchesAndWhatItGives) {
+    const std::string ok = "a/b/local_1.json"; // two folders deep, as the app keeps them
     struct Row {
         const char* name;
         std::string relPath;
         std::string content;
         std::optional<Match> expect;
     } rows[] = {
+        // clang-format off
         {"compact file with title and bridge", "acct/org/local_1.json",
          compact + R"(,"title":"Fix login","bridgeSessionIds":["b1","b2"]})", Match{"b2", "Fix login"}},
-        {"last non-empty bridge id, scanning from the end", "a/b/local_1.json",
+        {"last non-empty bridge id, scanning from the end", ok,
          compact + R"(,"bridgeSessionIds":["b1","b2","b3",""]})", Match{"b3", std::nullopt}},
-        {"empty array falls back to the single id", "a/b/local_1.json",
+        {"empty array falls back to the single id", ok,
          compact + R"(,"bridgeSessionIds":[],"bridgeSessionId":"solo","title":""})", Match{"solo", ""}},
-        {"an array that is not all strings falls back", "a/b/local_1.json",
+        {"an array that is not all strings falls back", ok,
          compact + R"(,"bridgeSessionIds":["b1",7],"bridgeSessionId":"solo"})", Match{"solo", std::nullopt}},
-        {"an empty single id is no id", "a/b/local_1.json", compact + R"(,"bridgeSessionId":""})",
-         Match{std::nullopt, std::nullopt}},
+        {"an empty single id is no id", ok, compact + R"(,"bridgeSessionId":""})", Match{std::nullopt, std::nullopt}},
         {"one level too shallow", "a/local_1.json", compact + "}", std::nullopt},
         {"at the top", "local_1.json", compact + "}", std::nullopt},
         {"one level too deep", "a/b/c/local_1.json", compact + "}", std::nullopt},
         {"no local_ prefix", "a/b/remote_1.json", compact + "}", std::nullopt},
         {"another extension", "a/b/local_1.jsonl", compact + "}", std::nullopt},
-        {"a blank after the colon is not the compact form", "a/b/local_1.json",
-         "{\"cliSessionId\": \"" + cli + "\"}", std::nullopt},
-        {"the needle in the title, another session's id", "a/b/local_1.json",
+        {"a blank after the colon is not the compact form", ok, "{\"cliSessionId\": \"" + cli + "\"}", std::nullopt},
+        {"the needle in the title, another session's id", ok,
          R"({"cliSessionId":"other","title":"see \"cliSessionId\":\")" + cli + R"(\""})", std::nullopt},
-        {"not JSON", "a/b/local_1.json", compact + ",", std::nullopt},
-        {"JSON but not an object", "a/b/local_1.json", "[" + compact + "}]", std::nullopt},
+        {"not JSON", ok, compact + ",", std::nullopt},
+        {"JSON but not an object", ok, "[" + compact + "}]", std::nullopt},
+        // clang-format on
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);

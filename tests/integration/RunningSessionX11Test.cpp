@@ -5,7 +5,7 @@
 #include "platform/fake/FakePlatform.h"
 #include "support/Process.h"
 #include "support/TempDir.h"
-#include "support/Xvfb.h"
+#include "support/XSession.h"
 
 #include <QCoreApplication>
 
@@ -23,13 +23,7 @@ namespace {
 
 const std::string uuid = "0d5f3c1e-8a2b-4c6d-9e0f-1a2b3c4d5e6f";
 
-std::string which(const std::string& program) {
-    for (const char* dir : {"/usr/bin", "/bin", "/usr/local/bin"}) {
-        const std::string path = std::string(dir) + "/" + program;
-        if (::access(path.c_str(), X_OK) == 0) return path;
-    }
-    return {};
-}
+const std::string tmux = "/usr/bin/tmux";
 
 bool eventually(const std::function<bool()>& p, std::chrono::milliseconds within = 5s) {
     for (const auto end = std::chrono::steady_clock::now() + within; !p(); std::this_thread::sleep_for(20ms))
@@ -37,45 +31,33 @@ bool eventually(const std::function<bool()>& p, std::chrono::milliseconds within
     return true;
 }
 
+// The X session, a home whose `claude` waits for its input to close (it ends with the
+// terminal or tmux pane it runs in), and stand-in terminals.
 struct Desktop {
+    XSession x;
     TempDir home;
-    Xvfb x{"1024x768x24"};
-    std::map<std::string, std::string> env = isolatedEnv(home.str());
-    std::unique_ptr<BackgroundProcess> wm;
+    std::map<std::string, std::string> env = x.env(isolatedEnv(home.str()));
     std::vector<std::unique_ptr<BackgroundProcess>> terminals;
     std::string tmuxSocket = (home.path() / "tmux.sock").string();
 
     Desktop() {
-        env["DISPLAY"] = x.display();
         env["TERM"] = "xterm";
         env["QT_QPA_PLATFORM"] = "xcb";
-        // Waits for its input to close: it ends with the terminal (or tmux pane) it runs in.
         home.write("bin/claude", "#!/bin/sh\nread -r line\n");
         std::filesystem::permissions(home.path() / "bin/claude", std::filesystem::perms::owner_all);
     }
     ~Desktop() {
-        if (std::filesystem::exists(tmuxSocket))
-            runProcess(which("tmux"), {"-S", tmuxSocket, "kill-server"}, env);
-    }
-
-    std::string xprop(const std::vector<std::string>& args) {
-        return runProcess(which("xprop"), args, env).out;
+        if (std::filesystem::exists(tmuxSocket)) runProcess(tmux, {"-S", tmuxSocket, "kill-server"}, env);
     }
     std::string activeWindowTitle() {
-        const std::string out = xprop({"-root", "_NET_ACTIVE_WINDOW"});
+        const std::string out = x.run("xprop", {"-root", "_NET_ACTIVE_WINDOW"}).out;
         const auto hash = out.find("# ");
         if (hash == std::string::npos) return {};
         std::string id = out.substr(hash + 2);
         id = id.substr(0, id.find_first_of(",\n"));
-        const std::string name = xprop({"-id", id, "_NET_WM_NAME"});
+        const std::string name = x.run("xprop", {"-id", id, "_NET_WM_NAME"}).out;
         const auto q = name.find('"');
         return q == std::string::npos ? std::string() : name.substr(q + 1, name.rfind('"') - q - 1);
-    }
-    bool startWindowManager() {
-        wm = std::make_unique<BackgroundProcess>(which("openbox"), std::vector<std::string>{}, env);
-        return eventually([&] {
-            return xprop({"-root", "_NET_SUPPORTING_WM_CHECK"}).find("window id") != std::string::npos;
-        });
     }
     // A terminal titled `title` running `program` in `folder`; true once its window shows.
     bool openTerminal(const std::string& title, const std::string& folder, std::vector<std::string> program) {
@@ -99,19 +81,15 @@ SessionInfo sessionIn(const std::filesystem::path& cwd) {
 
 TEST(RunningSessionX11, TheTerminalOfALiveSessionBecomesActive) {
     Desktop d;
-    ASSERT_TRUE(d.x.ok()) << "Xvfb did not start";
-    ASSERT_TRUE(d.startWindowManager()) << "openbox did not take the screen";
+    ASSERT_TRUE(d.x.ok()) << d.x.problem();
     const auto projectA = d.home.mkdir("work/project A");
-    const auto projectB = d.home.mkdir("work/project B");
     const auto projectC = d.home.mkdir("work/project C");
     // `; :` keeps the shell between terminal and agent, as an interactive one would be.
     ASSERT_TRUE(d.openTerminal("Term A", projectA.string(), {"/bin/sh", "-c", d.agent() + "; :"}));
-    ASSERT_TRUE(d.openTerminal("Term B", projectB.string(), {"/bin/sh", "-c", d.agent() + "; :"}));
 
     // tmux: the agent in window 0 of session "work", window 1 current; a terminal's
     // client (under `script`, which gives it a terminal device) shows the session.
-    const std::string tmux = which("tmux");
-    ASSERT_FALSE(tmux.empty()) << "tmux is missing: run scripts/install-deps.sh";
+    ASSERT_TRUE(std::filesystem::exists(tmux)) << "tmux is missing: run scripts/install-deps.sh";
     auto started =
         runProcess(tmux,
                    {"-S", d.tmuxSocket, "new-session", "-d", "-s", "work", "-c", projectC.string(),
@@ -120,7 +98,7 @@ TEST(RunningSessionX11, TheTerminalOfALiveSessionBecomesActive) {
     ASSERT_EQ(started.exitCode, 0) << started.err;
     ASSERT_TRUE(d.openTerminal(
         "Term C", d.home.str(),
-        {which("script"), "-qfc", tmux + " -S '" + d.tmuxSocket + "' attach -t work", "/dev/null"}));
+        {"/usr/bin/script", "-qfc", tmux + " -S '" + d.tmuxSocket + "' attach -t work", "/dev/null"}));
     auto currentWindow = [&] {
         return runProcess(tmux,
                           {"-S", d.tmuxSocket, "display-message", "-p", "-t", "work", "#{window_index}"},
@@ -147,8 +125,8 @@ TEST(RunningSessionX11, TheTerminalOfALiveSessionBecomesActive) {
         EXPECT_TRUE(eventually([&] { return d.activeWindowTitle() == "Term C"; })) << d.activeWindowTitle();
         EXPECT_EQ(currentWindow(), "0\n") << "the agent's tmux window is selected";
 
-        focus.focusSession(sessionIn(projectB));
-        EXPECT_TRUE(eventually([&] { return d.activeWindowTitle() == "Term B"; })) << d.activeWindowTitle();
+        focus.focusSession(sessionIn(projectA));
+        EXPECT_TRUE(eventually([&] { return d.activeWindowTitle() == "Term A"; })) << d.activeWindowTitle();
     }
     EXPECT_TRUE(sounds->played.empty());
     EXPECT_FALSE(std::filesystem::exists(d.home.path() / ".cache/fraymark"))

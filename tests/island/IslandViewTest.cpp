@@ -16,16 +16,9 @@
 namespace fray {
 namespace {
 
+using test::fighters;
 using test::frameNow;
 using test::modelIn;
-using test::session;
-
-SessionList fighters(int n) {
-    SessionList list;
-    for (int i = 0; i < n; ++i)
-        list.push_back(session(std::to_string(i), SessionStatus::working, i, 20.0 + i));
-    return list;
-}
 
 PlanUsage freshPlan() {
     PlanUsage p;

@@ -3,33 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <sstream>
+
 using namespace fray;
 using C = MenuBarIcon::Clash;
 using S = SessionStatus;
 
 namespace {
-
-SessionList sessions(std::initializer_list<S> statuses) {
-    SessionList out;
-    int i = 0;
-    for (S s : statuses)
-        out.push_back(SessionInfo::make(std::to_string(i++), "p", std::nullopt, std::nullopt, s, 0, {}, {}));
-    return out;
-}
-
-struct Icon {
-    test::ManualTime time;
-    IconAnimator icon{time.timers()};
-    std::vector<C> shown;
-    Icon() {
-        QObject::connect(&icon, &IconAnimator::frameChanged, [this](C c) { shown.push_back(c); });
-    }
-    std::vector<C> framesOver(double seconds) {
-        shown.clear();
-        time.advance(seconds);
-        return shown;
-    }
-};
 
 int alphaAt(const QImage& img, double gx, double gyUp) {
     // Grid coordinates, y up, to pixels.
@@ -49,51 +30,42 @@ long inkBetweenHeads(const QImage& img, double fromUp, double toUp) {
 } // namespace
 
 TEST(IconAnimator, FrameSequences) {
-    {
-        SCOPED_TRACE("needs action wins and blinks every half second, spark-less first");
-        Icon i;
-        i.icon.syncIcon(sessions({S::working, S::needsAction}));
-        EXPECT_TRUE(i.shown.empty()) << "the image already shown stays until the first tick";
-        EXPECT_EQ(i.framesOver(2.0), (std::vector<C>{C::none, C::full, C::none, C::full}));
-    }
-    {
-        SCOPED_TRACE("working pulses once a second");
-        Icon i;
-        i.icon.syncIcon(sessions({S::working, S::completed}));
-        EXPECT_EQ(i.framesOver(3.0), (std::vector<C>{C::short_, C::full, C::short_}));
-    }
-    {
-        SCOPED_TRACE("equal top statuses do not restart the rhythm");
-        Icon i;
-        i.icon.syncIcon(sessions({S::needsAction}));
-        i.time.advance(0.4);
-        i.icon.syncIcon(sessions({S::working, S::needsAction}));
-        i.icon.syncIcon(sessions({S::needsAction}));
-        EXPECT_EQ(i.framesOver(0.2), (std::vector<C>{C::none})) << "tick at 0.5 s, not 0.9 s";
-        EXPECT_EQ(i.time.liveTimers(), 1);
-    }
-    {
-        SCOPED_TRACE("switching from blink to pulse keeps the shown frame until the new timer ticks");
-        Icon i;
-        i.icon.syncIcon(sessions({S::needsAction}));
-        i.time.advance(0.5);
-        EXPECT_EQ(i.icon.frame(), C::none);
-        i.icon.syncIcon(sessions({S::working}));
-        EXPECT_EQ(i.framesOver(0.9), std::vector<C>{});
-        EXPECT_EQ(i.icon.frame(), C::none);
-        EXPECT_EQ(i.framesOver(0.2), (std::vector<C>{C::short_}));
-        EXPECT_EQ(i.time.liveTimers(), 1) << "the old timer is gone";
-    }
-    {
-        SCOPED_TRACE("started, completed or nothing: full and still");
-        for (auto list : {sessions({S::started}), sessions({S::completed}), sessions({})}) {
-            Icon i;
-            i.icon.syncIcon(sessions({S::needsAction}));
-            i.time.advance(0.5);
-            i.icon.syncIcon(list);
-            EXPECT_EQ(i.icon.frame(), C::full);
-            EXPECT_TRUE(i.framesOver(3).empty());
+    // A script of session lists, "n,w" (s started, w working, n needs action, c completed;
+    // "-" none), and "+0.5" for half a second passing; then every frame shown on the way.
+    // The first list's image is already shown: nothing changes until the first tick.
+    const std::pair<const char*, std::vector<C>> rows[] = {
+        // clang-format off
+        {"w,n +2", {C::none, C::full, C::none, C::full}}, // needs action wins and blinks, spark-less first
+        {"w,c +3", {C::short_, C::full, C::short_}},      // working pulses once a second
+        {"n +0.4 w,n n +0.2", {C::none}},                 // equal top statuses do not restart the rhythm
+        {"n +0.5 w +1.1", {C::none, C::short_}},          // a switch waits for the new timer's tick
+        {"n +0.5 s +3", {C::none, C::full}},              // started, completed or nothing: full and still
+        {"n +0.5 c +3", {C::none, C::full}},
+        {"n +0.5 - +3", {C::none, C::full}},
+        // clang-format on
+    };
+    const std::map<char, S> statuses{
+        {'s', S::started}, {'w', S::working}, {'n', S::needsAction}, {'c', S::completed}};
+    for (const auto& [script, frames] : rows) {
+        SCOPED_TRACE(script);
+        test::ManualTime time;
+        IconAnimator icon{time.timers()};
+        std::vector<C> shown;
+        QObject::connect(&icon, &IconAnimator::frameChanged, [&](C c) { shown.push_back(c); });
+        std::istringstream steps(script);
+        for (std::string step; steps >> step;) {
+            if (step[0] == '+') {
+                time.advance(std::stod(step.substr(1)));
+                continue;
+            }
+            SessionList list;
+            for (std::size_t i = 0; step != "-" && i < step.size(); i += 2)
+                list.push_back(
+                    SessionInfo::make(std::to_string(i), "p", {}, {}, statuses.at(step[i]), 0, {}, {}));
+            icon.syncIcon(list);
         }
+        EXPECT_EQ(shown, frames);
+        EXPECT_LE(time.liveTimers(), 1) << "an old timer is gone";
     }
 }
 
@@ -104,14 +76,9 @@ TEST(MenuBarIcon, ShapesAtAnyDensity) {
         QImage shorter = MenuBarIcon::image(C::short_, h);
         QImage none = MenuBarIcon::image(C::none, h);
         EXPECT_EQ(full.height(), h);
-        EXPECT_EQ(full.width(), qRound(26.0 * h / 18));
-        EXPECT_EQ(full.text("Description"), "Fraymark");
-
         EXPECT_GT(alphaAt(full, 2.0, 9.0), 200) << "left head is filled";
         EXPECT_LT(alphaAt(full, 7.2, 9.1), 60) << "its eye is a hole (even-odd)";
         EXPECT_LT(alphaAt(full, 18.7, 8.8), 60) << "robot eye is a hole";
-        EXPECT_GT(alphaAt(full, 17.0, 5.0), 200) << "robot head is filled";
-        EXPECT_GT(alphaAt(full, 20.55, 16.1), 200) << "antenna ball";
         // Ink in the gap between the heads, overall and above the short spark's tip.
         EXPECT_GT(inkBetweenHeads(full, 2.0, 16.0), inkBetweenHeads(shorter, 2.0, 16.0));
         EXPECT_GT(inkBetweenHeads(shorter, 2.0, 16.0), 0);

@@ -142,23 +142,19 @@ TEST_F(SettingsViewTest, DelaySliderTakesWholeSecondsFromPointerAndKeys) {
 
     auto* slider = child<VortanSlider>("delaySlider");
     // Keys step from the value as shown, not the stored fraction.
-    for (auto [key, delay] : {std::pair{Qt::Key_Right, 13},
-                              {Qt::Key_Left, 12},
-                              {Qt::Key_PageUp, 22},
-                              {Qt::Key_End, 90},
-                              {Qt::Key_Up, 90},
-                              {Qt::Key_Home, 10}}) {
+    const std::pair<Qt::Key, int> keys[] = {{Qt::Key_Right, 13}, {Qt::Key_Left, 12}, {Qt::Key_PageUp, 22},
+                                            {Qt::Key_End, 90},   {Qt::Key_Up, 90},   {Qt::Key_Home, 10}};
+    for (auto [key, delay] : keys) {
         QTest::keyClick(slider, key);
         EXPECT_EQ(settings->needsActionDelay(), delay) << QTest::toString(key);
     }
     const double w = slider->width(), mid = slider->height() / 2.0;
     // The last move comes after the release: without the button held it changes nothing.
-    for (auto [type, x, delay] : {std::tuple{QEvent::MouseButtonPress, w / 2, 50},
-                                  {QEvent::MouseMove, -80.0, 10},
-                                  {QEvent::MouseMove, w * 27 / 80, 37},
-                                  {QEvent::MouseMove, w + 200, 90},
-                                  {QEvent::MouseButtonRelease, w, 90},
-                                  {QEvent::MouseMove, 0.0, 90}}) {
+    const std::tuple<QEvent::Type, double, int> pointer[] = {
+        {QEvent::MouseButtonPress, w / 2, 50}, {QEvent::MouseMove, -80.0, 10},
+        {QEvent::MouseMove, w * 27 / 80, 37},  {QEvent::MouseMove, w + 200, 90},
+        {QEvent::MouseButtonRelease, w, 90},   {QEvent::MouseMove, 0.0, 90}};
+    for (auto [type, x, delay] : pointer) {
         sendMouse(slider, type, QPointF(x, mid));
         EXPECT_EQ(settings->store()->doubleValue("needsActionDelay"), delay) << type << " at " << x;
         EXPECT_EQ(delayShown(), std::to_string(delay) + "S");
@@ -188,16 +184,16 @@ TEST_F(SettingsViewTest, PositionChipsAndTheDraggedLabel) {
         << "choosing the selected chip again also clears a new drag";
 }
 
-TEST_F(SettingsViewTest, MonitorChipsWithAnUnpluggedPinnedDisplay) {
+TEST_F(SettingsViewTest, MonitorChipsFollowTheAttachedDisplaysAndThePinnedOne) {
     settings->setDisplayKey("ext:9-9-9");
     settings->setDisplayName("LG UltraFine");
     show();
+    const int tall = view->sizeHint().height();
     EXPECT_EQ(chipTexts("monitorChip"), (Strings{"AUTO — PRIMARY", "BUILT-IN DISPLAY", "DELL U2720Q",
                                                  "LG ULTRAFINE [NOT CONNECTED] *"}));
     QTest::mouseClick(chips("monitorChip")[3], Qt::LeftButton);
     EXPECT_EQ(settings->displayName(), "LG UltraFine")
         << "choosing the away display keeps it pinned and named";
-
     settings->setCustomSpot(GPoint{300, 20});
     QTest::mouseClick(chips("monitorChip")[2], Qt::LeftButton);
     EXPECT_EQ(settings->displayKey(), "ext:1-2-3");
@@ -205,15 +201,8 @@ TEST_F(SettingsViewTest, MonitorChipsWithAnUnpluggedPinnedDisplay) {
     EXPECT_EQ(settings->customSpot(), std::nullopt) << "a new display drops the dragged spot";
     EXPECT_EQ(chipTexts("monitorChip"), (Strings{"AUTO — PRIMARY", "BUILT-IN DISPLAY", "DELL U2720Q *"}));
 
-    QTest::keyClick(chips("monitorChip")[0], Qt::Key_Space);
-    EXPECT_EQ(settings->store()->value("displayKey"), std::nullopt);
-    EXPECT_EQ(settings->displayName(), std::nullopt);
-}
-
-TEST_F(SettingsViewTest, MonitorListFollowsTheAttachedDisplays) {
     settings->setDisplayKey("ext:1-2-4");
-    show();
-    const int tall = view->sizeHint().height();
+    settings->setDisplayName(std::nullopt);
     EXPECT_EQ(chipTexts("monitorChip").back(), "REMEMBERED DISPLAY [NOT CONNECTED] *") << "no stored name";
     auto plugged = displays->list;
     plugged.push_back(screen("DP-2", "DELL U2720Q", 3840, 4));
@@ -222,7 +211,9 @@ TEST_F(SettingsViewTest, MonitorListFollowsTheAttachedDisplays) {
               (Strings{"AUTO — PRIMARY", "BUILT-IN DISPLAY", "DELL U2720Q", "DELL U2720Q *"}));
     plugged.pop_back();
     displays->set(plugged);
-    QTest::mouseClick(chips("monitorChip")[0], Qt::LeftButton);
+    QTest::keyClick(chips("monitorChip")[0], Qt::Key_Space);
+    EXPECT_EQ(settings->store()->value("displayKey"), std::nullopt);
+    EXPECT_EQ(settings->displayName(), std::nullopt);
     EXPECT_EQ(chips("monitorChip").size(), 3u) << "the automatic chip forgets the away display";
     EXPECT_LT(view->sizeHint().height(), tall);
 
@@ -237,7 +228,8 @@ TEST_F(SettingsViewTest, LoginSwitchWritesTheAutostartEntryAndExplainsItsState) 
     auto* login = child<VortanToggle>("loginItem");
     auto* error = child<TextBlock>("loginError");
     const int heightBefore = view->sizeHint().height();
-    EXPECT_EQ(text("loginStatus"), SettingsRules::loginStatusText(false, std::nullopt, true));
+    EXPECT_EQ(text("loginStatus"),
+              "OFF BY DEFAULT. THE APP NEVER ADDS ITSELF — SWITCH THIS ON IF YOU WANT IT.");
 
     tmp.write(".config/autostart", "a file where the folder should be");
     QTest::mouseClick(login, Qt::LeftButton);
@@ -260,10 +252,14 @@ TEST_F(SettingsViewTest, LoginSwitchWritesTheAutostartEntryAndExplainsItsState) 
               "[Desktop Entry]\nExec=\"/opt/old copy/fraymark\"\n");
     view->hide();
     view->show();
-    EXPECT_EQ(text("loginStatus"), SettingsRules::loginStatusText(true, "/opt/old copy/fraymark", false));
+    EXPECT_EQ(
+        text("loginStatus"),
+        "ON, BUT POINTING AT A DIFFERENT COPY: /opt/old copy/fraymark. TOGGLE OFF AND ON TO RE-AIM IT.");
     QTest::keyClick(login, Qt::Key_Space);
     EXPECT_FALSE(autostartExists());
     EXPECT_FALSE(view->loginItem());
+    EXPECT_EQ(SettingsRules::loginStatusText(true, std::nullopt, false).rfind("ON — TAKES EFFECT", 0), 0u)
+        << "an entry that cannot be read is not another copy";
 }
 
 TEST_F(SettingsViewTest, PreciseFocusAsksForAccessOnlyWhenSwitchedOnAndPollsItWhileOpen) {
@@ -276,16 +272,14 @@ TEST_F(SettingsViewTest, PreciseFocusAsksForAccessOnlyWhenSwitchedOnAndPollsItWh
     QTest::mouseClick(precise, Qt::LeftButton);
     EXPECT_TRUE(settings->preciseFocus());
     EXPECT_EQ(access->requests, 1);
-    EXPECT_EQ(status->text().toStdString(),
-              "ON, BUT WAITING FOR ACCESS: ENABLE ASSISTIVE TECHNOLOGIES IN YOUR "
-              "DESKTOP’S ACCESSIBILITY SETTINGS, THEN RESTART CLAUDE.");
+    EXPECT_EQ(status->text().toStdString().rfind("ON, BUT WAITING FOR ACCESS", 0), 0u);
     EXPECT_EQ(status->color(), Vortan::rageRed());
 
     QTest::mouseClick(precise, Qt::LeftButton);
     EXPECT_EQ(access->requests, 1) << "switching off never prompts";
     access->trusted = true;
     QTest::mouseClick(precise, Qt::LeftButton);
-    EXPECT_EQ(status->text(), "ON — ACCESS GRANTED. CLICKING A FIGHTER JUMPS TO ITS SESSION IN CLAUDE.");
+    EXPECT_EQ(status->text().toStdString().rfind("ON — ACCESS GRANTED", 0), 0u);
     EXPECT_EQ(status->color(), Vortan::dimText());
 
     // The refresh timer is internal, so the rest waits on the real clock: a little over one

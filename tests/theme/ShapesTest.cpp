@@ -49,11 +49,6 @@ TEST(IslandShape, CornerAndBiteRadii) {
     EXPECT_DOUBLE_EQ(IslandShape{}.biteRadius(), 9);
 }
 
-TEST(Slant, LeanIsCappedAtSixPoints) {
-    for (auto [height, lean] : {std::pair{10.0, 4.5}, {13.0, 5.85}, {13.4, 6.0}, {20.0, 6.0}, {0.0, 0.0}})
-        EXPECT_DOUBLE_EQ(Slant::lean(height), lean) << height;
-}
-
 TEST(Slant, OutlineLeansAwayFromTheCentre) {
     // Player 1's top edge starts 4.5 in from the left; player 2 is the mirror image.
     const QRectF bar(10, 0, 100, 10);
