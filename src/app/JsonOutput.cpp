@@ -56,37 +56,7 @@ std::string pendingText(const SessionInfo& s) {
 } // namespace
 
 std::string quoted(std::string_view text) {
-    const std::string valid = UnicodeText::repaired(text);
-    std::string out = "\"";
-    out.reserve(valid.size() + 2);
-    for (unsigned char c : valid) {
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (c < 0x20 || c == 0x7F) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                out += buf;
-            } else {
-                out += char(c);
-            }
-        }
-    }
-    return out + "\"";
+    return UnicodeText::jsonString(text);
 }
 
 std::string session(const SessionInfo& s, Instant now) {

@@ -1,5 +1,7 @@
 #include "JsonObjectText.h"
 
+#include "session/UnicodeText.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -22,31 +24,6 @@ bool isHex(char c) {
 
 // Length of the well-formed UTF-8 sequence at s[i] (RFC 3629: no overlong forms, no
 // surrogates, nothing above U+10FFFF), or 0.
-std::size_t utf8Length(std::string_view s, std::size_t i) {
-    const auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
-    const unsigned char c = b(0);
-    std::size_t n;
-    unsigned char lo = 0x80, hi = 0xBF; // range of the second byte
-    if (c < 0x80) return 1;
-    if (c >= 0xC2 && c <= 0xDF)
-        n = 2;
-    else if (c >= 0xE0 && c <= 0xEF) {
-        n = 3;
-        if (c == 0xE0) lo = 0xA0;
-        if (c == 0xED) hi = 0x9F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        n = 4;
-        if (c == 0xF0) lo = 0x90;
-        if (c == 0xF4) hi = 0x8F;
-    } else {
-        return 0;
-    }
-    if (i + n > s.size() || b(1) < lo || b(1) > hi) return 0;
-    for (std::size_t k = 2; k < n; ++k)
-        if (b(k) < 0x80 || b(k) > 0xBF) return 0;
-    return n;
-}
-
 // Past the string token starting at the quote at s[i].
 std::size_t skipString(std::string_view s, std::size_t i) {
     for (++i; i < s.size();) {
@@ -69,7 +46,7 @@ std::size_t skipString(std::string_view s, std::size_t i) {
             }
             continue;
         }
-        const std::size_t n = utf8Length(s, i);
+        const std::size_t n = UnicodeText::sequenceLength(s.substr(i));
         if (!n) return bad;
         i += n;
     }
@@ -162,24 +139,6 @@ std::size_t skipValue(std::string_view s, std::size_t i) {
     }
 }
 
-void appendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 std::uint32_t hex4(std::string_view s) {
     std::uint32_t v = 0;
     std::from_chars(s.data(), s.data() + 4, v, 16);
@@ -255,7 +214,7 @@ std::string decodeString(std::string_view raw) {
                 }
             }
             if (cp >= 0xD800 && cp <= 0xDFFF) cp = 0xFFFD;
-            appendUtf8(out, cp);
+            UnicodeText::append(out, cp);
             break;
         }
         default: // '"', '\\' and '/'
@@ -263,47 +222,6 @@ std::string decodeString(std::string_view raw) {
         }
     }
     return out;
-}
-
-std::string quote(std::string_view text) {
-    std::string out = "\"";
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x80) {
-            // Bytes that are no UTF-8 would make the whole file unreadable: they become U+FFFD.
-            const std::size_t n = utf8Length(text, i);
-            out += n ? text.substr(i, n) : std::string_view("\uFFFD");
-            i += n ? n - 1 : 0;
-            continue;
-        }
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (c < 0x20) {
-                static const char digits[] = "0123456789abcdef";
-                out += "\\u00";
-                out += digits[c >> 4];
-                out += digits[c & 15];
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    return out + "\"";
 }
 
 std::optional<double> number(std::string_view raw) {

@@ -26,9 +26,6 @@ std::optional<std::vector<Member>> parse(std::string_view text);
 // surrogate escape becomes U+FFFD.
 std::string decodeString(std::string_view raw);
 
-// A JSON string token for UTF-8 text.
-std::string quote(std::string_view text);
-
 // A valid JSON number token as a double; absent when it lies beyond double range.
 std::optional<double> number(std::string_view raw);
 

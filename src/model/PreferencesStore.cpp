@@ -1,5 +1,7 @@
 #include "PreferencesStore.h"
 
+#include "session/UnicodeText.h"
+
 #include "JsonObjectText.h"
 #include "platform/UserFile.h"
 
@@ -28,7 +30,7 @@ std::string jsonOf(const PreferencesStore::Value& v) {
     if (auto b = std::get_if<bool>(&v)) return *b ? "true" : "false";
     if (auto d = std::get_if<double>(&v))
         return J::numberText(*d).value_or("null"); // never an unreadable file
-    if (auto s = std::get_if<std::string>(&v)) return J::quote(*s);
+    if (auto s = std::get_if<std::string>(&v)) return UnicodeText::jsonString(*s);
     return std::get<PreferencesStore::Raw>(v).json;
 }
 
@@ -157,7 +159,7 @@ void PreferencesStore::persistLocked() {
     std::string text(byteOrderMark_ ? J::byteOrderMark : "");
     text += "{";
     for (const Entry& e : entries_)
-        text += (&e == &entries_.front() ? "\n  " : ",\n  ") + J::quote(e.key) + ": " + e.json;
+        text += (&e == &entries_.front() ? "\n  " : ",\n  ") + UnicodeText::jsonString(e.key) + ": " + e.json;
     text += entries_.empty() ? "}\n" : "\n}\n";
 
     std::filesystem::path target(path_);

@@ -149,4 +149,52 @@ std::string oneLine(std::string_view text, std::size_t n) {
     return std::string(firstCharacters(out, n));
 }
 
+std::size_t sequenceLength(std::string_view text) {
+    if (text.empty()) return 0;
+    const Step step = next(text);
+    return step.codePoint < 0 ? 0 : step.length;
+}
+
+void append(std::string& out, char32_t codePoint) {
+    utf8proc_uint8_t buf[4];
+    const auto cp =
+        utf8proc_codepoint_valid(utf8proc_int32_t(codePoint)) ? utf8proc_int32_t(codePoint) : 0xFFFD;
+    out.append(reinterpret_cast<const char*>(buf), std::size_t(utf8proc_encode_char(cp, buf)));
+}
+
+std::string jsonString(std::string_view text) {
+    const std::string valid = repaired(text);
+    std::string out = "\"";
+    out.reserve(valid.size() + 2);
+    for (unsigned char c : valid) {
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (c < 0x20 || c == 0x7F) {
+                static const char digits[] = "0123456789abcdef";
+                out += "\\u00";
+                out += digits[c >> 4];
+                out += digits[c & 15];
+            } else {
+                out += char(c);
+            }
+        }
+    }
+    return out + "\"";
+}
+
 } // namespace fray::UnicodeText

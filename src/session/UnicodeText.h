@@ -29,6 +29,16 @@ std::size_t displayWidth(std::string_view text);
 // Control characters (C0, DEL and C1, CSI among them) and ill-formed bytes become "?".
 std::string terminalSafe(std::string_view text);
 
+// The length of the well-formed sequence `text` starts with; 0 when it starts ill-formed
+// (or is empty).
+std::size_t sequenceLength(std::string_view text);
+// Appends the UTF-8 form of a code point (U+FFFD for one that is not a scalar value).
+void append(std::string& out, char32_t codePoint);
+
+// `text` as a JSON string literal: quotes, backslashes and every control character
+// escaped, ill-formed bytes replaced with U+FFFD.
+std::string jsonString(std::string_view text);
+
 // One line of at most `n` characters: ill-formed bytes repaired, every run of control
 // characters and white space a single space, none at either end.
 std::string oneLine(std::string_view text, std::size_t n);
