@@ -1,12 +1,12 @@
 #include "agents/CodexProvider.h"
 #include "support/FaultyFileAccess.h"
 #include "support/TempDir.h"
+#include "support/Timeline.h"
 #include "support/TranscriptGenerator.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <set>
 #include <sys/stat.h>
 
@@ -59,6 +59,8 @@ struct CodexHome {
 
 TEST(CodexProvider, StatusAndComboFromTheTail) {
     const std::string pending = meta("/a") + ev("user_message") + call;
+    const std::string never = R"({"type":"turn_context","payload":{"approval_policy":"never"}})"
+                              "\n";
     struct Row {
         const char* name;
         std::string lines;
@@ -69,12 +71,8 @@ TEST(CodexProvider, StatusAndComboFromTheTail) {
         // clang-format off
         {"outstanding call, 30 s of 30", pending, 30, 30, S::working, 1},
         {"outstanding call, 31 s of 30", pending, 31, 30, S::needsAction, 1},
-        {"outstanding call, 2701 s", pending, 2701, 30, absent, 0},
-        {"call answered, 480 s", call + output, 480, 20, S::working, 1},
-        {"call answered, 481 s", call + output, 481, 20, S::completed, 1},
-        {"call answered, 721 s", call + output, 721, 20, absent, 0},
+        {"call answered: busy", call + output, 400, 20, S::working, 1},
         {"two calls, one output: still pending", call + call + output, 31, 30, S::needsAction, 2},
-        {"output without a call", output, 10, 20, S::working, 0},
         {"an orphan output, then two calls and one output: one call waits", output + call + call + output, 31,
          30, S::needsAction, 2},
         {"a user item resets the combo, not the pending calls", call + call + userItem + output, 31, 30,
@@ -83,20 +81,15 @@ TEST(CodexProvider, StatusAndComboFromTheTail) {
         {"other tool kinds count",
          item("custom_tool_call") + item("tool_search_call") + item("custom_tool_call_output") +
              item("tool_search_output"), 10, 20, S::working, 2},
-        {"agent message", call + output + ev("agent_message"), 300, 20, S::working, 1},
         {"a web search counts and leaves nothing pending", call + output + item("web_search_call"), 31, 30,
          S::working, 2},
         {"a web search beside a pending call", call + item("web_search_call"), 31, 30, S::needsAction, 2},
-        {"an approval policy that never asks: a pending call runs",
-         R"({"type":"turn_context","payload":{"approval_policy":"never"}})" "\n" + pending, 300, 20, S::working, 1},
-        {"it runs until stale", R"({"type":"turn_context","payload":{"approval_policy":"never"}})" "\n" + pending,
-         481, 20, S::completed, 1},
+        {"an approval policy that never asks: a pending call runs", never + pending, 300, 20, S::working, 1},
+        {"it runs until stale", never + pending, 481, 20, S::completed, 1},
         {"the latest turn's policy counts",
-         R"({"type":"turn_context","payload":{"approval_policy":"never"}})" "\n"
-         R"({"type":"turn_context","payload":{"approval_policy":"on-request"}})" "\n" + call, 31, 30,
+         never + R"({"type":"turn_context","payload":{"approval_policy":"on-request"}})" "\n" + call, 31, 30,
          S::needsAction, 1},
-        {"task complete, 720 s", call + ev("task_complete"), 720, 20, S::completed, 1},
-        {"task complete, 721 s", call + ev("task_complete"), 721, 20, absent, 0},
+        {"task complete: finished", call + ev("task_complete"), 400, 20, S::completed, 1},
         {"only session_meta and unknown lines", meta("/a") + ev("token_count") + R"({"type":"turn_context"})" "\n",
          5, 20, absent, 0},
         {"empty file", "", 5, 20, absent, 0},
@@ -252,23 +245,14 @@ TEST(CodexProvider, ManyRolloutsReadTogetherMatchEachAlone) {
     }
     const auto together = many.poll();
     ASSERT_EQ(together.size(), files.size());
-    std::set<std::string> seen;
     for (std::size_t i = 0; i < files.size(); ++i) {
         CodexHome alone;
         alone.write(files[i].first, files[i].second, 5.0 * i);
-        const auto solo = alone.poll();
+        auto solo = alone.poll();
         ASSERT_EQ(solo.size(), 1u);
-        const auto it = std::find_if(together.begin(), together.end(), [&](const SessionInfo& s) {
-            return s.id.size() >= files[i].first.size() &&
-                   s.id.compare(s.id.size() - files[i].first.size(), std::string::npos, files[i].first) == 0;
-        });
-        ASSERT_NE(it, together.end()) << files[i].first;
-        SessionInfo expected = solo[0];
-        expected.id = it->id;
-        EXPECT_EQ(*it, expected) << files[i].first;
-        seen.insert(it->id);
+        solo[0].id = (many.home / ".codex/sessions" / files[i].first).string();
+        EXPECT_NE(std::find(together.begin(), together.end(), solo[0]), together.end()) << files[i].first;
     }
-    EXPECT_EQ(seen.size(), files.size());
     // Enumeration order is the directory walk's, whichever thread read the file.
     const auto again = many.poll();
     for (std::size_t i = 0; i < again.size(); ++i)
@@ -282,7 +266,7 @@ TEST(CodexProvider, FirstReadCoversTheTurnThenOnlyNewBytes) {
     g.setClock(kNow - 3000);
     std::string content = g.rollout(1u << 20); // earlier turns
     g.setClock(kNow - 600);
-    content += g.taskStarted() + "\n" + g.turnContext() + "\n" + g.userMessage("migrate the schema") + "\n";
+    content += g.script({"started", "context", "prompt migrate the schema"}) + "\n";
     for (int i = 0; i < 100; ++i)
         content += g.functionCall() + "\n" + g.functionCallOutput(20000) + "\n";
     const auto path = c.write("2026/01/01/rollout-1.jsonl", content + g.functionCall() + "\n", 5);
@@ -297,10 +281,8 @@ TEST(CodexProvider, FirstReadCoversTheTurnThenOnlyNewBytes) {
     EXPECT_LT(files->bytesRead, 2 * (content.size() - (1u << 20)));
 
     const std::uint64_t before = files->bytesRead;
-    const std::string more =
-        g.functionCallOutput(300) + "\n" + g.webSearch() + "\n" + g.customToolCall() + "\n";
-    c.home.append(".codex/sessions/2026/01/01/rollout-1.jsonl",
-                  more + g.customToolCallOutput().substr(0, 50));
+    const std::string more = g.script({"output 300", "search", "patch"}) + "\n";
+    c.home.append(".codex/sessions/2026/01/01/rollout-1.jsonl", more + g.line("patch-output").substr(0, 50));
     fray::test::setMtime(path, toUnixSeconds(kNow) - 1);
     auto second = provider.poll(kNow, 20);
     ASSERT_EQ(second.size(), 1u);
@@ -336,68 +318,41 @@ TEST(CodexProvider, FirstReadCoversTheTurnThenOnlyNewBytes) {
 // A Codex turn played poll by poll: a three-minute command that writes nothing while it
 // runs, a web search, a patch, the final answer and the task's end. Under an approval
 // policy that may ask, the silent command may be waiting for approval; under "never" it
-// is just running.
+// is just running. The prompt's age holds all turn long.
 TEST(CodexProvider, Timeline) {
-    using G = fray::test::RolloutGenerator;
-    struct Beat {
-        double at;
-        std::function<std::string(G&)> lines;
-        std::optional<S> onRequest, never;
-    };
-    const std::vector<Beat> beats = {
-        {0,
-         [](G& g) {
-             return g.sessionMeta() + "\n" + g.taskStarted() + "\n" + g.turnContext() + "\n" +
-                    g.userMessage("fix the flaky test");
-         },
-         S::working, S::working},
-        {2, [](G& g) { return g.reasoning(); }, S::working, S::working},
-        {4, [](G& g) { return g.agentMessage("commentary"); }, S::working, S::working},
-        {6, [](G& g) { return g.functionCall(); }, S::working, S::working},
+    const std::vector<fray::test::Beat> beats = {
+        {0, {"meta", "started", "context", "prompt fix the flaky test"}, S::working},
+        {2, {"reasoning"}, S::working},
+        {4, {"message commentary"}, S::working},
+        {6, {"call"}, S::working},
         {28, {}, S::needsAction, S::working},
-        {186, [](G& g) { return g.functionCallOutput(4000) + "\n" + g.tokenCount(); }, S::working,
-         S::working},
-        {188, [](G& g) { return g.webSearch(); }, S::working, S::working},
-        {190, [](G& g) { return g.customToolCall(); }, S::working, S::working},
-        {192, [](G& g) { return g.customToolCallOutput(); }, S::working, S::working},
-        {194, [](G& g) { return g.agentMessage("final_answer") + "\n" + g.tokenCount(); }, S::working,
-         S::working},
-        {196, [](G& g) { return g.taskComplete(); }, S::completed, S::completed},
+        {186, {"output 4000", "tokens"}, S::working},
+        {188, {"search"}, S::working},
+        {190, {"patch"}, S::working},
+        {192, {"patch-output"}, S::working},
+        {194, {"message final_answer", "tokens"}, S::working},
+        {196, {"complete"}, S::completed},
     };
-    for (const char* approval : {"on-request", "never"}) {
+    for (const bool never : {false, true}) {
         CodexHome c;
-        G g(9, "/work/api");
-        g.setApprovalPolicy(approval);
-        const bool never = std::string_view(approval) == "never";
+        fray::test::RolloutGenerator g(9, "/work/api");
+        g.setApprovalPolicy(never ? "never" : "on-request");
         const Instant t0 = kNow - 300;
-        const std::string rel = "2026/01/01/rollout-t.jsonl";
-        const auto path = c.write(rel, "", 300);
+        const auto path = c.write("2026/01/01/rollout-t.jsonl", "", 300);
         CodexProvider provider(c.home.str());
-        std::optional<S> expected, previous;
-        std::vector<std::pair<double, std::string>> cues;
-        std::size_t next = 0;
-        for (double t = 0; t <= 220; t += 2) {
-            for (; next < beats.size() && beats[next].at <= t; ++next) {
-                g.setClock(t0 + beats[next].at);
-                if (beats[next].lines) {
-                    c.home.append(".codex/sessions/" + rel, beats[next].lines(g) + "\n");
-                    fray::test::setMtime(path, toUnixSeconds(t0 + beats[next].at));
-                }
-                expected = never ? beats[next].never : beats[next].onRequest;
-            }
+        auto write = [&](double at, const std::vector<std::string_view>& steps) {
+            g.setClock(t0 + at);
+            c.home.append(".codex/sessions/2026/01/01/rollout-t.jsonl", g.script(steps) + "\n");
+            fray::test::setMtime(path, toUnixSeconds(t0 + at));
+        };
+        auto poll = [&](double t) -> std::optional<S> {
             const auto list = provider.poll(t0 + t, 20);
-            const auto status = list.empty() ? std::nullopt : std::optional(list[0].status);
-            EXPECT_EQ(status, expected) << approval << " at " << t << " s";
-            if (!list.empty()) {
-                EXPECT_EQ(list[0].lastPromptAt, t0) << "the prompt's age, all turn long";
-            }
-            if (previous && status && status != previous && *status == S::needsAction)
-                cues.emplace_back(t, "your-move");
-            if (previous && status && status != previous && *status == S::completed)
-                cues.emplace_back(t, "ko");
-            previous = status;
-        }
-        using Cues = std::vector<std::pair<double, std::string>>;
-        EXPECT_EQ(cues, never ? (Cues{{196, "ko"}}) : (Cues{{28, "your-move"}, {196, "ko"}})) << approval;
+            if (list.empty()) return absent;
+            EXPECT_EQ(list[0].lastPromptAt, t0) << t;
+            return list[0].status;
+        };
+        using Cues = fray::test::Cues;
+        EXPECT_EQ(fray::test::playTimeline(beats, 220, never, write, poll),
+                  never ? (Cues{{196, "ko"}}) : (Cues{{28, "your-move"}, {196, "ko"}}));
     }
 }

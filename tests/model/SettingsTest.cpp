@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <future>
 #include <map>
+#include <sstream>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -35,90 +36,59 @@ Settings::PrimaryFrame primary() {
     return [] { return std::optional<GRect>(kPrimary); };
 }
 
-} // namespace
-
-TEST(Settings, FreshStoreDefaults) {
-    Fixture f;
-    Settings s(f.store(), primary());
-    EXPECT_TRUE(s.soundNeedsAction());
-    EXPECT_TRUE(s.soundKO());
-    EXPECT_TRUE(s.showOverFullscreen());
-    EXPECT_TRUE(s.showCompleted());
-    EXPECT_EQ(s.position(), IslandPosition::center);
-    EXPECT_EQ(s.needsActionDelay(), 20.0);
-    EXPECT_FALSE(s.collapsed());
-    EXPECT_TRUE(s.overlapMenuBar());
-    EXPECT_FALSE(s.preciseFocus());
-    EXPECT_FALSE(s.displayKey() || s.displayName() || s.customSpot());
-    EXPECT_FALSE(std::filesystem::exists(f.path)) << "loading alone writes nothing";
+// The settings that differ from their defaults, as "name=value" words.
+std::string changed(const Settings& s) {
+    std::ostringstream o;
+    auto add = [&](const char* name, const auto& value, const auto& byDefault) {
+        if (value != byDefault) o << name << "=" << value << " ";
+    };
+    add("soundNeedsAction", s.soundNeedsAction(), true);
+    add("soundKO", s.soundKO(), true);
+    add("notifyNeedsAction", s.notifyNeedsAction(), true);
+    add("notifyCompleted", s.notifyCompleted(), false);
+    add("showOverFullscreen", s.showOverFullscreen(), true);
+    add("showCompleted", s.showCompleted(), true);
+    add("position", rawValue(s.position()), rawValue(IslandPosition::center));
+    add("delay", s.needsActionDelay(), 20.0);
+    add("collapsed", s.collapsed(), false);
+    add("overlapMenuBar", s.overlapMenuBar(), true);
+    add("preciseFocus", s.preciseFocus(), false);
+    add("displayKey", s.displayKey().value_or("-"), "-");
+    add("displayName", s.displayName().value_or("-"), "-");
+    if (const auto& p = s.customSpot()) o << "spot=" << p->x << "," << p->y << " ";
+    return o.str();
 }
 
+} // namespace
+
 TEST(Settings, StoredValuesAndTheirTypes) {
-    struct Row {
-        const char* name;
-        std::string json;
-        std::function<void(const Settings&)> check;
-    } rows[] = {
-        {"legacy switch governs both sounds", R"({"soundsEnabled": false})",
-         [](const Settings& s) {
-             EXPECT_FALSE(s.soundNeedsAction());
-             EXPECT_FALSE(s.soundKO());
-         }},
-        {"per-sound key beats the legacy switch", R"({"soundsEnabled": false, "soundKO": true})",
-         [](const Settings& s) {
-             EXPECT_FALSE(s.soundNeedsAction());
-             EXPECT_TRUE(s.soundKO());
-         }},
-        {"wrong-typed booleans take defaults",
-         R"({"soundKO": "no", "showCompleted": 0, "overlapMenuBar": null})",
-         [](const Settings& s) {
-             EXPECT_TRUE(s.soundKO());
-             EXPECT_TRUE(s.showCompleted());
-             EXPECT_TRUE(s.overlapMenuBar());
-         }},
-        {"boolean reading of numbers for collapsed and preciseFocus",
-         R"({"collapsed": 1, "preciseFocus": "yes"})",
-         [](const Settings& s) {
-             EXPECT_TRUE(s.collapsed());
-             EXPECT_FALSE(s.preciseFocus());
-         }},
-        {"position other than a raw value is center", R"({"position": "Left"})",
-         [](const Settings& s) { EXPECT_EQ(s.position(), IslandPosition::center); }},
-        {"position right", R"({"position": "right"})",
-         [](const Settings& s) { EXPECT_EQ(s.position(), IslandPosition::right); }},
-        {"integer delay reads as seconds", R"({"needsActionDelay": 45})",
-         [](const Settings& s) { EXPECT_EQ(s.needsActionDelay(), 45.0); }},
-        {"negative delay counts as missing", R"({"needsActionDelay": -5})",
-         [](const Settings& s) { EXPECT_EQ(s.needsActionDelay(), 20.0); }},
-        {"a delay beyond 45 minutes is held to 45 minutes", R"({"needsActionDelay": 3000})",
-         [](const Settings& s) { EXPECT_EQ(s.needsActionDelay(), 2700.0); }},
-        {"string delay counts as missing", R"({"needsActionDelay": "30"})",
-         [](const Settings& s) { EXPECT_EQ(s.needsActionDelay(), 20.0); }},
-        {"display key and name", R"({"displayKey": "ext:1-2-3", "displayName": "DELL", "customDX": 5})",
-         [](const Settings& s) {
-             EXPECT_EQ(s.displayKey(), "ext:1-2-3");
-             EXPECT_EQ(s.displayName(), "DELL");
-             EXPECT_FALSE(s.customSpot()) << "one half of a spot is no spot";
-         }},
-        {"a byte-order mark, numbers beyond double and 64-bit range, any depth: all valid JSON",
-         "\xEF\xBB\xBF{\"needsActionDelay\": 1e400, \"n\": 12345678901234567890, \"deep\": " +
-             std::string(5000, '[') + std::string(5000, ']') + ", \"soundKO\": false}",
-         [](const Settings& s) {
-             EXPECT_FALSE(s.soundKO()) << "the file was read, not set aside";
-             EXPECT_EQ(s.needsActionDelay(), 20.0) << "a number out of range counts as missing";
-         }},
-        {"custom spot pair", R"({"customDX": 12.5, "customDY": -3})",
-         [](const Settings& s) {
-             EXPECT_EQ(s.customSpot(), (GPoint{12.5, -3}));
-         }},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
+    for (auto [json, expect] : {
+             std::pair<std::string, std::string>{"{}", ""},
+             {R"({"soundsEnabled": false})", "soundNeedsAction=0 soundKO=0 "}, // the legacy switch
+             {R"({"soundsEnabled": false, "soundKO": true})", "soundNeedsAction=0 "},
+             {R"({"soundKO": "no", "showCompleted": 0, "overlapMenuBar": null})", ""},
+             {R"({"collapsed": 1, "preciseFocus": "yes", "notifyCompleted": true})",
+              "notifyCompleted=1 collapsed=1 "}, // numbers read as booleans here only
+             {R"({"position": "Left"})", ""},
+             {R"({"position": "right"})", "position=right "},
+             {R"({"needsActionDelay": 45})", "delay=45 "},
+             {R"({"needsActionDelay": "30"})", ""},
+             {R"({"displayKey": "ext:1-2-3", "displayName": "DELL", "customDX": 5})",
+              "displayKey=ext:1-2-3 displayName=DELL "}, // one half of a spot is no spot
+             {R"({"customDX": 12.5, "customDY": -3})", "spot=12.5,-3 "},
+             // A byte-order mark, numbers beyond double and 64-bit range, any depth: valid JSON,
+             // read and not set aside; a number out of range counts as missing.
+             {"\xEF\xBB\xBF{\"needsActionDelay\": 1e400, \"n\": 12345678901234567890, \"deep\": " +
+                  std::string(5000, '[') + std::string(5000, ']') + ", \"soundKO\": false}",
+              "soundKO=0 "},
+         }) {
         Fixture f;
-        f.write(r.json);
-        Settings s(f.store(), primary());
-        r.check(s);
+        f.write(json);
+        EXPECT_EQ(changed(Settings(f.store(), primary())), expect) << json.substr(0, 80);
     }
+    Fixture f;
+    Settings s(f.store(), primary());
+    EXPECT_FALSE(std::filesystem::exists(f.path)) << "loading alone writes nothing";
 }
 
 TEST(Settings, LegacyPositionMigration) {

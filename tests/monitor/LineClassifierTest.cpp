@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <random>
 
 using namespace fray;
@@ -93,8 +92,6 @@ TEST(LineClassifier, Classification) {
          {.kind = K::assistantToolUse, .combo = 7, .seen = true}},
         {"the combo carries across tool results", {kToolUse, user(R"([{"type":"tool_result"}])"), kToolUse},
          {.kind = K::assistantToolUse, .combo = 7, .seen = true}},
-        {"user text resets the combo", {kToolUse, user(R"("next")"), kToolUse},
-         {.kind = K::assistantToolUse, .combo = 1, .prompts = 1, .power = true, .seen = true}},
         {"redacted thinking alone", {assistant(R"([{"type":"redacted_thinking"}])")},
          {.kind = K::assistantThinking, .seen = true}},
         {"text beats thinking", {assistant(R"([{"type":"thinking"},{"type":"text"}])")},
@@ -131,30 +128,16 @@ TEST(LineClassifier, Classification) {
 // lines that are not the user speaking neither start a turn nor count as prompts.
 TEST(LineClassifier, StatusOfRealTurns) {
     using S = SessionStatus;
-    using G = fray::test::TranscriptGenerator;
-    using Lines = std::function<std::vector<std::string>(G&)>;
-    auto prompt = [](G& g) { return g.userPrompt(kNow - 600, "fix the webhook retries"); };
-    auto call = [=](std::string tool) -> Lines {
-        return [=](G& g) { return std::vector{prompt(g), g.toolCall(tool)}; };
-    };
-    auto text = [=](G& g) { return std::vector{prompt(g), g.assistantText("Update all call sites:")}; };
-    auto finished = [=](G& g) {
-        return std::vector{prompt(g), g.toolCall("Bash"), g.toolResult(500), g.assistantText({}, true),
-                           g.system("stop_hook_summary")};
-    };
-    // The finished turn, then more lines.
-    auto after = [=](std::function<std::vector<std::string>(G&)> more) -> Lines {
-        return [=](G& g) {
-            auto lines = finished(g);
-            for (auto& l : more(g))
-                lines.push_back(std::move(l));
-            return lines;
-        };
+    using Steps = std::vector<std::string_view>;
+    const auto after = [](Steps more) { // a finished turn, then more lines
+        Steps steps = {"prompt fix", "call Bash", "result", "end", "system stop_hook_summary"};
+        steps.insert(steps.end(), more.begin(), more.end());
+        return steps;
     };
     struct Row {
         const char* name;
         const char* mode;
-        Lines lines;
+        Steps steps;
         double idle;
         S status;
         std::int64_t combo = 1;
@@ -162,74 +145,57 @@ TEST(LineClassifier, StatusOfRealTurns) {
         const char* version = "2.1.30";
     } rows[] = {
         // clang-format off
-        {"a question waits at once", "default", call("AskUserQuestion"), 0, S::needsAction},
-        {"a plan waits at once, even when nothing else asks", "bypassPermissions", call("ExitPlanMode"), 0,
-         S::needsAction},
-        {"a sub-agent silent for 150 s works", "default", call("Task"), 150, S::working},
-        {"a blocking wait on background work works", "default", call("TaskOutput"), 300, S::working},
-        {"a sub-agent silent beyond 8 minutes is stale", "default", call("Task"), 481, S::completed},
-        {"bypassPermissions never asks", "bypassPermissions", call("Bash"), 100, S::working},
-        {"dontAsk never asks", "dontAsk", call("Bash"), 100, S::working},
-        {"acceptEdits still asks before a command", "acceptEdits", call("Bash"), 21, S::needsAction},
-        {"the latest mode counts", "bypassPermissions", [=](G& g) {
-             auto first = prompt(g);
-             g.setPermissionMode("default");
-             return std::vector{first, g.toolCall("Bash"), g.toolResult(300), prompt(g), g.toolCall("Bash")}; },
-         21, S::needsAction},
-        {"a command beside a sub-agent may ask", "default",
-         [=](G& g) { return std::vector{prompt(g), g.toolCall("Task"), g.toolCall("Bash")}; }, 21, S::needsAction, 2},
-        {"an answered question is forgotten by the next calls", "default", [=](G& g) {
-             return std::vector{prompt(g), g.toolCall("AskUserQuestion"), g.toolResult(200), g.toolCall("Read")}; },
-         10, S::working, 2},
-        {"progress records leave the call the last line", "default", [=](G& g) {
-             return std::vector{prompt(g), g.toolCall("Bash"), g.progress("hook_progress"),
-                                g.progress("bash_progress")}; },
-         21, S::needsAction},
-        {"text without an end marker works through the delay", "default", text, 20, S::working, 0},
-        {"text without an end marker ends after the delay", "default", text, 21, S::completed, 0},
-        {"end_turn ends at once", "default",
-         [=](G& g) { return std::vector{prompt(g), g.assistantText({}, true)}; }, 0, S::completed, 0, 1, "2.0.64"},
-        {"turn_duration ends at once", "default",
-         [=](G& g) { return std::vector{prompt(g), g.assistantText(), g.system("turn_duration")}; }, 0,
+        {"a question waits at once", "default", {"prompt fix", "call AskUserQuestion"}, 0, S::needsAction},
+        {"a plan waits at once, even when nothing else asks", "bypassPermissions", {"prompt fix", "call ExitPlanMode"},
+         0, S::needsAction},
+        {"a sub-agent silent for 150 s works", "default", {"prompt fix", "call Task"}, 150, S::working},
+        {"a blocking wait on background work works", "default", {"prompt fix", "call TaskOutput"}, 300, S::working},
+        {"a sub-agent silent beyond 8 minutes is stale", "default", {"prompt fix", "call Task"}, 481, S::completed},
+        {"bypassPermissions never asks", "bypassPermissions", {"prompt fix", "call Bash"}, 100, S::working},
+        {"dontAsk never asks", "dontAsk", {"prompt fix", "call Bash"}, 100, S::working},
+        {"acceptEdits still asks before a command", "acceptEdits", {"prompt fix", "call Bash"}, 21, S::needsAction},
+        {"the latest mode counts", "bypassPermissions",
+         {"prompt fix", "call Bash", "result", "mode default", "prompt fix", "call Bash"}, 21, S::needsAction},
+        {"a command beside a sub-agent may ask", "default", {"prompt fix", "call Task", "call Bash"}, 21,
+         S::needsAction, 2},
+        {"an answered question is forgotten by the next calls", "default",
+         {"prompt fix", "call AskUserQuestion", "result", "call Read"}, 10, S::working, 2},
+        {"progress records leave the call the last line", "default",
+         {"prompt fix", "call Bash", "progress hook_progress", "progress bash_progress"}, 21, S::needsAction},
+        {"text without an end marker works through the delay", "default", {"prompt fix", "text Update:"}, 20,
+         S::working, 0},
+        {"text without an end marker ends after the delay", "default", {"prompt fix", "text Update:"}, 21,
          S::completed, 0},
-        {"stop_hook_summary ends at once", "default", finished, 0, S::completed},
-        {"a marker after a tool result ends nothing", "default", [=](G& g) {
-             return std::vector{prompt(g), g.toolCall("Bash"), g.toolResult(100), g.system("turn_duration")}; },
-         30, S::working},
-        {"stop-hook feedback takes the turn on, no prompt", "default",
-         after([](G& g) { return std::vector{g.stopHookFeedback()}; }), 30, S::working},
-        {"a task notification takes the turn on, no prompt", "default",
-         after([](G& g) { return std::vector{g.taskNotification()}; }), 30, S::working},
-        {"a skill's meta line is no prompt", "default", [=](G& g) {
-             return std::vector{prompt(g), g.toolCall("Bash"), g.toolResult(100),
-                                g.metaLine("Base directory for this skill: /x")}; },
-         30, S::working},
+        {"end_turn ends at once", "default", {"prompt fix", "end"}, 0, S::completed, 0, 1, "2.0.64"},
+        {"turn_duration ends at once", "default", {"prompt fix", "text", "system turn_duration"}, 0, S::completed, 0},
+        {"stop_hook_summary ends at once", "default", after({}), 0, S::completed},
+        {"a marker after a tool result ends nothing", "default",
+         {"prompt fix", "call Bash", "result", "system turn_duration"}, 30, S::working},
+        {"stop-hook feedback takes the turn on, no prompt", "default", after({"feedback"}), 30, S::working},
+        {"a task notification takes the turn on, no prompt", "default", after({"notification"}), 30, S::working},
+        {"a skill's meta line is no prompt", "default",
+         {"prompt fix", "call Bash", "result", "meta Base directory for this skill: /x"}, 30, S::working},
         {"a slash command after the end clears the combo, stays finished", "default",
-         after([](G& g) { return std::vector{g.slashCommand("/mcp"), g.system("local_command")}; }), 0,
-         S::completed, 0},
-        {"a manual compaction stays finished", "default", after([](G& g) {
-             return std::vector{g.slashCommand("/compact"), g.system("compact_boundary"), g.compactSummary()}; }),
-         0, S::completed, 0},
-        {"a last-prompt repeating the turn's prompt adds nothing", "default", [=](G& g) {
-             return std::vector{g.lastPrompt("earlier"), prompt(g), g.assistantText({}, true),
-                                g.lastPrompt("fix the webhook retries")}; },
-         0, S::completed, 0, 1, "2.0.64"},
-        {"a last-prompt with another text still counts", "default", [=](G& g) {
-             return std::vector{g.lastPrompt("earlier"), prompt(g), g.assistantText({}, true),
-                                g.lastPrompt("something else")}; },
-         0, S::completed, 0, 2, "2.0.64"},
+         after({"slash /mcp", "system local_command"}), 0, S::completed, 0},
+        {"a manual compaction stays finished", "default",
+         after({"slash /compact", "system compact_boundary", "compact"}), 0, S::completed, 0},
+        {"a last-prompt repeating the turn's prompt adds nothing", "default",
+         {"last-prompt earlier", "prompt fix", "end", "last-prompt fix"}, 0, S::completed, 0, 1, "2.0.64"},
+        {"a last-prompt with another text still counts", "default",
+         {"last-prompt earlier", "prompt fix", "end", "last-prompt other"}, 0, S::completed, 0, 2, "2.0.64"},
         // clang-format on
     };
     for (const auto& r : rows) {
-        G g(11);
+        fray::test::TranscriptGenerator g(11);
         g.setVersion(r.version);
         g.setPermissionMode(r.mode);
+        g.setClock(kNow - 600);
         FileState st(kNow - 1000);
-        for (const auto& lines : r.lines(g)) // some calls make several lines
-            for (std::size_t at = 0, lf; at < lines.size(); at = lf + 1) {
-                lf = std::min(lines.find('\n', at), lines.size());
-                parseLine(std::string_view(lines).substr(at, lf - at), st, kNow - 100);
-            }
+        const std::string lines = g.script(r.steps);
+        for (std::size_t at = 0, lf; at < lines.size(); at = lf + 1) {
+            lf = std::min(lines.find('\n', at), lines.size());
+            parseLine(std::string_view(lines).substr(at, lf - at), st, kNow - 100);
+        }
         st.lastActivity = kNow - r.idle;
         EXPECT_EQ(std::make_tuple(st.derive(kNow, 20), st.combo, st.promptTimes.size()),
                   std::make_tuple(std::optional(r.status), r.combo, r.prompts))
@@ -288,8 +254,7 @@ TEST(LineClassifier, TenMegabyteLineWholeOrCut) {
 // What a waiting session waits on: the tool and the one input field that says what it does.
 TEST(LineClassifier, PendingCallSummaries) {
     auto call = [](const std::string& name, const std::string& input) {
-        return assistant(R"([{"type":"tool_use","id":"toolu_1","name":")" + name + R"(","input":)" + input +
-                         "}]");
+        return R"([{"type":"tool_use","id":"toolu_1","name":")" + name + R"(","input":)" + input + "}]";
     };
     const std::string thai = "\xe0\xb8\x81\xe0\xb8\xb5\xe0\xb9\x88"; // one character, three code points
     std::string long_ = "echo ", thais;
@@ -297,35 +262,25 @@ TEST(LineClassifier, PendingCallSummaries) {
         long_ += "ab ";
         thais += thai;
     }
-    for (auto [name, line, tool, summary] : {
-             std::tuple<const char*, std::string, std::string, std::string>{
-                 "Bash", call("Bash", R"({"command":"npx prisma migrate deploy","description":"Migrate"})"),
-                 "Bash", "npx prisma migrate deploy"},
-             {"Read", call("Read", R"({"limit":20,"file_path":"/w/src/a.ts"})"), "Read", "/w/src/a.ts"},
-             {"Edit", call("Edit", R"({"file_path":"b.ts","old_string":"x","new_string":"y"})"), "Edit",
-              "b.ts"},
-             {"Write", call("Write", R"({"content":"...","file_path":"c.ts"})"), "Write", "c.ts"},
-             {"Grep", call("Grep", R"({"path":"src","pattern":"idempotency"})"), "Grep", "idempotency"},
-             {"Glob", call("Glob", R"({"pattern":"**/*.ts"})"), "Glob", "**/*.ts"},
-             {"OtherTakesTheFirstText", call("WebFetch", R"({"n":3,"url":"https://x.io","prompt":"p"})"),
-              "WebFetch", "https://x.io"},
-             {"NoTextAtAll", call("TodoWrite", R"({"todos":[]})"), "TodoWrite", ""},
-             {"ControlsAndBreaksBecomeSpaces", call("Bash", R"({"command":"cd a &&\n\tmake\u001b[2J  all"})"),
-              "Bash", "cd a && make [2J all"},
-             {"CutAt120Characters", call("Bash", "{\"command\":\"" + long_ + "\"}"), "Bash",
-              long_.substr(0, 120)},
-             {"CutBetweenCharacters", call("Bash", "{\"command\":\"" + thais + "\"}"), "Bash",
-              thais.substr(0, 120 * 9)},
-             {"LatestOfTheLine",
-              assistant(R"([{"type":"tool_use","name":"Read","input":{"file_path":"a"}},)"
-                        R"({"type":"tool_use","name":"Bash","input":{"command":"ls"}}])"),
-              "Bash", "ls"},
+    for (auto [blocks, tool, summary] : {
+             std::tuple<std::string, std::string, std::string>{
+                 call("Bash", R"({"command":"npx prisma migrate deploy","description":"Migrate"})"), "Bash",
+                 "npx prisma migrate deploy"},
+             {call("Read", R"({"limit":20,"file_path":"/w/src/a.ts"})"), "Read", "/w/src/a.ts"},
+             {call("Grep", R"({"path":"src","pattern":"idempotency"})"), "Grep", "idempotency"},
+             {call("WebFetch", R"({"n":3,"url":"https://x.io","prompt":"p"})"), "WebFetch", "https://x.io"},
+             {call("TodoWrite", R"({"todos":[]})"), "TodoWrite", ""},
+             {call("Bash", R"({"command":"cd a &&\n\tmake\u001b[2J  all"})"), "Bash", "cd a && make [2J all"},
+             {call("Bash", "{\"command\":\"" + long_ + "\"}"), "Bash", long_.substr(0, 120)},
+             {call("Bash", "{\"command\":\"" + thais + "\"}"), "Bash", thais.substr(0, 120 * 9)},
+             {R"([{"type":"tool_use","name":"Read","input":{"file_path":"a"}},)"
+              R"({"type":"tool_use","name":"Bash","input":{"command":"ls"}}])",
+              "Bash", "ls"}, // the latest of the line
          }) {
         FileState st;
-        parseLine(line, st, kNow);
-        ASSERT_TRUE(st.pendingCall) << name;
-        EXPECT_EQ(st.pendingCall->tool, tool) << name;
-        EXPECT_EQ(st.pendingCall->summary, summary) << name;
+        parseLine(assistant(blocks), st, kNow);
+        ASSERT_TRUE(st.pendingCall) << summary;
+        EXPECT_EQ(std::tie(st.pendingCall->tool, st.pendingCall->summary), std::tie(tool, summary));
     }
 }
 

@@ -3,6 +3,7 @@
 #include "support/FaultyFileAccess.h"
 #include "support/SqliteFixture.h"
 #include "support/TempDir.h"
+#include "support/Timeline.h"
 #include "support/TranscriptGenerator.h"
 #include "support/TreeSnapshot.h"
 
@@ -56,6 +57,10 @@ struct MonitorFixture {
         setMtime(p, toUnixSeconds(now) - idle);
         return p.string();
     }
+    // The same for the one transcript most scenarios watch, and its session after a tick.
+    std::string put(std::string_view content, double idle = 0) { return write("p/s.jsonl", content, idle); }
+    void add(std::string_view content, double idle = 0) { write("p/s.jsonl", content, idle, true); }
+    SessionInfo at(double advance = 0) { return tickFor(path("p/s.jsonl"), advance); }
 };
 
 std::string lines(std::initializer_list<std::string> ls) {
@@ -65,7 +70,9 @@ std::string lines(std::initializer_list<std::string> ls) {
     return out;
 }
 
-using Scenario = std::pair<const char*, std::function<void(MonitorFixture&, TranscriptGenerator&)>>;
+using F = MonitorFixture;
+using G = TranscriptGenerator;
+using Scenario = std::pair<const char*, std::function<void(F&, G&)>>;
 
 void runScenarios(const std::vector<Scenario>& rows) {
     for (const auto& [name, run] : rows) {
@@ -81,45 +88,45 @@ void runScenarios(const std::vector<Scenario>& rows) {
 TEST(SessionMonitor, Tailing) {
     runScenarios({
         {"a line written in two parts is parsed once, when its line feed arrives",
-         [](MonitorFixture& f, TranscriptGenerator& g) {
+         [](F& f, G& g) {
              const std::string tool = g.toolUse(2);
-             const auto p = f.write("proj/s.jsonl", g.userPrompt(f.now - 5) + "\n" + tool.substr(0, 100));
-             EXPECT_EQ(f.tickFor(p).combo, 0);
-             f.write("proj/s.jsonl", tool.substr(100) + "\n", 0, true);
-             EXPECT_EQ(f.tickFor(p, 1).combo, 2);
+             f.put(g.userPrompt(f.now - 5) + "\n" + tool.substr(0, 100));
+             EXPECT_EQ(f.at().combo, 0);
+             f.add(tool.substr(100) + "\n");
+             EXPECT_EQ(f.at(1).combo, 2);
              const int opens = f.files->opens;
-             EXPECT_EQ(f.tickFor(p, 1).combo, 2);
+             EXPECT_EQ(f.at(1).combo, 2);
              EXPECT_EQ(f.files->opens, opens) << "an unchanged file is not opened";
          }},
         {"a transcript rewritten shorter is read again from its start, keeping its status and power-up",
-         [](MonitorFixture& f, TranscriptGenerator& g) {
-             const auto p =
-                 f.write("proj/s.jsonl", lines({g.userPrompt(f.now - 60), g.toolUse(3), g.toolUse(1)}));
+         [](F& f, G& g) {
+             f.put(lines({g.userPrompt(f.now - 60), g.toolUse(3), g.toolUse(1)}));
              const Instant since = f.now;
-             EXPECT_EQ(f.tickFor(p).combo, 4);
-             f.write("proj/s.jsonl", lines({g.userPrompt(f.now + 2, "live"), g.toolUse(1)}), 0, true);
-             EXPECT_EQ(f.tickFor(p, 2).powerUpAt, f.now);
-             f.write("proj/s.jsonl", lines({g.userPrompt(f.now - 1, "short"), g.toolUse(1)}));
-             const auto s = f.tickFor(p, 1);
+             EXPECT_EQ(f.at().combo, 4);
+             f.add(lines({g.userPrompt(f.now + 2, "live"), g.toolUse(1)}));
+             EXPECT_EQ(f.at(2).powerUpAt, f.now);
+             f.put(lines({g.userPrompt(f.now - 1, "short"), g.toolUse(1)}));
+             const auto s = f.at(1);
              EXPECT_EQ(std::tie(s.combo, s.lastPromptAt, s.status),
                        std::make_tuple(1, f.now - 2, SessionStatus::working));
              EXPECT_EQ(std::tie(s.stateSince, s.powerUpAt), std::make_tuple(since, f.now - 1))
                  << "the re-read is bootstrapping: it neither powers up nor forgets";
          }},
         {"a transcript replaced through rename by a larger one is read afresh",
-         [](MonitorFixture& f, TranscriptGenerator& g) {
-             const auto p = f.write("proj/s.jsonl", lines({g.userPrompt(f.now - 300), g.toolUse(1)}), 200);
-             EXPECT_EQ(f.tickFor(p).combo, 1);
-             const auto fresh = f.write("proj/s.tmp", lines({g.userPrompt(f.now - 6), g.assistantThinking(),
-                                                             g.assistantThinking(), g.assistantThinking()}));
+         [](F& f, G& g) {
+             const auto p = f.put(lines({g.userPrompt(f.now - 300), g.toolUse(1)}), 200);
+             EXPECT_EQ(f.at().combo, 1);
+             g.setClock(f.now - 6);
+             const auto fresh =
+                 f.write("proj/s.tmp", g.script({"prompt", "thinking", "thinking", "thinking"}));
              ASSERT_GT(std::filesystem::file_size(fresh), std::filesystem::file_size(p));
              std::filesystem::rename(fresh, p);
-             const auto s = f.tickFor(p, 2);
+             const auto s = f.at(2);
              EXPECT_EQ(std::tie(s.combo, s.lastPromptAt), std::make_tuple(0, std::optional(f.now - 8)));
          }},
         {"growth of exactly 4 MiB is still read whole",
-         [](MonitorFixture& f, TranscriptGenerator& g) {
-             const auto p = f.write("proj/s.jsonl", lines({g.userPrompt(f.now - 9)}));
+         [](F& f, G& g) {
+             f.put(lines({g.userPrompt(f.now - 9)}));
              f.tick();
              std::string growth = lines({g.toolUse(2)});
              const std::string open = R"({"type":"summary","summary":")", close = "\"}\n";
@@ -128,33 +135,32 @@ TEST(SessionMonitor, Tailing) {
                  std::string(Tuning::maxCatchupBytes - growth.size() - open.size() - close.size(), 's') +
                  close;
              ASSERT_EQ(growth.size(), Tuning::maxCatchupBytes);
-             f.write("proj/s.jsonl", growth, 0, true);
-             EXPECT_EQ(f.tickFor(p, 1).combo, 2) << "the calls at its start count";
+             f.add(growth);
+             EXPECT_EQ(f.at(1).combo, 2) << "the calls at its start count";
          }},
         {"a label follows a change of working directory",
-         [](MonitorFixture& f, TranscriptGenerator& g) {
-             const auto p = f.write("proj/s.jsonl", lines({g.userPrompt(f.now - 9)}));
-             EXPECT_EQ(f.tickFor(p).project, "orbit-api");
-             f.write("proj/s.jsonl", lines({TranscriptGenerator(7, "/srv/billing").toolUse(1)}), 0, true);
-             EXPECT_EQ(f.tickFor(p, 2).project, "billing") << "within the same rescan";
+         [](F& f, G& g) {
+             f.put(lines({g.userPrompt(f.now - 9)}));
+             EXPECT_EQ(f.at().project, "orbit-api");
+             f.add(lines({TranscriptGenerator(7, "/srv/billing").toolUse(1)}));
+             EXPECT_EQ(f.at(2).project, "billing") << "within the same rescan";
          }},
         {"growth beyond 4 MiB jumps to the last 128 KiB, where prompts are live",
-         [](MonitorFixture& f, TranscriptGenerator& g) {
-             const auto p =
-                 f.write("proj/s.jsonl", g.userPrompt(f.now - 9) + "\n" + R"({"type":"assistant")");
+         [](F& f, G& g) {
+             f.put(g.userPrompt(f.now - 9) + "\n" + R"({"type":"assistant")");
              f.tick();
              std::string growth;
              while (growth.size() < (5u << 20))
                  growth += lines({g.toolUse(1), g.toolResult(40000)});
              const std::uint64_t before = f.files->bytesRead;
-             f.write("proj/s.jsonl", growth + lines({g.userPrompt(f.now, "live"), g.toolUse(1)}), 0, true);
-             const auto s = f.tickFor(p, 1);
+             f.add(growth + lines({g.userPrompt(f.now, "live"), g.toolUse(1)}));
+             const auto s = f.at(1);
              EXPECT_LE(f.files->bytesRead - before, Tuning::initialTailBytes);
              EXPECT_EQ(s.combo, 1);
              EXPECT_EQ(s.powerUpAt, f.now - 1);
          }},
         {"a 1 MB transcript seen first: only the tail, its cut line dropped, no power-up",
-         [](MonitorFixture& f, TranscriptGenerator& g) {
+         [](F& f, G& g) {
              // The tail starts exactly at an embedded prompt object inside a junk line: were
              // the partial piece parsed, that prompt would count.
              const std::string cut = R"({"type":"user","message":{"content":"cut"},"timestamp":")" +
@@ -167,38 +173,22 @@ TEST(SessionMonitor, Tailing) {
              while (history.size() < 900000)
                  history += lines({g.userPrompt(f.now - 3000), g.toolResult(20000)});
              history += std::string(500, 'x') + cut + tail + "\n";
-             const auto s = f.tickFor(f.write("proj/s.jsonl", history));
+             const auto s = (f.put(history), f.at());
              EXPECT_EQ(f.files->bytesRead, Tuning::initialTailBytes);
              EXPECT_EQ(s.combo, 3);
              EXPECT_EQ(s.lastPromptAt, f.now - 20) << "only the prompt inside the tail";
              EXPECT_FALSE(s.powerUpAt);
          }},
-        {"a partial line too long for memory is kept on disk and parsed when complete",
-         [](MonitorFixture& f, TranscriptGenerator& g) {
-             const auto p = f.write("proj/s.jsonl", lines({g.userPrompt(f.now - 5)}));
-             f.tick();
-             f.write("proj/s.jsonl",
-                     R"({"type":"assistant","message":{"content":[{"type":"tool_use","input":")" +
-                         std::string(300000, 'a'),
-                     0, true);
-             f.tick(1);
-             EXPECT_EQ(f.mon().stats().spilledLines, 1u);
-             EXPECT_EQ(f.mon().stats().leftoverBytes, 0u);
-             f.write("proj/s.jsonl", "\"}]}}\n", 0, true);
-             EXPECT_EQ(f.tickFor(p, 1).combo, 1);
-             EXPECT_EQ(f.mon().stats().spilledLines, 0u);
-         }},
         {"a live prompt powers up; a record carries the state's facts",
-         [](MonitorFixture& f, TranscriptGenerator& g) {
-             const auto p =
-                 f.write("proj/s.jsonl", lines({g.userPrompt(f.now - 30), g.toolCall("Bash")}), 10);
+         [](F& f, G& g) {
+             const auto p = f.put(lines({g.userPrompt(f.now - 30), g.toolCall("Bash")}), 10);
              auto expected = SessionInfo::make(p, "orbit-api", "main", "/home/dev/code/orbit-api",
                                                SessionStatus::working, 1, f.now, f.now - 10, f.now - 30,
                                                std::nullopt, staminaValue({f.now - 30}, f.now));
              expected.pendingCall = PendingCall{"Bash", "npm test -- webhooks"};
-             EXPECT_EQ(f.tickFor(p), expected);
-             f.write("proj/s.jsonl", lines({g.userPrompt(f.now + 2)}), 0, true);
-             EXPECT_EQ(f.tickFor(p, 2).powerUpAt, f.now);
+             EXPECT_EQ(f.at(), expected);
+             f.add(lines({g.userPrompt(f.now + 2)}));
+             EXPECT_EQ(f.at(2).powerUpAt, f.now);
          }},
     });
 }
@@ -207,7 +197,7 @@ TEST(SessionMonitor, Tailing) {
 TEST(SessionMonitor, FirstReadCoversTheTurn) {
     runScenarios({
         {"a turn longer than the tail is read back to its prompt, which gives the mode",
-         [](MonitorFixture& f, TranscriptGenerator& g) {
+         [](F& f, G& g) {
              g.setPermissionMode("bypassPermissions");
              std::string content = g.session(12, f.now - 9000, 100000, 180000); // about 5 MB of history
              const std::size_t history = content.size();
@@ -215,39 +205,39 @@ TEST(SessionMonitor, FirstReadCoversTheTurn) {
              for (int i = 0; i < 40; ++i)
                  content += g.toolCall("Bash") + "\n" + g.toolResult(40000) + "\n";
              content += g.toolCall("Bash") + "\n";
-             const auto s = f.tickFor(f.write("p/s.jsonl", content, 100));
+             const auto s = (f.put(content, 100), f.at());
              EXPECT_EQ(std::tie(s.combo, s.status, s.lastPromptAt),
                        std::make_tuple(41, SessionStatus::working, std::optional(f.now - 200)));
              EXPECT_LT(f.files->bytesRead, 2 * (content.size() - history)) << "not the whole file";
          }},
         {"a last line longer than the tail still shows the session",
-         [](MonitorFixture& f, TranscriptGenerator& g) {
+         [](F& f, G& g) {
              const std::string result = g.toolResult(164000);
              ASSERT_GT(result.size(), Tuning::initialTailBytes);
-             const auto p =
-                 f.write("p/s.jsonl", lines({g.userPrompt(f.now - 30), g.toolCall("Bash"), result}), 5);
-             const auto s = f.tickFor(p);
+             f.put(lines({g.userPrompt(f.now - 30), g.toolCall("Bash"), result}), 5);
+             const auto s = f.at();
              EXPECT_EQ(std::tie(s.status, s.combo), std::make_tuple(SessionStatus::working, 1));
          }},
         {"an unfinished line longer than the tail is read from its start once complete",
-         [](MonitorFixture& f, TranscriptGenerator& g) {
-             const std::string result = g.toolResult(300000);
-             const auto p = f.write("p/s.jsonl", lines({g.userPrompt(f.now - 30), g.toolCall("Bash")}) +
-                                                     result.substr(0, 200000));
-             EXPECT_EQ(f.tickFor(p).status, SessionStatus::working);
+         [](F& f, G& g) {
+             f.put(lines({g.userPrompt(f.now - 30)}) +
+                   R"({"type":"assistant","message":{"content":[{"type":"tool_use","input":")" +
+                   std::string(300000, 'a'));
+             EXPECT_EQ(f.at().status, SessionStatus::started);
              EXPECT_EQ(f.mon().stats().spilledLines, 1u);
-             f.write("p/s.jsonl", result.substr(200000) + "\n" + lines({g.toolCall("Read")}), 0, true);
-             EXPECT_EQ(f.tickFor(p, 2).combo, 2);
+             f.add("\"}]}}\n");
+             EXPECT_EQ(f.at(2).combo, 1);
+             EXPECT_EQ(f.mon().stats().spilledLines, 0u);
          }},
         {"reading back stops 16 MiB before the end",
-         [](MonitorFixture& f, TranscriptGenerator& g) {
+         [](F& f, G& g) {
              std::string content = g.userPrompt(f.now - 900) + "\n";
              int calls = 0;
              while (content.size() < Tuning::maxReadBackBytes + (2u << 20)) {
                  content += g.toolCall("Read") + "\n" + g.toolResult(180000) + "\n";
                  ++calls;
              }
-             const auto s = f.tickFor(f.write("p/s.jsonl", content, 5));
+             const auto s = (f.put(content, 5), f.at());
              EXPECT_EQ(s.status, SessionStatus::working);
              EXPECT_LT(s.combo, calls);
              EXPECT_GT(s.combo, calls * 3 / 4);
@@ -255,70 +245,39 @@ TEST(SessionMonitor, FirstReadCoversTheTurn) {
                  << "each byte once";
          }},
         {"records appended after the end do not revive it, even on the first read",
-         [](MonitorFixture& f, TranscriptGenerator& g) {
-             g.setClock(f.now - 300);
-             const auto p = f.write("p/s.jsonl", g.session(1, f.now - 300, 500, 900) + lines({g.summary()}));
-             const auto s = f.tickFor(p);
+         [](F& f, G& g) {
+             f.put(g.session(1, f.now - 300, 500, 900) + g.line("summary") + "\n");
+             const auto s = f.at();
              EXPECT_EQ(s.status, SessionStatus::completed);
              EXPECT_LT(s.lastActivity, f.now - 250) << "the time of the last record that held activity";
-             f.write("p/s.jsonl", lines({g.fileHistorySnapshot(), g.summary()}), 0, true);
-             EXPECT_EQ(f.tickFor(p, 2).lastActivity, s.lastActivity);
-             EXPECT_EQ(f.tickFor(p, 430).id, "missing") << "gone 12 minutes after its end";
+             f.add(g.script({"snapshot", "summary"}) + "\n");
+             EXPECT_EQ(f.at(2).lastActivity, s.lastActivity);
+             EXPECT_EQ(f.at(430).id, "missing") << "gone 12 minutes after its end";
          }},
     });
 }
 
 namespace {
 
-// One beat of a scripted session: lines appended at second `at`, and the status the
-// monitor must show from then on (in the bypassPermissions run, `bypass` when it differs).
-struct Beat {
-    double at;
-    std::function<std::string(TranscriptGenerator&, Instant)> lines;
-    std::optional<SessionStatus> status;
-    std::optional<std::optional<SessionStatus>> bypass = {};
-};
-
-// Plays the beats on the monitor's clock, ticking every 2 s to `end` and checking the
-// status at every tick; returns the alert cues the changes would play, with their times.
-std::vector<std::pair<double, std::string>> play(const std::vector<Beat>& beats, double end, const char* mode,
-                                                 const char* version = "2.1.30") {
+// Plays a scripted session on the monitor's clock in the given permission mode.
+Cues play(const std::vector<Beat>& beats, double end, const char* mode, const char* version = "2.1.30") {
     MonitorFixture f;
     TranscriptGenerator g(5);
     g.setPermissionMode(mode);
     g.setVersion(version);
-    const bool bypass = std::string_view(mode) == "bypassPermissions";
     const Instant t0 = f.now;
     const auto path = f.write("-home-dev-code-orbit-api/s.jsonl", "");
-    std::optional<SessionStatus> expected, previous;
-    std::vector<std::pair<double, std::string>> cues;
-    std::size_t next = 0;
-    for (double t = 0; t <= end; t += 2) {
-        for (; next < beats.size() && beats[next].at <= t; ++next) {
-            const Beat& b = beats[next];
-            f.now = t0 + b.at;
-            g.setClock(f.now);
-            if (b.lines) f.write("-home-dev-code-orbit-api/s.jsonl", b.lines(g, f.now) + "\n", 0, true);
-            expected = bypass && b.bypass ? *b.bypass : b.status;
-        }
+    auto write = [&](double at, const std::vector<std::string_view>& steps) {
+        f.now = t0 + at;
+        g.setClock(f.now);
+        f.write("-home-dev-code-orbit-api/s.jsonl", g.script(steps) + "\n", 0, true);
+    };
+    auto poll = [&](double t) -> std::optional<SessionStatus> {
         f.now = t0 + t;
         const auto s = f.tickFor(path);
-        const auto status = s.id == "missing" ? std::nullopt : std::optional(s.status);
-        EXPECT_EQ(status, expected) << mode << " at " << t << " s";
-        if (previous && status && status != previous && *status == SessionStatus::needsAction)
-            cues.emplace_back(t, "your-move");
-        if (previous && status && status != previous && *status == SessionStatus::completed)
-            cues.emplace_back(t, "ko");
-        previous = status;
-    }
-    return cues;
-}
-
-std::string repeat(int n, const std::function<std::string()>& make) {
-    std::string out;
-    for (int i = 0; i < n; ++i)
-        out += (i ? "\n" : "") + make();
-    return out;
+        return s.id == "missing" ? std::nullopt : std::optional(s.status);
+    };
+    return playTimeline(beats, end, std::string_view(mode) == "bypassPermissions", write, poll);
 }
 
 } // namespace
@@ -328,35 +287,32 @@ std::string repeat(int n, const std::function<std::string()>& make) {
 // sub-agent silent for 150 s, a question, the last text and the stop hook's summary.
 TEST(SessionTimeline, ClaudeCodeTurn) {
     using S = SessionStatus;
-    using G = TranscriptGenerator;
     std::vector<Beat> beats = {
-        {0, [](G& g, Instant at) { return g.userPrompt(at, "rename amountDue everywhere"); }, S::started},
-        {2, [](G& g, Instant) { return g.assistantThinking(); }, S::working},
-        {4, [](G& g, Instant) { return g.assistantText("Update all call sites:"); }, S::working},
-        {18, [](G& g, Instant) { return g.toolCall("Edit"); }, S::working},
-        {20, [](G& g, Instant) { return g.toolResult(2000); }, S::working},
-        {22, [](G& g, Instant) { return g.toolCall("Bash") + "\n" + g.progress("hook_progress"); },
-         S::working},
+        {0, {"prompt rename amountDue everywhere"}, S::started},
+        {2, {"thinking"}, S::working},
+        {4, {"text Update all call sites:"}, S::working},
+        {18, {"call Edit"}, S::working},
+        {20, {"result 2000"}, S::working},
+        {22, {"call Bash", "progress hook_progress"}, S::working},
     };
     for (double t = 24; t <= 204; t += 10)
-        beats.push_back({t, [](G& g, Instant) { return g.progress("bash_progress"); }, S::working});
-    const std::vector<Beat> rest = {
-        {206, [](G& g, Instant) { return g.toolResult(90000); }, S::working},
-        // Silent for a minute: in the default mode it may be waiting for permission.
-        {208, [](G& g, Instant) { return g.toolCall("Bash"); }, S::working},
-        {230, {}, S::needsAction, S::working},
-        {268, [](G& g, Instant) { return g.toolResult(3000); }, S::working},
-        {270, [](G& g, Instant) { return g.toolCall("Task"); }, S::working},
-        {272, [](G& g, Instant) { return repeat(3, [&] { return g.toolCall("Task"); }); }, S::working},
-        {420, [](G& g, Instant) { return repeat(4, [&] { return g.toolResult(5000); }); }, S::working},
-        {422, [](G& g, Instant) { return g.toolCall("AskUserQuestion"); }, S::needsAction},
-        {440, [](G& g, Instant) { return g.toolResult(300); }, S::working},
-        {442, [](G& g, Instant) { return g.assistantText({}, false); }, S::working},
-        {444, [](G& g, Instant) { return g.system("stop_hook_summary"); }, S::completed},
-        {446, [](G& g, Instant) { return g.lastPrompt("rename amountDue everywhere"); }, S::completed},
-    };
-    beats.insert(beats.end(), rest.begin(), rest.end());
-    using Cues = std::vector<std::pair<double, std::string>>;
+        beats.push_back({t, {"progress bash_progress"}, S::working});
+    beats.insert(beats.end(),
+                 {
+                     {206, {"result 90000"}, S::working},
+                     // Silent for a minute: in the default mode it may be waiting.
+                     {208, {"call Bash"}, S::working},
+                     {230, {}, S::needsAction, S::working},
+                     {268, {"result 3000"}, S::working},
+                     {270, {"call Task"}, S::working},
+                     {272, {"call Task", "call Task", "call Task"}, S::working},
+                     {420, {"result 5000", "result 5000", "result 5000", "result 5000"}, S::working},
+                     {422, {"call AskUserQuestion"}, S::needsAction},
+                     {440, {"result 300"}, S::working},
+                     {442, {"text"}, S::working},
+                     {444, {"system stop_hook_summary"}, S::completed},
+                     {446, {"last-prompt"}, S::completed},
+                 });
     EXPECT_EQ(play(beats, 470, "default"), (Cues{{230, "your-move"}, {422, "your-move"}, {444, "ko"}}));
     EXPECT_EQ(play(beats, 470, "bypassPermissions"), (Cues{{422, "your-move"}, {444, "ko"}}));
 }
@@ -365,17 +321,15 @@ TEST(SessionTimeline, ClaudeCodeTurn) {
 // appended long after: one K.O., and the session leaves 12 minutes after its last activity.
 TEST(SessionTimeline, ClaudeCodeAfterTheEnd) {
     using S = SessionStatus;
-    using G = TranscriptGenerator;
     const std::vector<Beat> beats = {
-        {0, [](G& g, Instant at) { return g.userPrompt(at, "bump the dependencies"); }, S::started},
-        {2, [](G& g, Instant) { return g.toolCall("Bash"); }, S::working},
-        {4, [](G& g, Instant) { return g.toolResult(20000); }, S::working},
-        {6, [](G& g, Instant) { return g.assistantText({}, true); }, S::completed},
-        {40, [](G& g, Instant) { return g.slashCommand("/mcp"); }, S::completed},
-        {300, [](G& g, Instant) { return g.fileHistorySnapshot() + "\n" + g.summary(); }, S::completed},
+        {0, {"prompt bump the dependencies"}, S::started},
+        {2, {"call Bash"}, S::working},
+        {4, {"result 20000"}, S::working},
+        {6, {"end"}, S::completed},
+        {40, {"slash /mcp"}, S::completed},
+        {300, {"snapshot", "summary"}, S::completed},
         {762, {}, std::nullopt},
     };
-    using Cues = std::vector<std::pair<double, std::string>>;
     EXPECT_EQ(play(beats, 780, "default", "2.0.64"), (Cues{{6, "ko"}}));
 }
 
@@ -407,45 +361,44 @@ TEST(SessionMonitor, Candidates) {
 TEST(SessionMonitor, FaultsAreSilentAndBounded) {
     runScenarios({
         {"a file that vanishes between its attributes and the open is dropped",
-         [](MonitorFixture& f, TranscriptGenerator& g) {
-             f.write("p/s.jsonl", lines({g.toolUse(1)}));
+         [](F& f, G& g) {
+             f.put(lines({g.toolUse(1)}));
              f.files->beforeOpen = [](const std::string& path) { std::filesystem::remove(path); };
              EXPECT_NO_THROW(f.tick());
              f.tick(1);
              EXPECT_EQ(f.mon().stats().states, 0u);
          }},
         {"a file that shrinks between its attributes and the read is read afresh next tick",
-         [](MonitorFixture& f, TranscriptGenerator& g) {
-             const auto p = f.write("p/s.jsonl", lines({g.toolUse(1), g.toolUse(1)}));
-             EXPECT_EQ(f.tickFor(p).combo, 2);
-             f.write("p/s.jsonl", lines({g.toolUse(1)}), 0, true);
+         [](F& f, G& g) {
+             f.put(lines({g.toolUse(1), g.toolUse(1)}));
+             EXPECT_EQ(f.at().combo, 2);
+             f.add(lines({g.toolUse(1)}));
              f.files->beforeOpen = [](const std::string& path) { std::filesystem::resize_file(path, 10); };
-             EXPECT_EQ(f.tickFor(p, 1).combo, 2);
+             EXPECT_EQ(f.at(1).combo, 2);
              f.files->beforeOpen = nullptr;
-             f.write("p/s.jsonl", lines({g.toolUse(1)}));
-             EXPECT_EQ(f.tickFor(p, 1).combo, 1);
+             f.put(lines({g.toolUse(1)}));
+             EXPECT_EQ(f.at(1).combo, 1);
          }},
         {"a file rewritten shorter while its long partial line is read again is read afresh",
-         [](MonitorFixture& f, TranscriptGenerator& g) {
-             const auto p = f.write("p/s.jsonl", lines({g.userPrompt(f.now - 60), g.toolUse(3)}) +
-                                                     R"({"type":"user","message":{"content":")" +
-                                                     std::string(300000, 'a'));
-             EXPECT_EQ(f.tickFor(p).combo, 3);
+         [](F& f, G& g) {
+             f.put(lines({g.userPrompt(f.now - 60), g.toolUse(3)}) +
+                   R"({"type":"user","message":{"content":")" + std::string(300000, 'a'));
+             EXPECT_EQ(f.at().combo, 3);
              ASSERT_EQ(f.mon().stats().spilledLines, 1u);
-             f.write("p/s.jsonl", "\"}}\n", 0, true);
+             f.add("\"}}\n");
              // Rewritten between the attributes and the read, to end inside the span read again.
              const std::string shorter = lines({g.userPrompt(f.now - 1, "new"), g.toolUse(1)});
              f.files->beforeOpen = [&, shorter](const std::string&) {
-                 f.write("p/s.jsonl", shorter + std::string(150000, ' '));
+                 f.put(shorter + std::string(150000, ' '));
                  f.files->beforeOpen = nullptr;
              };
              f.tick(1);
-             const auto s = f.tickFor(p, 1);
+             const auto s = f.at(1);
              EXPECT_EQ(std::tie(s.combo, s.lastPromptAt), std::make_tuple(1, std::optional(f.now - 3)));
          }},
         {"a FIFO put in place between the attributes and the open blocks nothing",
-         [](MonitorFixture& f, TranscriptGenerator& g) {
-             const auto p = f.write("p/s.jsonl", lines({g.toolUse(1)}));
+         [](F& f, G& g) {
+             const auto p = f.put(lines({g.toolUse(1)}));
              f.files->beforeOpen = [](const std::string& path) {
                  std::filesystem::remove(path);
                  mkfifo(path.c_str(), 0600);
@@ -461,30 +414,29 @@ TEST(SessionMonitor, FaultsAreSilentAndBounded) {
              EXPECT_EQ(f.mon().stats().states, 0u) << "and then it is dropped";
          }},
         {"a denied open or a failed read keeps the state; once readable it catches up",
-         [](MonitorFixture& f, TranscriptGenerator& g) {
-             const auto p = f.write("p/s.jsonl", lines({g.toolUse(1)}), 30);
+         [](F& f, G& g) {
+             const auto p = f.put(lines({g.toolUse(1)}), 30);
              f.tick();
-             f.write("p/s.jsonl", lines({g.toolUse(1)}), 30, true);
+             f.add(lines({g.toolUse(1)}), 30);
              f.files->denied.insert(p);
-             const auto s = f.tickFor(p, 1);
+             const auto s = f.at(1);
              EXPECT_EQ(std::tie(s.combo, s.status), std::make_tuple(1, SessionStatus::needsAction));
              f.files->denied.clear();
              f.files->readErrors.insert(p);
-             EXPECT_EQ(f.tickFor(p, 1).combo, 1);
+             EXPECT_EQ(f.at(1).combo, 1);
              f.files->readErrors.clear();
-             EXPECT_EQ(f.tickFor(p, 1).combo, 2);
+             EXPECT_EQ(f.at(1).combo, 2);
          }},
         {"a transcript dated an hour ahead ages from the moment it was first seen",
-         [](MonitorFixture& f, TranscriptGenerator& g) {
-             const auto p =
-                 f.write("p/s.jsonl", lines({g.userPrompt(f.now - 5), g.assistantText({}, true)}), -3600);
-             const auto s = f.tickFor(p);
+         [](F& f, G& g) {
+             f.put(lines({g.userPrompt(f.now - 5), g.assistantText({}, true)}), -3600);
+             const auto s = f.at();
              EXPECT_EQ(std::tie(s.status, s.lastActivity), std::make_tuple(SessionStatus::working, f.now));
-             EXPECT_EQ(f.tickFor(p, 719).status, SessionStatus::completed);
-             EXPECT_EQ(f.tickFor(p, 2).id, "missing") << "gone 12 minutes later";
+             EXPECT_EQ(f.at(719).status, SessionStatus::completed);
+             EXPECT_EQ(f.at(2).id, "missing") << "gone 12 minutes later";
          }},
         {"a project directory that cannot be listed is skipped, the others are not",
-         [](MonitorFixture& f, TranscriptGenerator&) {
+         [](F& f, G&) {
              f.write("locked/s.jsonl", "");
              const auto open = f.write("open/s.jsonl", "");
              f.files->denied.insert(f.path("locked"));
@@ -493,28 +445,28 @@ TEST(SessionMonitor, FaultsAreSilentAndBounded) {
              EXPECT_EQ(s[0].id, open);
          }},
         {"invalid UTF-8, binary garbage and NUL bytes are skipped",
-         [](MonitorFixture& f, TranscriptGenerator& g) {
+         [](F& f, G& g) {
              const std::string junk = "\xff\xfe{\"type\":\"assistant\"}\n" +
                                       std::string("\0\0\x01\x02 binary \x80\x81\n", 15) +
                                       "{\"type\":\"user\",\"message\":{\"content\":\"bad \xc3\x28 utf8\"}}\n";
-             const auto s = f.tickFor(f.write("p/s.jsonl", junk + lines({g.toolUse(1)})));
+             const auto s = (f.put(junk + lines({g.toolUse(1)})), f.at());
              EXPECT_EQ(std::tie(s.combo, s.status), std::make_tuple(1, SessionStatus::working));
          }},
         {"a 50 MB line trickling in over many ticks is cut, never held whole",
-         [](MonitorFixture& f, TranscriptGenerator& g) {
+         [](F& f, G& g) {
              const std::string open = R"({"type":"user","message":{"content":")";
-             const auto p = f.write("p/s.jsonl", lines({g.userPrompt(f.now)}) + open);
+             f.put(lines({g.userPrompt(f.now)}) + open);
              f.tick();
              for (int i = 0; i < 17; ++i) {
-                 f.write("p/s.jsonl", std::string(3u << 20, 'z'), 0, true);
+                 f.add(std::string(3u << 20, 'z'));
                  const std::uint64_t before = f.files->bytesRead;
                  f.tick(0.1);
                  EXPECT_LE(f.files->bytesRead - before,
                            SessionMonitor::leftoverCap + Tuning::maxCatchupBytes);
                  EXPECT_LE(f.mon().stats().leftoverBytes, SessionMonitor::maxLeftoverInMemory);
              }
-             f.write("p/s.jsonl", "\"}}\n" + lines({g.toolUse(2)}), 0, true);
-             EXPECT_EQ(f.tickFor(p, 0.1).combo, 2);
+             f.add("\"}}\n" + lines({g.toolUse(2)}));
+             EXPECT_EQ(f.at(0.1).combo, 2);
              EXPECT_LE(f.mon().stats().bufferCapacity, 1u << 20);
          }},
     });
@@ -536,13 +488,12 @@ TEST(SessionMonitor, NeedsActionDelayIsReadEachTickAndMadeSafe) {
         if (fails) throw std::runtime_error("store gone");
         return stored;
     };
-    const auto p =
-        f.write("p/s.jsonl", lines({TranscriptGenerator().toolUse(1)}), 10); // a tool call idle 10 s
-    EXPECT_EQ(f.tickFor(p).status, SessionStatus::working) << "missing: 20 s";
+    f.put(lines({TranscriptGenerator().toolUse(1)}), 10); // a tool call idle 10 s
+    EXPECT_EQ(f.at().status, SessionStatus::working) << "missing: 20 s";
     stored = 5.0;
-    EXPECT_EQ(f.tickFor(p).status, SessionStatus::needsAction);
+    EXPECT_EQ(f.at().status, SessionStatus::needsAction);
     fails = true;
-    EXPECT_EQ(f.tickFor(p).status, SessionStatus::working) << "a throwing reader: 20 s";
+    EXPECT_EQ(f.at().status, SessionStatus::working) << "a throwing reader: 20 s";
 }
 
 namespace {

@@ -8,28 +8,11 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace fray::test {
 
-namespace {
-
 using Clock = std::chrono::steady_clock;
-
-// Appends whatever is available; false at end of file.
-bool drain(int fd, std::string& buf) {
-    char tmp[4096];
-    for (;;) {
-        const ssize_t n = read(fd, tmp, sizeof tmp);
-        if (n <= 0) return n < 0 && (errno == EAGAIN || errno == EINTR);
-        buf.append(tmp, static_cast<std::size_t>(n));
-    }
-}
-
-int decode(int status) {
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-} // namespace
 
 std::map<std::string, std::string> isolatedEnv(const std::string& home) {
     mkdir((home + "/run").c_str(), 0700);
@@ -49,18 +32,18 @@ BackgroundProcess::BackgroundProcess(const std::string& program, const std::vect
     std::vector<std::string> envStrings;
     for (auto& [k, v] : env)
         envStrings.push_back(k + "=" + v);
+    std::vector<char*> argv{const_cast<char*>(program.c_str())}, envp;
+    for (auto& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    for (auto& e : envStrings)
+        envp.push_back(e.data());
+    argv.push_back(nullptr);
+    envp.push_back(nullptr);
     pid_ = fork();
     if (pid_ == 0) {
         dup2(out[1], 1);
         dup2(err[1], 2);
         dup2(open("/dev/null", O_RDONLY), 0);
-        std::vector<char*> argv{const_cast<char*>(program.c_str())}, envp;
-        for (auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        for (auto& e : envStrings)
-            envp.push_back(e.data());
-        argv.push_back(nullptr);
-        envp.push_back(nullptr);
         execve(program.c_str(), argv.data(), envp.data());
         _exit(127);
     }
@@ -68,24 +51,30 @@ BackgroundProcess::BackgroundProcess(const std::string& program, const std::vect
     close(err[1]);
     fds_[0] = out[0];
     fds_[1] = err[0];
-    for (int i = 0; i < 2; ++i) {
-        fcntl(fds_[i], F_SETFL, O_NONBLOCK);
-        open_[i] = pid_ > 0;
-    }
+    for (int fd : fds_)
+        fcntl(fd, F_SETFL, O_NONBLOCK);
 }
 
 BackgroundProcess::~BackgroundProcess() {
-    if (pid_ > 0 && !reaped_) stop(SIGKILL, std::chrono::seconds(5));
+    if (pid_ > 0) stop(SIGKILL, std::chrono::seconds(5));
     for (int fd : fds_)
         if (fd >= 0) close(fd);
 }
 
 bool BackgroundProcess::pump(int ms) {
-    pollfd p[2] = {{open_[0] ? fds_[0] : -1, POLLIN, 0}, {open_[1] ? fds_[1] : -1, POLLIN, 0}};
-    if (open_[0] || open_[1]) poll(p, 2, ms);
-    if (open_[0]) open_[0] = drain(fds_[0], outBuf_);
-    if (open_[1]) open_[1] = drain(fds_[1], errBuf_);
-    return open_[0] || open_[1];
+    pollfd p[2] = {{fds_[0], POLLIN, 0}, {fds_[1], POLLIN, 0}};
+    if (fds_[0] >= 0 || fds_[1] >= 0) poll(p, 2, ms);
+    for (int i = 0; i < 2; ++i) {
+        char tmp[4096];
+        ssize_t n;
+        while (fds_[i] >= 0 && (n = read(fds_[i], tmp, sizeof tmp)) > 0)
+            buf_[i].append(tmp, static_cast<std::size_t>(n));
+        if (fds_[i] >= 0 && !(n < 0 && (errno == EAGAIN || errno == EINTR))) { // end of file
+            close(fds_[i]);
+            fds_[i] = -1;
+        }
+    }
+    return fds_[0] >= 0 || fds_[1] >= 0;
 }
 
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
@@ -94,39 +83,35 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     const auto deadline = Clock::now() + timeout;
     while (Clock::now() < deadline && p.pump(50)) {
     }
-    // Signal 0 only waits for the exit; a program still writing at the deadline is killed.
-    const bool done = Clock::now() < deadline;
-    return {p.stop(done ? 0 : SIGKILL, timeout), std::move(p.outBuf_), std::move(p.errBuf_)};
+    // A program still writing at the deadline is killed.
+    const int code = p.stop(Clock::now() < deadline ? 0 : SIGKILL, timeout);
+    return {code, std::move(p.buf_[0]), std::move(p.buf_[1])};
 }
 
 std::optional<std::string> BackgroundProcess::readLine(std::chrono::milliseconds timeout) {
-    const auto deadline = Clock::now() + timeout;
-    for (;;) {
-        if (auto nl = outBuf_.find('\n'); nl != std::string::npos) {
-            std::string line = outBuf_.substr(0, nl);
-            outBuf_.erase(0, nl + 1);
+    for (const auto deadline = Clock::now() + timeout;; pump(50)) {
+        if (auto nl = buf_[0].find('\n'); nl != std::string::npos) {
+            std::string line = buf_[0].substr(0, nl);
+            buf_[0].erase(0, nl + 1);
             return line;
         }
-        if (Clock::now() >= deadline || !open_[0]) return std::nullopt;
-        pump(50);
+        if (Clock::now() >= deadline || fds_[0] < 0) return std::nullopt;
     }
 }
 
 int BackgroundProcess::stop(int sig, std::chrono::milliseconds timeout) {
-    if (pid_ <= 0 || reaped_) return -1;
-    kill(pid_, sig);
+    if (pid_ <= 0) return -1;
+    const int pid = std::exchange(pid_, -1);
+    kill(pid, sig);
     int status = 0;
     for (const auto deadline = Clock::now() + timeout; Clock::now() < deadline;
-         std::this_thread::sleep_for(std::chrono::milliseconds(20))) {
-        if (waitpid(pid_, &status, WNOHANG) == pid_) {
-            reaped_ = true;
+         std::this_thread::sleep_for(std::chrono::milliseconds(20)))
+        if (waitpid(pid, &status, WNOHANG) == pid) {
             pump(0);
-            return decode(status);
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         }
-    }
-    kill(pid_, SIGKILL);
-    waitpid(pid_, &status, 0);
-    reaped_ = true;
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
     return -1;
 }
 

@@ -18,21 +18,22 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
                          const std::map<std::string, std::string>& env,
                          std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
-// A program left running in the background; stdout is read line by line.
+// A program left running in the background, stdin from /dev/null; stdout is read line by line.
 class BackgroundProcess {
   public:
     BackgroundProcess(const std::string& program, const std::vector<std::string>& args,
                       const std::map<std::string, std::string>& env);
     ~BackgroundProcess(); // kills it if still running
 
-    int pid() const { return pid_; }
+    int pid() const { return pid_; } // -1 once stopped
+
     // The next complete stdout line, or nothing within the timeout.
     std::optional<std::string> readLine(std::chrono::milliseconds timeout);
-    // Sends `sig` and waits for the exit status (-1 when it had to be killed).
+    // Sends `sig` (0: none, only waits) and waits for the exit status (-1 when it had to be killed).
     int stop(int sig, std::chrono::milliseconds timeout = std::chrono::seconds(10));
     std::string stderrText() {
         pump(0);
-        return errBuf_;
+        return buf_[1];
     }
 
   private:
@@ -42,10 +43,8 @@ class BackgroundProcess {
     bool pump(int ms);
 
     int pid_ = -1;
-    int fds_[2] = {-1, -1}; // stdout, stderr
-    bool open_[2] = {false, false};
-    std::string outBuf_, errBuf_;
-    bool reaped_ = false;
+    int fds_[2] = {-1, -1}; // stdout, stderr; -1 once closed
+    std::string buf_[2];
 };
 
 // The environment a test run gets: a fresh home and XDG dirs, no display.

@@ -10,7 +10,6 @@
 
 namespace fray::test {
 
-std::string jsonEscape(std::string_view s);
 // RFC 3339 in UTC with milliseconds, as Claude Code and Codex write it.
 std::string isoTimestamp(Instant t);
 
@@ -31,34 +30,25 @@ class TranscriptGenerator {
     // The time of the next line; each line after it is 0.8 s later.
     void setClock(Instant t) { clock_ = t - 0.8; }
 
+    // One step of a turn, its lines joined with '\n':
+    //   prompt [TEXT]      the user's prompt          thinking / text [TEXT]  assistant blocks
+    //   end [TEXT]         the turn's last text       call [TOOL]             a tool call (else an ordinary
+    //   one) result [BYTES]     the latest call's result   progress KIND           bash_progress,
+    //   hook_progress, ... system SUBTYPE     stop_hook_summary, turn_duration, compact_boundary,
+    //   local_command meta TEXT, feedback, notification, compact, noise, slash NAME: user lines the user did
+    //   not type
+    //                      (a skill's, a stop hook's, a task's, a compaction summary, /clear, a command
+    //                      with its caveat and output)
+    //   snapshot, summary, sidechain, queue OP, last-prompt [TEXT]: bookkeeping records
+    //   mode MODE          writes nothing: the permission mode of the prompts that follow
+    std::string line(std::string_view step);
+    std::string script(const std::vector<std::string_view>& steps);
+
     std::string userPrompt(Instant at, std::string_view text = {});
-    // `calls` tool calls of one reply: one line each.
-    std::string toolUse(int calls = 1);
-    // One call of the named tool (Bash, Task, TaskOutput, AskUserQuestion, ExitPlanMode, ...).
+    std::string toolUse(int calls = 1); // `calls` ordinary calls of one reply
     std::string toolCall(std::string_view tool);
-    // The result of the latest call, a line of about `bytes` bytes.
-    std::string toolResult(std::size_t bytes);
-    // Text of a reply; `endsTurn` marks the turn's last line where the version does.
+    std::string toolResult(std::size_t bytes); // a line of about `bytes` bytes
     std::string assistantText(std::string_view text = {}, bool endsTurn = false);
-    std::string assistantThinking();
-    // kind: "bash_progress", "hook_progress", "agent_progress", "waiting_for_task"; tied to the latest call.
-    std::string progress(std::string_view kind);
-    // subtype: "stop_hook_summary", "turn_duration", "compact_boundary", "local_command".
-    std::string system(std::string_view subtype);
-    // A slash command's lines: its name, then its output.
-    std::string slashCommand(std::string_view name);
-    std::string commandNoise(Instant at);
-    // User lines the user did not type.
-    std::string metaLine(std::string_view text);
-    std::string compactSummary();
-    std::string taskNotification();
-    std::string stopHookFeedback();
-    // Bookkeeping and queue records.
-    std::string queueOperation(std::string_view op);
-    std::string fileHistorySnapshot();
-    std::string summary();
-    std::string lastPrompt(std::string_view text);
-    std::string sidechain();
 
     // A transcript of `turns` user turns, each of `minCalls`..`maxCalls` calls with results
     // of `minResult`..`maxResult` bytes, as a recent version writes them (snapshot,
@@ -76,8 +66,8 @@ class TranscriptGenerator {
 
   private:
     std::string id(std::string_view prefix, int len);
-    std::string envelope(std::string_view type, std::string_view messageJson, std::string_view extra = {});
     std::string record(std::string_view type, std::string_view fields);
+    std::string userLine(std::string_view contentJson, std::string_view extra = {});
     std::string assistantLine(std::string_view blockJson, bool endsTurn = false);
     std::size_t uniform(std::size_t lo, std::size_t hi);
 
@@ -106,22 +96,18 @@ class RolloutGenerator {
     // approval: "on-request", "never", "untrusted", "on-failure".
     void setApprovalPolicy(std::string approval) { approval_ = std::move(approval); }
 
+    // One step, its lines joined with '\n': "meta", "context" (the turn's, with the approval
+    // policy), "started", "complete", "tokens", "reasoning", "prompt [TEXT]", "message [PHASE]"
+    // (the agent's), "call" (a shell command), "output [BYTES]" (its end event and output),
+    // "patch", "patch-output", "search" (a web search and its end event), "developer".
+    std::string line(std::string_view step);
+    std::string script(const std::vector<std::string_view>& steps);
+
     std::string sessionMeta(std::size_t instructionsBytes = 6000);
-    std::string turnContext();
-    // The user's message as both the model input item and the event.
-    std::string userMessage(std::string_view text = {});
-    std::string taskStarted();
-    std::string taskComplete();
+    std::string userMessage(std::string_view text = {}); // the input item and the event
     std::string agentMessage(std::string_view phase = "commentary");
-    std::string reasoning();
-    // A shell call and its output, as function calls; the end event follows the output.
     std::string functionCall();
     std::string functionCallOutput(std::size_t bytes);
-    std::string customToolCall(); // apply_patch
-    std::string customToolCallOutput();
-    std::string webSearch(); // the call item and its end event
-    std::string tokenCount();
-    std::string developerMessage();
 
     // A rollout of about `bytes` bytes: turns of `minCalls`..`maxCalls` calls with outputs
     // of `minOutput`..`maxOutput` bytes, every turn complete. Lines end with '\n'.
@@ -129,7 +115,7 @@ class RolloutGenerator {
                         std::size_t maxOutput = 20500);
 
   private:
-    std::string line(std::string_view type, std::string_view payload);
+    std::string item(std::string_view type, std::string_view payload);
     std::size_t uniform(std::size_t lo, std::size_t hi);
 
     std::mt19937_64 rng_;
