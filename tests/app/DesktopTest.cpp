@@ -78,18 +78,81 @@ std::optional<double> number(const std::string& json, const std::string& key) {
     return std::stod(m[1].str());
 }
 
+// The offscreen rendering of the idle island, to compare with the screen inside the body.
+QImage offscreenIsland() {
+    static int argc = 1;
+    static char name[] = "desktop_tests";
+    static char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const passwd* pw = getpwuid(getuid());
+    std::string full = pw && pw->pw_gecos ? pw->pw_gecos : "";
+    full = full.substr(0, full.find(','));
+    const Instant now = wallNow();
+    const IslandModel m =
+        IslandModel::from({}, false, playerOneName(full, pw ? pw->pw_name : ""), {}, nullptr, now);
+    QImage drawn(512, 128, QImage::Format_ARGB32_Premultiplied);
+    drawn.fill(Qt::transparent);
+    QPainter p(&drawn);
+    p.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform | QPainter::TextAntialiasing);
+    IslandViewState state;
+    state.ramp.update(m.p1Stamina, now);
+    IslandView::paint(p, QPointF(26, 26), m, std::nullopt, state, now);
+    p.end();
+    return drawn;
+}
+
 } // namespace
 
-TEST(Desktop, PlacementHoverClickThroughDragAndTap) {
+// One screen, from start to the server's end: the shape with and without a compositor,
+// the picture, hover, click-through, tap, drag, a window manager restart and the tray.
+TEST(Desktop, OneScreenFromStartToServerLoss) {
     XSession x;
     REQUIRE_X(x);
-    TestWindow below(x, {"below", "600,0,720,300"});
+    x.startTray();
     Island island(x);
-    island.start();
+    // A session that finished 1000 s ago: watched, but gone from the island until it works again.
+    TranscriptGenerator g;
+    const auto transcript =
+        island.home.write(".claude/projects/-home-dev-api/s.jsonl",
+                          g.userPrompt(wallNow() - 1005) + "\n" + g.assistantText("done", true) + "\n");
+    setMtime(transcript, toUnixSeconds(wallNow()) - 1000);
+    island.start({{"FRAYMARK_TRACE_MENUS", "1"}});
     // The panel reaches 26 points above the screen; the island's body starts at the top.
     ASSERT_EQ(island.waitFor(at(704, -26, 512, 128)), at(704, -26, 512, 128));
 
+    // Without a compositor the window is clipped to the island's body; with one it is whole.
+    auto boundingShape = [&] {
+        const auto info = x.run("xwininfo", {"-shape", "-id", *x.windowId("Fraymark")}).out;
+        std::smatch m;
+        if (info.find("No window shape defined") != std::string::npos) return std::string("whole");
+        std::regex_search(info, m, std::regex("Window shape extents:\\s+(\\d+)x(\\d+)"));
+        return m.empty() ? std::string() : m[1].str() + "x" + m[2].str();
+    };
+    EXPECT_EQ(boundingShape(), "460x76");
+    x.startCompositor();
+    for (int i = 0; i < 60 && boundingShape() != "whole"; ++i)
+        std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(boundingShape(), "whole");
+
+    // Inside the body, away from its antialiased rim (panel 30..482, 30..98), the screen
+    // shows what the offscreen renderers draw.
+    std::this_thread::sleep_for(500ms);
+    const std::string shot = (island.home / "shot.png").string();
+    ASSERT_TRUE(x.screenshot(shot, 704, 0, 512, 102));
+    const QImage screen(QString::fromStdString(shot)), drawn = offscreenIsland();
+    int differing = 0;
+    for (int y = 30; y < 98; ++y)
+        for (int xx = 30; xx < 482; ++xx) {
+            const QColor a = screen.pixelColor(xx, y - 26), b = drawn.pixelColor(xx, y);
+            differing += std::abs(a.red() - b.red()) > 8 || std::abs(a.green() - b.green()) > 8 ||
+                         std::abs(a.blue() - b.blue()) > 8;
+        }
+    // Antialiasing differs in a few dozen pixels; a different word alone changes about 190.
+    EXPECT_LT(differing, 80) << shot;
+
     // Hover grows it to the roster at once; it shrinks 0.35 s after the pointer leaves.
+    TestWindow below(x, {"below", "600,0,720,300"});
     x.pointer(960, 40);
     ASSERT_EQ(island.waitFor(at(704, -26, 512, 191), 2), at(704, -26, 512, 191));
     x.pointer(960, 700);
@@ -123,86 +186,12 @@ TEST(Desktop, PlacementHoverClickThroughDragAndTap) {
     EXPECT_EQ(number(prefs, "customDX"), 844);
     EXPECT_EQ(number(prefs, "customDY"), 260);
     EXPECT_NE(prefs.find("\"collapsed\": false"), std::string::npos) << prefs;
-}
 
-TEST(Desktop, FullScreenWindowsHideTheIslandOnlyOnItsDisplay) {
-    XSession x(XSession::Screens::twoMonitors);
-    REQUIRE_X(x);
-    Island island(x, R"({"showOverFullscreen": false})");
-    island.start();
-    ASSERT_EQ(island.waitFor(at(384, -26, 512, 128)), at(384, -26, 512, 128)) << "on A, the primary";
-    {
-        TestWindow other(x, {"other", "fullscreen", "2000,500"});
-        std::this_thread::sleep_for(800ms);
-        EXPECT_EQ(island.waitFor(at(384, -26, 512, 128), 1), at(384, -26, 512, 128))
-            << "B's window leaves A alone";
-        TestWindow covering(x, {"covering", "fullscreen", "600,400"});
-        auto hidden = island.waitFor([](const WindowGeometry& g) { return !g.mapped; }, 3);
-        ASSERT_TRUE(hidden);
-        EXPECT_FALSE(hidden->mapped);
-    }
-    EXPECT_EQ(island.waitFor(at(384, -26, 512, 128), 3), at(384, -26, 512, 128)) << "back once it is gone";
-}
-
-TEST(Desktop, APinnedDisplayUnpluggedAndBack) {
-    XSession x(XSession::Screens::twoMonitors);
-    REQUIRE_X(x);
-    Island island(x, R"({"displayKey": "name:B", "displayName": "B"})");
-    island.start();
-    const auto onB = at(1280 + 960 - 256, -26, 512, 128), onA = at(384, -26, 512, 128);
-    ASSERT_EQ(island.waitFor(onB), onB);
-    x.unplugB();
-    EXPECT_EQ(island.waitFor(onA, 4), onA) << "to the primary while B is away";
-    x.plugB();
-    EXPECT_EQ(island.waitFor(onB, 4), onB) << "and back when it returns";
-    EXPECT_NE(island.preferences().find("name:B"), std::string::npos) << "the pin is kept";
-}
-
-// Each monitor's "menu bar" is the top panel reserved on it.
-TEST(Desktop, ATopPanelOnOneMonitorIsItsMenuBar) {
-    XSession x(XSession::Screens::twoMonitors);
-    REQUIRE_X(x);
-    x.startTray({"--edge", "top", "--monitor", "1", "--height", "30"});
-    Island onB(x, R"({"overlapMenuBar": false, "displayKey": "name:B"})");
-    onB.start();
-    EXPECT_EQ(onB.waitFor(at(1984, 30 + 2 - 26, 512, 128)), at(1984, 30 + 2 - 26, 512, 128))
-        << "under B's panel";
-    onB.process->stop(SIGTERM);
-    Island onA(x, R"({"overlapMenuBar": false})");
-    onA.start();
-    EXPECT_EQ(onA.waitFor(at(384, 24 + 2 - 26, 512, 128)), at(384, 24 + 2 - 26, 512, 128))
-        << "A has none: 24";
-}
-
-TEST(Desktop, CompositorWindowManagerTrayAndServerLoss) {
-    XSession x;
-    REQUIRE_X(x);
-    x.startTray();
-    Island island(x);
-    // A session that is working: the tray menu's header counts it.
-    TranscriptGenerator g;
-    const Instant now = wallNow();
-    island.home.write(".claude/projects/-home-dev-api/s.jsonl",
-                      g.userPrompt(now - 5) + "\n" + g.toolUse(1) + "\n");
-    island.start({{"FRAYMARK_TRACE_MENUS", "1"}});
-    ASSERT_EQ(island.waitFor(at(704, -26, 512, 128)), at(704, -26, 512, 128));
-
-    // Without a compositor the window is clipped to the island's body; with one it is whole.
-    auto boundingShape = [&] {
-        const auto info = x.run("xwininfo", {"-shape", "-id", *x.windowId("Fraymark")}).out;
-        std::smatch m;
-        if (info.find("No window shape defined") != std::string::npos) return std::string("whole");
-        std::regex_search(info, m, std::regex("Window shape extents:\\s+(\\d+)x(\\d+)"));
-        return m.empty() ? std::string() : m[1].str() + "x" + m[2].str();
-    };
-    EXPECT_EQ(boundingShape(), "460x76");
-    x.startCompositor();
-    for (int i = 0; i < 60 && boundingShape() != "whole"; ++i)
-        std::this_thread::sleep_for(100ms);
-    EXPECT_EQ(boundingShape(), "whole");
-
+    // The session works again: the tray menu's header counts it (checked at the end).
+    island.home.append(".claude/projects/-home-dev-api/s.jsonl",
+                       g.userPrompt(wallNow()) + "\n" + g.toolUse(1) + "\n");
     x.restartWindowManager();
-    EXPECT_EQ(island.waitFor(at(704, -26, 512, 128), 2), at(704, -26, 512, 128));
+    EXPECT_EQ(island.waitFor(at(844, 234, 512, 128), 2), at(844, 234, 512, 128));
 
     // The tray icon sits inside the tray host's panel.
     const auto tree = x.run("xwininfo", {"-root", "-tree"}).out;
@@ -210,60 +199,48 @@ TEST(Desktop, CompositorWindowManagerTrayAndServerLoss) {
         tree, std::regex("\"panel\": \\(\"panel\" \"trayer\"\\)[^]*\"Fraymark\": \\(\"fraymark\"")))
         << tree;
 
+    const std::string menu =
+        "fraymark: tray menu: Fraymark — 1 in battle | - | Collapse Island | Reset Position | "
+        "Options… | - | Quit Fraymark";
+    for (int i = 0; i < 100 && island.process->stderrText().find(menu) == std::string::npos; ++i)
+        std::this_thread::sleep_for(100ms);
     x.killServer();
-    const int status = island.process->stop(0, 10s);
-    EXPECT_EQ(status, 1);
+    EXPECT_EQ(island.process->stop(0, 10s), 1);
     const std::string err = island.process->stderrText();
-    EXPECT_NE(err.find("fraymark: tray menu: Fraymark — 1 in battle | - | Collapse Island | Options… | - | "
-                       "Quit Fraymark"),
-              std::string::npos)
-        << err;
+    EXPECT_NE(err.find(menu), std::string::npos) << err;
 }
 
-// What the desktop shows inside the island's body is what the offscreen renderers draw.
-TEST(Desktop, TheIslandOnScreenIsTheOffscreenRendering) {
-    XSession x;
+// Two monitors: A 1280x800 (primary) and B 1920x1080 to its right.
+TEST(Desktop, TwoMonitorsPinFullScreenAndPanels) {
+    XSession x(XSession::Screens::twoMonitors);
     REQUIRE_X(x);
-    x.startCompositor();
-    Island island(x);
+    Island island(
+        x,
+        R"({"displayKey": "name:B", "displayName": "B", "showOverFullscreen": false, "overlapMenuBar": false})");
     island.start();
-    ASSERT_EQ(island.waitFor(at(704, -26, 512, 128)), at(704, -26, 512, 128));
-    std::this_thread::sleep_for(2500ms); // the compositor is noticed within two seconds
-    const std::string shot = (island.home / "shot.png").string();
-    ASSERT_TRUE(x.screenshot(shot, 704, 0, 512, 102));
-    QImage screen(QString::fromStdString(shot));
-    ASSERT_EQ(screen.size(), QSize(512, 102));
+    // Without a top panel the island keeps 24 points below the top (the menu bar's floor).
+    const auto onB = at(1280 + 960 - 256, 24 + 2 - 26, 512, 128), onA = at(384, 24 + 2 - 26, 512, 128);
+    ASSERT_EQ(island.waitFor(onB), onB);
+    x.unplugB();
+    EXPECT_EQ(island.waitFor(onA, 4), onA) << "to the primary while B is away";
+    x.plugB();
+    EXPECT_EQ(island.waitFor(onB, 4), onB) << "and back when it returns";
+    EXPECT_NE(island.preferences().find("name:B"), std::string::npos) << "the pin is kept";
 
-    static int argc = 1;
-    static char name[] = "desktop_tests";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    const passwd* pw = getpwuid(getuid());
-    std::string full = pw && pw->pw_gecos ? pw->pw_gecos : "";
-    full = full.substr(0, full.find(','));
-    const Instant now = wallNow();
-    const IslandModel m =
-        IslandModel::from({}, false, playerOneName(full, pw ? pw->pw_name : ""), {}, nullptr, now);
-    QImage drawn(512, 128, QImage::Format_ARGB32_Premultiplied);
-    drawn.fill(Qt::transparent);
+    // Full-screen windows hide it only on its own display.
     {
-        QPainter p(&drawn);
-        p.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform |
-                         QPainter::TextAntialiasing);
-        IslandViewState state;
-        state.ramp.update(m.p1Stamina, now);
-        IslandView::paint(p, QPointF(26, 26), m, std::nullopt, state, now);
+        TestWindow other(x, {"other", "fullscreen", "600,400"});
+        std::this_thread::sleep_for(800ms);
+        EXPECT_EQ(island.waitFor(onB, 1), onB) << "A's window leaves B alone";
+        TestWindow covering(x, {"covering", "fullscreen", "2000,500"});
+        auto hidden = island.waitFor([](const WindowGeometry& g) { return !g.mapped; }, 3);
+        ASSERT_TRUE(hidden);
+        EXPECT_FALSE(hidden->mapped);
     }
-    // Inside the body, away from its antialiased rim: panel (30..482, 30..98).
-    int differing = 0, total = 0;
-    for (int y = 30; y < 98; ++y)
-        for (int xx = 30; xx < 482; ++xx, ++total) {
-            const QColor a = screen.pixelColor(xx, y - 26), b = drawn.pixelColor(xx, y);
-            if (std::abs(a.red() - b.red()) > 8 || std::abs(a.green() - b.green()) > 8 ||
-                std::abs(a.blue() - b.blue()) > 8)
-                ++differing;
-        }
-    // Antialiasing differs in a few dozen pixels; a different word alone changes about 190.
-    EXPECT_LT(differing, 80) << differing << " of " << total << " pixels differ; " << shot;
+    EXPECT_EQ(island.waitFor(onB, 3), onB) << "back once it is gone";
+
+    // Each monitor's "menu bar" is the top panel reserved on it.
+    x.startTray({"--edge", "top", "--monitor", "1", "--height", "30"});
+    EXPECT_EQ(island.waitFor(at(1984, 30 + 2 - 26, 512, 128)), at(1984, 30 + 2 - 26, 512, 128))
+        << "under B's panel";
 }

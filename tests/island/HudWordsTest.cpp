@@ -1,8 +1,12 @@
+// What the island says and from what: the model built from the sessions, the clocks,
+// words and badges of the views, and the plan's badge.
 #include "Fixtures.h"
 #include "island/CollapsedViews.h"
 #include "island/Medallion.h"
+#include "island/PlanViews.h"
 #include "island/Roster.h"
 #include "island/StatusLine.h"
+#include "theme/Vortan.h"
 
 #include <gtest/gtest.h>
 
@@ -16,14 +20,67 @@ using test::modelOf;
 using test::session;
 using S = IslandStatus;
 
+TEST(IslandModelFrom, PlayerOneIsAlwaysTheFirstSessionElseIdle) {
+    SessionInfo first = session("a", SessionStatus::working, 5, 30);
+    first.project = "MISO-STACK";
+    first.branch = "main";
+    IslandModel m = modelOf({first, session("b", SessionStatus::needsAction, 9, 80)}, frameNow(), true);
+    EXPECT_EQ(m.status, IslandStatus::working) << "a waiting session in second place does not take over";
+    EXPECT_EQ(m.project, "MISO-STACK");
+    EXPECT_EQ(m.branch, std::optional<std::string>("main"));
+    EXPECT_EQ(m.combo, 5);
+    EXPECT_EQ(m.stateSince, first.stateSince);
+    EXPECT_EQ(m.sessions.size(), 2u);
+    IslandModel idle = modelOf({});
+    EXPECT_EQ(idle.status, IslandStatus::idle);
+    EXPECT_EQ(idle.stateSince, frameNow()) << "the idle timer starts now";
+}
+
+TEST(IslandModelFrom, StaminaAndPowerUpComeFromAllSessions) {
+    const Instant now = frameNow();
+    auto s = [&](const char* id, double stamina, bool prompted,
+                 std::optional<double> powerAgo = std::nullopt) {
+        SessionInfo info = session(id, SessionStatus::working);
+        info.stamina = stamina;
+        if (prompted) info.lastPromptAt = now - 20.0;
+        if (powerAgo) info.powerUpAt = now - *powerAgo;
+        return info;
+    };
+    for (auto [name, sessions, stamina, powerAgo] :
+         {std::tuple{"no prompts anywhere", SessionList{s("a", 0.1, false), s("b", 0.9, false)}, 0.5,
+                     std::optional<double>()},
+          {"the highest prompted, not player 1's", {s("a", 0.2, true), s("b", 0.9, true)}, 0.9, std::nullopt},
+          {"unprompted sessions neither lower nor raise",
+           {s("a", 0.99, false), s("b", 0.3, true)},
+           0.3,
+           std::nullopt},
+          {"the latest power-up of any session",
+           {s("a", 0.5, false, 5), s("b", 0.5, false), s("c", 0.5, false, 1)},
+           0.5,
+           1.0}}) {
+        SCOPED_TRACE(name);
+        IslandModel m = modelOf(sessions);
+        EXPECT_DOUBLE_EQ(m.p1Stamina, stamina);
+        EXPECT_EQ(m.powerUpAt, powerAgo ? std::optional<Instant>(now - *powerAgo) : std::nullopt);
+    }
+}
+
+TEST(PlayerOneName, FallbackOrder) {
+    for (auto [name, full, login, expected] :
+         {std::tuple{"leading spaces are skipped", "   grace  hopper", "gh", "GRACE"},
+          {"only spaces: the login name", "   ", "linus", "LINUS"},
+          {"nothing at all", "", "", "PLAYER 1"},
+          {"gecos fields after the first comma are not the name", "Ada Lovelace,Room 1,555", "ada", "ADA"},
+          {"non-ASCII letters are upper-cased", "Zoë Smith", "zoe", "ZOË"}})
+        EXPECT_EQ(playerOneName(full, login), expected) << name;
+}
+
 TEST(Medallion, Figures) {
     // Minutes and seconds as "minutes|seconds".
     for (auto [name, status, ago, shown] :
-         {std::tuple{"idle shows dashes", S::idle, 0.0, "|--"},
-          {"idle hides minutes even when they would show", S::idle, 600.0, "|--"},
+         {std::tuple{"idle hides the clock", S::idle, 600.0, "|--"},
           {"59 s", S::working, 59.0, "|59"},
           {"fractions are dropped", S::working, 61.9, "1M|01"},
-          {"minutes stop at 99", S::working, 6005.0, "99M|05"},
           {"past 99 minutes the seconds keep cycling", S::needsAction, 9999.0, "99M|39"},
           {"a state that begins in the future", S::working, -20.0, "|00"}}) {
         IslandModel m = modelIn(status, ago);
@@ -33,37 +90,21 @@ TEST(Medallion, Figures) {
     }
 }
 
-TEST(StatusLine, CentreWords) {
-    using W = StatusLine::Word;
-    for (auto [status, combo, kind, main, second] :
-         {std::tuple{S::idle, 0, W::awaiting, "AWAITING CHALLENGER…", ""},
-          {S::started, 0, W::fight, "FIGHT!", ""},
-          {S::working, 0, W::fightOn, "FIGHT ON…", ""},
-          {S::working, 1, W::hits, "1", "HIT"},
-          {S::working, 2, W::hits, "2", "HITS"},
-          {S::needsAction, 4, W::yourMove, "YOUR MOVE!", ""},
-          {S::completed, 0, W::knockOut, "K.O.!", "PERFECT"},
-          {S::completed, 1, W::knockOut, "K.O.!", "1 HIT FINISH"},
-          {S::completed, 12, W::knockOut, "K.O.!", "12 HIT FINISH"}}) {
-        SCOPED_TRACE(testing::Message() << main << " " << second);
+TEST(StatusLine, WordsThatCountAndTheLocation) {
+    for (auto [status, combo, main, second] : {std::tuple{S::working, 1, "1", "HIT"},
+                                               {S::working, 2, "2", "HITS"},
+                                               {S::completed, 0, "K.O.!", "PERFECT"},
+                                               {S::completed, 12, "K.O.!", "12 HIT FINISH"}}) {
         IslandModel m = modelIn(status);
         m.combo = combo;
         StatusLine::CentreWord w = StatusLine::centreWord(m);
-        EXPECT_EQ(w.kind, kind);
-        EXPECT_EQ(w.main, QString::fromUtf8(main));
-        EXPECT_EQ(w.second, QString::fromUtf8(second));
+        EXPECT_EQ(w.main + "|" + w.second, QString::fromUtf8(main) + "|" + second);
     }
-}
-
-TEST(StatusLine, LocationAndFighterCount) {
     IslandModel m = modelIn(S::working);
-    m.project = "pixel-forge";
     m.branch = "feat/Boss";
     EXPECT_EQ(StatusLine::location(m), QStringLiteral("PIXEL-FORGE  ·  feat/Boss"))
         << "the branch keeps its case";
     m.branch = "";
-    EXPECT_EQ(StatusLine::location(m), "PIXEL-FORGE");
-    m.branch.reset();
     EXPECT_EQ(StatusLine::location(m), "PIXEL-FORGE");
     EXPECT_EQ(StatusLine::location(modelIn(S::idle)), "");
     EXPECT_EQ(StatusLine::count(modelOf(fighters(1))), "");
@@ -71,22 +112,16 @@ TEST(StatusLine, LocationAndFighterCount) {
 }
 
 TEST(SessionRow, MoveWordAndAge) {
-    for (auto [status, combo, word] : {std::tuple{SessionStatus::completed, 3, "K.O."},
-                                       {SessionStatus::started, 0, "FIGHT!"},
-                                       {SessionStatus::working, 0, "FIGHTING"},
-                                       {SessionStatus::working, 1, "1 HITS"},
-                                       {SessionStatus::working, 17, "17 HITS"},
-                                       {SessionStatus::needsAction, 2, "YOUR MOVE"}})
-        EXPECT_EQ(SessionRow::moveWord(session("a", status, combo)), word); // one hit is still "HITS" here
+    EXPECT_EQ(SessionRow::moveWord(session("a", SessionStatus::working, 0)), "FIGHTING");
+    EXPECT_EQ(SessionRow::moveWord(session("a", SessionStatus::working, 1)), "1 HITS"); // still "HITS" here
     // (The clock itself, fractions and the future, is the medallion's: the same elapsed seconds.)
-    for (auto [ago, text] : {std::pair{9.9, "0:09"}, {725.0, "12:05"}, {7205.0, "99:05"}})
+    for (auto [ago, text] : {std::pair{725.0, "12:05"}, {7205.0, "99:05"}})
         EXPECT_EQ(SessionRow::age(session("a", SessionStatus::working, 0, ago), frameNow()), text) << ago;
 }
 
 TEST(CollapsedViews, LabelsAndBadges) {
     for (auto [name, status, ago, bar, dial] :
-         {std::tuple{"idle", S::idle, 0.0, "—", "--"},
-          {"knocked out", S::completed, 400.0, "K.O.", "KO"},
+         {std::tuple{"knocked out", S::completed, 400.0, "K.O.", "KO"},
           {"under a minute", S::working, 42.0, "0:42", "42"},
           {"minutes and seconds", S::started, 187.0, "3:07", "3M"},
           {"past 99 minutes", S::needsAction, 6005.0, "99:05", "99M"}}) {
@@ -103,8 +138,58 @@ TEST(CollapsedViews, LabelsAndBadges) {
 
 TEST(Redraw, NextWholeSecondIsNeverNow) {
     const Instant since = frameNow();
-    for (auto [at, due] : {std::pair{0.3, 1.0}, {5.9, 6.0}, {6.0, 7.0}, {-3.0, 1.0}})
+    for (auto [at, due] : {std::pair{0.3, 1.0}, {6.0, 7.0}, {-3.0, 1.0}})
         EXPECT_NEAR(secondsBetween(since, Redraw::nextSecond(since, since + at)), due, 1e-9) << at;
+}
+
+PlanUsage fetched(double ago, std::optional<std::int64_t> fiveHour, std::optional<std::int64_t> weekly) {
+    PlanUsage p;
+    p.fetchedAt = frameNow() - ago;
+    p.fiveHour = fiveHour;
+    p.weekly = weekly;
+    return p;
+}
+
+TEST(PlanViews, TintBadgeAndNextChange) {
+    for (auto [percent, colour] :
+         {std::pair{59, Vortan::barYellow()}, {60, Vortan::barOrange()}, {85, Vortan::rageRed()}})
+        EXPECT_EQ(PlanTint::color(percent), colour) << percent;
+
+    const Instant now = frameNow();
+    // What the tooltip says (an empty one: nothing is shown).
+    for (auto [name, plan, says] :
+         {std::tuple{"only the week", fetched(600, std::nullopt, 30),
+                     "week 30% · read from ~/.claude.json, cached 10m ago"},
+          {"stale but usable", fetched(4 * 3600, 40, 75), "cached 4h ago · — not refreshed recently"},
+          {"too old to use", fetched(13 * 3600, 40, 75),
+           "Plan usage unknown — Claude Code last cached it 13h ago."},
+          {"never fetched", PlanUsage{}, ""}}) {
+        SCOPED_TRACE(name);
+        const QString tooltip = PlanBadge::tooltip(plan, now);
+        EXPECT_TRUE(tooltip.contains(QString::fromUtf8(says))) << tooltip.toStdString();
+        EXPECT_EQ(tooltip.isEmpty(), !*says);
+        EXPECT_EQ(PlanBadge::visible(plan, now), *says != 0);
+        EXPECT_EQ(PlanLine::visible(plan, now), *says != 0);
+        EXPECT_EQ(PlanBadge::size(plan, now).isEmpty(), !*says);
+    }
+
+    PlanUsage resets;
+    resets.fiveHourResets = now + 150.0; // "2m" until 120 s remain
+    for (auto [name, plan, in] :
+         {std::tuple{"nothing depends on time", PlanUsage{}, std::optional<double>()},
+          {"1m ago turns 2m ago", fetched(100, 10, 10), 20.0},
+          {"just now stays until 90 s; a minute mark comes first", fetched(30, 10, 10), 30.0},
+          {"fresh turns stale at 3 h", fetched(10800 - 5, 10, 10), 5.0},
+          {"a reset countdown drops a minute", resets, 30.0}}) {
+        SCOPED_TRACE(name);
+        auto next = nextPlanChange(plan, now);
+        ASSERT_EQ(next.has_value(), in.has_value());
+        if (next) {
+            EXPECT_NEAR(secondsBetween(now, *next), *in, 1e-6);
+        }
+    }
+    EXPECT_EQ(PlanUsage::resetsIn(resets.fiveHourResets, now + 30.001), "1m");
+    EXPECT_EQ(PlanUsage::resetsIn(resets.fiveHourResets, now + 29.999), "2m");
 }
 
 } // namespace

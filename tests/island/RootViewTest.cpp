@@ -192,7 +192,6 @@ TEST(RootView, RedrawsOnlyWhileSomethingAnimates) {
          {std::tuple{"idle island is settled", nobody, false, settled},
           {"knocked out: the round timer's next second", SessionStatus::completed, false, 0.75},
           {"waiting: the glow and the bar pulse", SessionStatus::needsAction, false, 1.0 / 14},
-          {"collapsed bar: its label's next second", SessionStatus::working, true, 0.75},
           {"collapsed \"K.O.\" is settled", SessionStatus::completed, true, settled}}) {
         SCOPED_TRACE(name);
         Rig r;

@@ -42,30 +42,23 @@ const std::string opening = "A FIGHT-GAME HUD FOR YOUR CODING AGENTS";
 
 // clang-format off
 const Turn turns[] = {
-    {.why = "fading in from 0.4 s", .t = 0.2, .caption = opening, .captionOpacity = 0},
     {.why = "before the instruction: idle, tired", .t = 2.0, .status = IS::idle, .p1Stamina = 0.3, .sessions = 0u,
      .caption = opening, .captionOpacity = 1, .noCursor = true, .outro = 0, .expanded = false, .collapsed = false, .terminal = "pd>"},
     {.why = "the instruction is sent at 3.6 exactly", .t = 3.6, .status = IS::started, .p1Stamina = 0.97, .sessions = 1u,
      .caption = "SEND AN INSTRUCTION — YOUR SIDE POWERS UP", .captionOpacity = 0, .terminal = "pdu", .flare = true},
-    {.why = "the flare still burns", .t = 5.0, .terminal = "pdub", .flare = true},
     {.why = "the flare is out", .t = 5.2, .flare = false},
     {.why = "working from 7 exactly", .t = 7.0, .status = IS::working, .combo = 2, .sessions = 1u},
     {.why = "hits pile up", .t = 10.0, .combo = 9, .sessions = 1u},
-    {.why = "a second session joins at 11", .t = 11.0, .sessions = 2u},
     {.why = "waiting on the user from 16", .t = 16.0, .status = IS::needsAction, .combo = 24, .terminal = "pdubttbttobac"},
-    {.why = "no flare while waiting", .t = 22.9, .flare = false},
     {.why = "approval is a new prompt", .t = 23.0, .status = IS::working, .combo = 25, .terminal = "pdubttbttobo", .flare = true},
-    {.why = "the second flare ends", .t = 24.6, .flare = false},
     {.why = "K.O. from 28.5", .t = 28.5, .status = IS::completed, .combo = 34, .terminal = "pdubttbttoboob>"},
     {.why = "the roster opens under the pointer", .t = 33.0, .status = IS::needsAction, .sessions = 4u,
      .cursor = QPointF(500, 330), .expanded = true, .collapsed = false},
     {.why = "the pointer has arrived", .t = 34.2, .cursor = QPointF(652, 114)},
-    {.why = "and stays", .t = 38.0, .cursor = QPointF(652, 114)},
     {.why = "collapsed from 39.5", .t = 39.5, .status = IS::working, .combo = 18, .sessions = 2u, .noCursor = true,
      .expanded = false, .collapsed = true},
     {.why = "no closing title at 43 yet; the last caption has faded", .t = 43.0, .captionOpacity = 0, .outro = 0},
     {.why = "closing title in full from 44", .t = 44.0, .outro = 1},
-    {.why = "to the end", .t = 46.0, .outro = 1, .collapsed = true},
 };
 // clang-format on
 

@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 
 namespace fray {
@@ -139,24 +138,6 @@ TEST(DemoMedia, FlashWaitEndsAtTheFirstPeakOrAfterOneAndAHalfSeconds) {
     }
     EXPECT_GT(timedOut, 0) << "some minutes have a gap over 1.5 s between peaks";
     EXPECT_LT(timedOut, 60 / 0.37 / 2);
-}
-
-TEST(DemoMedia, OutputDirectoryThatCannotBeCreatedIsSaidOnce) {
-    QTemporaryDir parent;
-    std::ofstream(parent.filePath("file").toStdString()) << "x";
-    const std::string blocked = parent.filePath("file/sub").toStdString();
-    const std::pair<const char*, std::function<int(std::ostream&, std::ostream&)>> renderers[] = {
-        {"the stills",
-         [&](std::ostream& o, std::ostream& e) { return DemoMedia::renderShots(blocked, o, e); }},
-        {"the film", [&](std::ostream& o, std::ostream& e) { return DemoMedia::renderFilm(blocked, o, e); }},
-    };
-    for (const auto& [what, render] : renderers) {
-        SCOPED_TRACE(what);
-        std::ostringstream out, err;
-        EXPECT_EQ(render(out, err), 1);
-        EXPECT_EQ(out.str(), "");
-        EXPECT_EQ(err.str(), "fraymark: cannot create " + blocked + " for " + what + ": Not a directory\n");
-    }
 }
 
 } // namespace

@@ -72,9 +72,7 @@ TEST(PreviewRenderer, WritesTheGalleryInOrderReproducibly) {
     }
     EXPECT_EQ(lines(g.out), expected);
     EXPECT_EQ(QDir(g.dir.path()).entryList(QDir::Files).size(), qsizetype(expected.size()));
-    EXPECT_EQ(g.image("2-working").size(), QSize(2 * 512, 2 * (76 + 52)));
     QImage settings = g.image("8-settings");
-    EXPECT_EQ(settings.width(), 2 * (384 + 52));
     EXPECT_LT(settings.pixelColor(2 * (26 + 10), settings.height() / 2).lightness(), 50)
         << "the dark plate is drawn";
 }

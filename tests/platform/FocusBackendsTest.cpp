@@ -25,12 +25,10 @@ TEST(LinuxApplications, ExecLinesSplitAndExpand) {
         std::string exec;
         std::optional<Words> words;
     } rows[] = {
-        {"/opt/Claude/claude-desktop %u", Words{"/opt/Claude/claude-desktop"}},
         {"claude-desktop --no-sandbox %U %F", Words{"claude-desktop", "--no-sandbox"}},
         {R"("/opt/My Apps/claude" --name=%c)", Words{"/opt/My Apps/claude", "--name=Claude"}},
         {R"(sh -c "echo \"hi\" \$HOME \\ \`x\`")", Words{"sh", "-c", R"(echo "hi" $HOME \ `x`)"}},
         {"app %i --entry %k 100%%", Words{"app", "--icon", "claude", "--entry", "/a/c.desktop", "100%"}},
-        {"app  \t --flag", Words{"app", "--flag"}},
         {R"(app "unterminated)", std::nullopt},
     };
     for (const auto& r : rows)
