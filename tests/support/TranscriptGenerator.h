@@ -31,16 +31,14 @@ class TranscriptGenerator {
     void setClock(Instant t) { clock_ = t - 0.8; }
 
     // One step of a turn, its lines joined with '\n':
-    //   prompt [TEXT]      the user's prompt          thinking / text [TEXT]  assistant blocks
-    //   end [TEXT]         the turn's last text       call [TOOL]             a tool call (else an ordinary
-    //   one) result [BYTES]     the latest call's result   progress KIND           bash_progress,
-    //   hook_progress, ... system SUBTYPE     stop_hook_summary, turn_duration, compact_boundary,
-    //   local_command meta TEXT, feedback, notification, compact, noise, slash NAME: user lines the user did
-    //   not type
-    //                      (a skill's, a stop hook's, a task's, a compaction summary, /clear, a command
-    //                      with its caveat and output)
-    //   snapshot, summary, sidechain, queue OP, last-prompt [TEXT]: bookkeeping records
-    //   mode MODE          writes nothing: the permission mode of the prompts that follow
+    // - "prompt [TEXT]", "thinking", "text [TEXT]", "end [TEXT]" (the turn's last text);
+    // - "call [TOOL]" (else an ordinary tool), "result [BYTES]" (the latest call's result);
+    // - "progress KIND" (bash_progress, hook_progress), "system SUBTYPE" (stop_hook_summary,
+    //   turn_duration, compact_boundary, local_command);
+    // - user lines the user did not type: "meta TEXT", "feedback", "notification", "compact",
+    //   "noise", "caveat", "slash NAME" (a command with its caveat and output);
+    // - bookkeeping: "snapshot", "summary", "sidechain", "queue OP", "last-prompt [TEXT]";
+    // - "mode MODE" writes nothing: the permission mode of the prompts that follow.
     std::string line(std::string_view step);
     std::string script(const std::vector<std::string_view>& steps);
 
@@ -83,13 +81,12 @@ class TranscriptGenerator {
     Instant clock_ = fromUnixSeconds(1767225600.0); // 2026-01-01
 };
 
-// Builds Codex rollout lines as the CLI writes them (0.77 to 0.135): the session's
+// Builds Codex rollout lines as the CLI 0.135 writes them: the session's
 // metadata first, then per turn its context, the user's message, reasoning, tool calls
 // with their outputs and end events, token counts and the agent's messages.
 class RolloutGenerator {
   public:
-    explicit RolloutGenerator(std::uint64_t seed = 1, std::string cwd = "/home/dev/code/svc",
-                              std::string cliVersion = "0.135.0");
+    explicit RolloutGenerator(std::uint64_t seed = 1, std::string cwd = "/home/dev/code/svc");
 
     // The time written on the lines that follow.
     void setClock(Instant t) { clock_ = t; }
@@ -121,7 +118,6 @@ class RolloutGenerator {
     std::mt19937_64 rng_;
     TranscriptGenerator text_;
     std::string cwd_;
-    std::string cliVersion_;
     std::string approval_ = "on-request";
     std::string callId_;
     int calls_ = 0;
