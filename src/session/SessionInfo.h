@@ -44,7 +44,8 @@ struct SessionInfo {
                             Agent agent = Agent::claude) {
         return SessionInfo{
             std::move(id), std::move(project), std::move(branch), std::move(cwd), status,  combo,
-            stateSince,    lastActivity,       lastPromptAt,      powerUpAt,      stamina, agent};
+            stateSince,    lastActivity,       lastPromptAt,      powerUpAt,      stamina, agent,
+            std::nullopt};
     }
 
     bool operator==(const SessionInfo&) const = default;

@@ -183,6 +183,13 @@ TEST(SessionMonitor, Tailing) {
              f.add(lines({g.line("progress bash_progress")}));
              EXPECT_EQ(f.at(1).status, SessionStatus::working);
          }},
+        {"a line still being written is activity too",
+         [](F& f, G& g) {
+             f.put(lines({g.userPrompt(f.now - 60), g.toolCall("Bash")}), 30);
+             EXPECT_EQ(f.at().status, SessionStatus::needsAction);
+             f.add(g.toolResult(2000).substr(0, 500));
+             EXPECT_EQ(f.at(1).status, SessionStatus::working);
+         }},
         {"a record carries the state's facts",
          [](F& f, G& g) {
              const auto p = f.put(lines({g.userPrompt(f.now - 30), g.toolCall("Bash")}), 10);
