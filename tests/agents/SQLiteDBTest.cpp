@@ -79,15 +79,18 @@ TEST(SQLiteDB, RowAccessors) {
     EXPECT_EQ(seen, expect.size());
 }
 
-// Missing, corrupt and foreign stores are read by the provider tests; these are the rest.
+// The providers read through this alone, so their stores fail here: a missing, empty,
+// corrupt or foreign file, and a query that would write.
 TEST(SQLiteDB, WhatCannotBeReadYieldsNothingAndIsLeftAsItWas) {
     TempDir dir;
     const auto good = makeDb(dir, "good.db", "CREATE TABLE t(x); INSERT INTO t VALUES (1), (2)");
     dir.write("empty.db", "");
+    dir.write("corrupt.db", std::string("SQLite format 3\0", 16) + std::string(4096, 'Z'));
     const auto before = TreeSnapshot::of(dir.path());
     // -1: the database does not open.
     for (auto [path, sql, rows] : {std::tuple{(dir / "missing.db").string(), "SELECT x FROM t", -1},
                                    {(dir / "empty.db").string(), "SELECT x FROM t", 0},
+                                   {(dir / "corrupt.db").string(), "SELECT x FROM t", 0},
                                    {good, "SELECT y FROM t", 0},
                                    {good, "DELETE FROM t", 0},
                                    {good, "SELECT x FROM t", 2}}) // the delete did not happen
