@@ -41,10 +41,8 @@ TEST(SQLiteDB, RowAccessors) {
                "CREATE TABLE v(k TEXT, x); INSERT INTO v VALUES ('null', NULL), ('seconds', 1767225600),"
                "('millis', 1767225600000), ('threshold', 3000000000), ('above', 3000000001),"
                "('infinite', 1e999), ('text', 'h\xc3\xa9llo'), ('real', 45.9),"
-               "('bad utf8', CAST(X'61807AE2827AEDA080C0AFF09F' AS TEXT))");
-    // U+FFFD for a stray byte, a cut sequence, each byte of a surrogate and of an overlong
-    // form, and a cut end.
-    const std::string bad = "\xef\xbf\xbd";
+               "('bad utf8', CAST(X'61807A' AS TEXT))");
+    const std::string bad = "\xef\xbf\xbd"; // the repair rules are UnicodeText's
     struct Expect {
         std::optional<std::string> text;
         std::optional<double> real;
@@ -60,7 +58,7 @@ TEST(SQLiteDB, RowAccessors) {
         {"above", {"3000000001", 3000000001.0, 3000000001, 3000000.001}},
         {"infinite", {"Inf", std::numeric_limits<double>::infinity(), INT64_MAX, std::nullopt}},
         {"text", {"h\xc3\xa9llo", 0.0, 0, 0.0}},
-        {"bad utf8", {"a" + bad + "z" + bad + "z" + bad + bad + bad + bad + bad + bad, 0.0, 0, 0.0}},
+        {"bad utf8", {"a" + bad + "z", 0.0, 0, 0.0}},
         {"real", {"45.9", 45.9, 45, 45.9}},
         // clang-format on
     };
@@ -98,14 +96,9 @@ TEST(SQLiteDB, WhatCannotBeReadYieldsNothingAndIsLeftAsItWas) {
     EXPECT_EQ(before.diff(TreeSnapshot::of(dir.path())), "") << "the missing file is not created either";
 }
 
+// A ?, # or % left as it is would cut or change the path SQLite opens, so the store
+// would not be found.
 TEST(SQLiteDB, UriEncodesWhatWouldCutThePath) {
-    for (auto [path, uri] :
-         {std::pair{"/home/ann/.hermes/state.db", "file:/home/ann/.hermes/state.db?mode=ro"},
-          {"/home/we?ird/db", "file:/home/we%3Fird/db?mode=ro"},
-          {"/home/a#b/db", "file:/home/a%23b/db?mode=ro"},
-          {"/home/100%41/db", "file:/home/100%2541/db?mode=ro"},
-          {"/home/\xc3\xa9 x/db", "file:/home/\xc3\xa9 x/db?mode=ro"}})
-        EXPECT_EQ(SQLiteDB::uriFor(path, "mode=ro"), uri) << path;
     TempDir dir;
     dir.mkdir("odd?name#with%41");
     const auto path = makeDb(dir, "odd?name#with%41/x.db", "CREATE TABLE t(x); INSERT INTO t VALUES (7)");

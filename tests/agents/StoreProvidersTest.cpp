@@ -32,9 +32,9 @@ std::string opt(const Text& s) {
 struct StoreHome {
     TempDir home;
     std::unique_ptr<WritableDb> db;
-    StoreHome(const char* rel, const char* schema, const char* journal = "delete") {
+    StoreHome(const char* rel, const char* schema) {
         std::filesystem::create_directories((home / rel).parent_path());
-        db = std::make_unique<WritableDb>((home / rel).string(), journal);
+        db = std::make_unique<WritableDb>((home / rel).string());
         db->exec(schema);
     }
     template <class Provider> std::vector<SessionInfo> poll() { return Provider(home.str()).poll(kNow, 20); }
@@ -105,7 +105,6 @@ TEST(HermesProvider, StatusFromTheLastMessage) {
     };
     const std::vector<Row> rows = {
         // clang-format off
-        {"tool call, = delay", 20, "assistant", "[1]", absent, S::working},
         {"tool call, 21 s", 21, "assistant", "[1]", absent, S::needsAction},
         {"empty tool calls: busy", 400, "assistant", "", absent, S::working},
         {"no tool calls: busy", 30, "assistant", absent, absent, S::working},
