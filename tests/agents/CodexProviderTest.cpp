@@ -1,7 +1,6 @@
 #include "agents/CodexProvider.h"
 #include "support/FaultyFileAccess.h"
 #include "support/TempDir.h"
-#include "support/Timeline.h"
 #include "support/TranscriptGenerator.h"
 
 #include <gtest/gtest.h>
@@ -85,14 +84,13 @@ TEST(CodexProvider, StatusAndComboFromTheTail) {
          S::working, 2},
         {"a web search beside a pending call", call + item("web_search_call"), 31, 30, S::needsAction, 2},
         {"an approval policy that never asks: a pending call runs", never + pending, 300, 20, S::working, 1},
-        {"it runs until stale", never + pending, 481, 20, S::completed, 1},
         {"the latest turn's policy counts",
          never + R"({"type":"turn_context","payload":{"approval_policy":"on-request"}})" "\n" + call, 31, 30,
          S::needsAction, 1},
         {"task complete: finished", call + ev("task_complete"), 400, 20, S::completed, 1},
+        {"an answer after it: busy again", call + ev("task_complete") + ev("agent_message"), 400, 20, S::working, 1},
         {"only session_meta and unknown lines", meta("/a") + ev("token_count") + R"({"type":"turn_context"})" "\n",
          5, 20, absent, 0},
-        {"empty file", "", 5, 20, absent, 0},
         {"garbage and a partial last line", "\xff\xfe\n{]\n" + call + output.substr(0, 40), 40, 30, S::needsAction, 1},
         // clang-format on
     };
@@ -260,6 +258,7 @@ TEST(CodexProvider, ManyRolloutsReadTogetherMatchEachAlone) {
 }
 
 // A rollout is read whole turn deep on first sight, and afterwards only where it grew.
+// (Rollouts rewritten shorter or renamed over are the fuzz target's: see its regressions.)
 TEST(CodexProvider, FirstReadCoversTheTurnThenOnlyNewBytes) {
     CodexHome c;
     fray::test::RolloutGenerator g(3, "/work/api");
@@ -294,65 +293,4 @@ TEST(CodexProvider, FirstReadCoversTheTurnThenOnlyNewBytes) {
     EXPECT_EQ(provider.poll(kNow + 30, 20)[0].status, S::needsAction)
         << "the patch still waits for its output";
     EXPECT_EQ(files->opens, opens) << "an unchanged rollout is not opened";
-
-    c.write("2026/01/01/rollout-1.jsonl", meta("/work/api") + ev("user_message", stamp(3)) + call, 2);
-    auto rewritten = provider.poll(kNow, 20);
-    ASSERT_EQ(rewritten.size(), 1u);
-    EXPECT_EQ(std::tie(rewritten[0].combo, rewritten[0].lastPromptAt),
-              std::make_tuple(1, std::optional(kNow - 3)))
-        << "a rollout rewritten shorter is read afresh";
-
-    const auto renamed = c.write("2026/01/01/rollout-1.jsonl.tmp",
-                                 meta("/work/api") + ev("user_message", stamp(1)) +
-                                     ev("agent_message", stamp(1)) + ev("agent_message", stamp(1)),
-                                 1);
-    ASSERT_GT(std::filesystem::file_size(renamed), std::filesystem::file_size(path));
-    std::filesystem::rename(renamed, path);
-    auto replaced = provider.poll(kNow, 20);
-    ASSERT_EQ(replaced.size(), 1u);
-    EXPECT_EQ(std::tie(replaced[0].combo, replaced[0].lastPromptAt),
-              std::make_tuple(0, std::optional(kNow - 1)))
-        << "a larger rollout renamed over it is read afresh";
-}
-
-// A Codex turn played poll by poll: a three-minute command that writes nothing while it
-// runs, a web search, a patch, the final answer and the task's end. Under an approval
-// policy that may ask, the silent command may be waiting for approval; under "never" it
-// is just running. The prompt's age holds all turn long.
-TEST(CodexProvider, Timeline) {
-    const std::vector<fray::test::Beat> beats = {
-        {0, {"meta", "started", "context", "prompt fix the flaky test"}, S::working},
-        {2, {"reasoning"}, S::working},
-        {4, {"message commentary"}, S::working},
-        {6, {"call"}, S::working},
-        {28, {}, S::needsAction, S::working},
-        {186, {"output 4000", "tokens"}, S::working},
-        {188, {"search"}, S::working},
-        {190, {"patch"}, S::working},
-        {192, {"patch-output"}, S::working},
-        {194, {"message final_answer", "tokens"}, S::working},
-        {196, {"complete"}, S::completed},
-    };
-    for (const bool never : {false, true}) {
-        CodexHome c;
-        fray::test::RolloutGenerator g(9, "/work/api");
-        g.setApprovalPolicy(never ? "never" : "on-request");
-        const Instant t0 = kNow - 300;
-        const auto path = c.write("2026/01/01/rollout-t.jsonl", "", 300);
-        CodexProvider provider(c.home.str());
-        auto write = [&](double at, const std::vector<std::string_view>& steps) {
-            g.setClock(t0 + at);
-            c.home.append(".codex/sessions/2026/01/01/rollout-t.jsonl", g.script(steps) + "\n");
-            fray::test::setMtime(path, toUnixSeconds(t0 + at));
-        };
-        auto poll = [&](double t) -> std::optional<S> {
-            const auto list = provider.poll(t0 + t, 20);
-            if (list.empty()) return absent;
-            EXPECT_EQ(list[0].lastPromptAt, t0) << t;
-            return list[0].status;
-        };
-        using Cues = fray::test::Cues;
-        EXPECT_EQ(fray::test::playTimeline(beats, 220, never, write, poll),
-                  never ? (Cues{{196, "ko"}}) : (Cues{{28, "your-move"}, {196, "ko"}}));
-    }
 }
