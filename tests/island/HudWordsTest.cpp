@@ -22,15 +22,9 @@ using S = IslandStatus;
 
 TEST(IslandModelFrom, PlayerOneIsAlwaysTheFirstSessionElseIdle) {
     SessionInfo first = session("a", SessionStatus::working, 5, 30);
-    first.project = "MISO-STACK";
-    first.branch = "main";
     IslandModel m = modelOf({first, session("b", SessionStatus::needsAction, 9, 80)}, frameNow(), true);
     EXPECT_EQ(m.status, IslandStatus::working) << "a waiting session in second place does not take over";
-    EXPECT_EQ(m.project, "MISO-STACK");
-    EXPECT_EQ(m.branch, std::optional<std::string>("main"));
-    EXPECT_EQ(m.combo, 5);
-    EXPECT_EQ(m.stateSince, first.stateSince);
-    EXPECT_EQ(m.sessions.size(), 2u);
+    EXPECT_EQ(std::make_pair(m.combo, m.stateSince), std::make_pair(first.combo, first.stateSince));
     IslandModel idle = modelOf({});
     EXPECT_EQ(idle.status, IslandStatus::idle);
     EXPECT_EQ(idle.stateSince, frameNow()) << "the idle timer starts now";
@@ -169,7 +163,6 @@ TEST(PlanViews, TintBadgeAndNextChange) {
         EXPECT_TRUE(tooltip.contains(QString::fromUtf8(says))) << tooltip.toStdString();
         EXPECT_EQ(tooltip.isEmpty(), !*says);
         EXPECT_EQ(PlanBadge::visible(plan, now), *says != 0);
-        EXPECT_EQ(PlanLine::visible(plan, now), *says != 0);
         EXPECT_EQ(PlanBadge::size(plan, now).isEmpty(), !*says);
     }
 
