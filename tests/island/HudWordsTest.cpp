@@ -13,6 +13,7 @@
 namespace fray {
 namespace {
 
+using test::fetched;
 using test::fighters;
 using test::frameNow;
 using test::modelIn;
@@ -134,14 +135,6 @@ TEST(Redraw, NextWholeSecondIsNeverNow) {
     const Instant since = frameNow();
     for (auto [at, due] : {std::pair{0.3, 1.0}, {6.0, 7.0}, {-3.0, 1.0}})
         EXPECT_NEAR(secondsBetween(since, Redraw::nextSecond(since, since + at)), due, 1e-9) << at;
-}
-
-PlanUsage fetched(double ago, std::optional<std::int64_t> fiveHour, std::optional<std::int64_t> weekly) {
-    PlanUsage p;
-    p.fetchedAt = frameNow() - ago;
-    p.fiveHour = fiveHour;
-    p.weekly = weekly;
-    return p;
 }
 
 TEST(PlanViews, TintBadgeAndNextChange) {
