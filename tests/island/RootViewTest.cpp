@@ -64,9 +64,7 @@ struct Rig {
 
 TEST(RootView, ViewModelAndBodyPerMode) {
     Rig r;
-    PlanUsage plan;
-    plan.weekly = 44;
-    plan.fetchedAt = r.time->now() - 60.0;
+    const PlanUsage plan = test::fetched(60, std::nullopt, 44);
     r.model.setPlan(plan);
     r.model.setSessions({session("a", SessionStatus::working)});
     IslandModel open = r.view.islandModel(r.time->now());
