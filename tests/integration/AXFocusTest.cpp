@@ -40,15 +40,13 @@ TEST(AXFocus, WhichLabelsMatchATitle) {
         bool pressed;
     } rows[] = {
         {"fix the login bug 2m", "  Fix   the\nLogin   BUG ", true}, // blanks, line break, case; a suffix
-        {"abc", "abc", false},                                       // three characters never match
-        {"refacto", "refacto", false},                               // nor seven
+        {"refacto", "refacto", false},                               // seven characters never match
         {"Refactor", "refactor", true},                              // eight do
         {"résumé é", "RÉSUMÉ É", true},                              // one character per accented letter
         {"Refactor parser", "Refactor parser into modules", true},   // the label inside a longer title
         {"|Deploy|pipeline fix", "deploy pipeline fix", true},       // description and value join in
         {"Write the release notes", "Fix the login bug", false},
         {"Write the release notes", "   \n ", false}, // blanks alone would be in every label
-        {"Write the release notes", "", false},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.label + (" / " + r.title));

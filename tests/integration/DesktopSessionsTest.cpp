@@ -39,7 +39,6 @@ TEST(DesktopSessions, WhichFileMatchesAndWhatItGives) {
          compact + R"(,"bridgeSessionIds":["b1",7],"bridgeSessionId":"solo"})", Match{"solo", std::nullopt}},
         {"an empty single id is no id", ok, compact + R"(,"bridgeSessionId":""})", Match{std::nullopt, std::nullopt}},
         {"one level too shallow", "a/local_1.json", compact + "}", std::nullopt},
-        {"at the top", "local_1.json", compact + "}", std::nullopt},
         {"one level too deep", "a/b/c/local_1.json", compact + "}", std::nullopt},
         {"no local_ prefix", "a/b/remote_1.json", compact + "}", std::nullopt},
         {"another extension", "a/b/local_1.jsonl", compact + "}", std::nullopt},
@@ -89,7 +88,6 @@ TEST(DesktopSessions, CliIdAndDeepLink) {
         {"/p/name.with.dots.jsonl", "name.with.dots"},
         {"hermes:42", "hermes:42"},
         {"/p/.hidden", ".hidden"},
-        {"/p/dir/", "dir"},
     };
     for (const auto& [id, expect] : ids) {
         SessionInfo s;

@@ -32,6 +32,16 @@ inline SessionList fighters(int n) {
     return list;
 }
 
+// Plan usage read from the cache `ago` seconds before frameNow().
+inline PlanUsage fetched(double ago, std::optional<std::int64_t> fiveHour,
+                         std::optional<std::int64_t> weekly) {
+    PlanUsage p;
+    p.fetchedAt = frameNow() - ago;
+    p.fiveHour = fiveHour;
+    p.weekly = weekly;
+    return p;
+}
+
 inline IslandModel modelOf(const SessionList& sessions, Instant now = frameNow(), bool expanded = false,
                            PlanUsage plan = {}) {
     return IslandModel::from(sessions, expanded, "YOU", std::move(plan), nullptr, now);

@@ -40,7 +40,6 @@ TEST(IconAnimator, FrameSequences) {
         {"n +0.4 w,n n +0.2", {C::none}},                 // equal top statuses do not restart the rhythm
         {"n +0.5 w +1.1", {C::none, C::short_}},          // a switch waits for the new timer's tick
         {"n +0.5 s +3", {C::none, C::full}},              // started, completed or nothing: full and still
-        {"n +0.5 c +3", {C::none, C::full}},
         {"n +0.5 - +3", {C::none, C::full}},
         // clang-format on
     };
