@@ -121,7 +121,7 @@ TEST(Notifications, OnAPrivateSessionBus) {
         env["DBUS_SESSION_BUS_ADDRESS"] = *address;
         return env;
     };
-    BackgroundProcess service(FAKE_NOTIFICATIONS, {"--invoke"}, withBus(isolatedEnv(busHome.str())));
+    BackgroundProcess service(FAKE_NOTIFICATIONS, {}, withBus(isolatedEnv(busHome.str())));
     ASSERT_EQ(service.readLine(5s), "ready") << service.stderrText();
 
     {

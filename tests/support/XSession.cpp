@@ -53,7 +53,7 @@ XSession::XSession(Screens screens) {
     dir_ = tmpl;
     std::vector<std::string> args;
     std::string program;
-    if (screens == Screens::one) {
+    if (screens != Screens::twoMonitors) {
         program = "Xvfb";
         args = {"-screen", "0", "1920x1080x24"};
     } else {
@@ -97,6 +97,7 @@ XSession::XSession(Screens screens) {
         run("xrandr", {"--setmonitor", "A", "1280/340x800/210+0+0", "DUMMY0"});
         plugB();
     }
+    if (screens == Screens::bare) return;
     run("xsetroot", {"-solid", "#5a6070"});
     wm_ = std::make_unique<BackgroundProcess>("/usr/bin/openbox", std::vector<std::string>{}, env({}));
     // openbox owns the WM_S0 selection once it manages the screen.
@@ -138,11 +139,6 @@ void XSession::startCompositor() {
     for (int i = 0; i < 50 && run("xprop", {"-root", "-len", "0"}).exitCode != 0; ++i)
         sleepFor(0.1);
     sleepFor(0.3);
-}
-
-void XSession::stopCompositor() {
-    if (compositor_) compositor_->stop(SIGTERM);
-    compositor_.reset();
 }
 
 void XSession::startTray(std::vector<std::string> args) {
@@ -210,16 +206,6 @@ void XSession::pointer(int x, int y) const {
 
 void XSession::click(int x, int y, int button) const {
     run("xdotool", {"mousemove", std::to_string(x), std::to_string(y), "click", std::to_string(button)});
-}
-
-void XSession::drag(int fromX, int fromY, int toX, int toY) const {
-    run("xdotool", {"mousemove", std::to_string(fromX), std::to_string(fromY), "mousedown", "1"});
-    for (int i = 1; i <= 10; ++i) {
-        sleepFor(0.03);
-        pointer(fromX + (toX - fromX) * i / 10, fromY + (toY - fromY) * i / 10);
-    }
-    sleepFor(0.1);
-    run("xdotool", {"mouseup", "1"});
 }
 
 bool XSession::screenshot(const std::string& file, int x, int y, int width, int height) const {
