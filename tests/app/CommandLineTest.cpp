@@ -101,11 +101,11 @@ TEST(CommandLine, DisplaysReportAnUnpluggedPin) {
 }
 
 // A display that cannot be used never aborts: a tool falls back to offscreen, the island
-// runs headless, each saying so in one line; a reachable X server wins over Wayland.
+// runs headless, each saying so in one line; a reachable X server wins over Wayland. (A
+// dead X display takes the same way for the island as for a tool.)
 TEST(CommandLine, WindowSystemChoice) {
     Xvfb x;
     ASSERT_TRUE(x.ok()) << "Xvfb did not start";
-    const std::string headless = "running headless (log and sounds only)\n";
     struct Row {
         const char* name;
         std::map<std::string, std::string> env;
@@ -129,15 +129,11 @@ TEST(CommandLine, WindowSystemChoice) {
          false,
          "",
          " 1920x1080 at (0,0)  (primary)\n"},
-        {"dead X display, island",
-         {{"DISPLAY", ":987"}},
-         true,
-         "fraymark: cannot reach the X display :987; " + headless,
-         "CLD:"},
         {"Wayland alone, island",
          {{"WAYLAND_DISPLAY", "wayland-test"}},
          true,
-         "fraymark: the island needs an X server (XWayland) and this Wayland session has none; " + headless,
+         "fraymark: the island needs an X server (XWayland) and this Wayland session has none; running "
+         "headless (log and sounds only)\n",
          "CLD:"},
     };
     for (const auto& r : rows) {
@@ -170,18 +166,12 @@ TEST(CommandLine, WindowSystemChoice) {
 // The renderers make the folders they are given (their pictures are the media tests').
 TEST(CommandLine, RenderersMakeNestedFolders) {
     Invocation run;
-    const std::string previews = (run.home / "out/nested").string(),
-                      stills = (run.home / "stills/nested").string();
-    auto files = [](const std::string& dir) {
-        return std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator());
-    };
-    auto got = run({"--log", "--render-previews", previews, "--demo"});
-    EXPECT_EQ(got.exitCode, 0) << got.err;
-    EXPECT_EQ(got.out.rfind("wrote " + previews + "/island-1-started.png\n", 0), 0u) << got.out;
-    EXPECT_EQ(files(previews), 19);
-    got = run({"--render-shots", stills});
-    EXPECT_EQ(got.exitCode, 0) << got.err;
-    EXPECT_EQ(files(stills), 17);
+    for (std::string option : {"--render-previews", "--render-shots"}) {
+        const auto dir = run.home / option.substr(2) / "nested";
+        auto got = run({option, dir.string()});
+        EXPECT_EQ(got.exitCode, 0) << got.err;
+        EXPECT_FALSE(std::filesystem::is_empty(dir)) << option;
+    }
 }
 
 TEST(CommandLine, SingleInstanceAndCleanExit) {
