@@ -44,8 +44,6 @@ struct Island {
 
     explicit Island(const XSession& session, const std::string& preferences = "{}") : x(session) {
         home.write(".config/fraymark/preferences.json", preferences);
-    }
-    void start() {
         process = std::make_unique<BackgroundProcess>(FRAYMARK_BINARY, std::vector<std::string>{},
                                                       x.env(isolatedEnv(home.str())));
     }
@@ -56,7 +54,6 @@ struct Island {
     std::optional<WindowGeometry> waitFor(WindowGeometry g, double s = 5) {
         return waitFor([g](const WindowGeometry& now) { return now == g; }, s);
     }
-    std::string preferences() { return readFile(home / ".config/fraymark/preferences.json"); }
 };
 
 // A window of our own for the island to cover, or to cover the island's display.
@@ -103,7 +100,6 @@ TEST(Desktop, OneScreenFromStartToServerLoss) {
     REQUIRE_X(x);
     x.startTray();
     Island island(x);
-    island.start();
     // The panel reaches 26 points above the screen; the island's body starts at the top.
     ASSERT_EQ(island.waitFor(at(704, -26, 512, 128)), at(704, -26, 512, 128));
 
@@ -176,7 +172,6 @@ TEST(Desktop, TwoMonitorsPinFullScreenAndPanels) {
     Island island(
         x,
         R"({"displayKey": "name:B", "displayName": "B", "showOverFullscreen": false, "overlapMenuBar": false})");
-    island.start();
     // Without a top panel the island keeps 24 points below the top (the menu bar's floor).
     const auto onB = at(1280 + 960 - 256, 24 + 2 - 26, 512, 128), onA = at(384, 24 + 2 - 26, 512, 128);
     ASSERT_EQ(island.waitFor(onB), onB);
@@ -184,7 +179,8 @@ TEST(Desktop, TwoMonitorsPinFullScreenAndPanels) {
     EXPECT_EQ(island.waitFor(onA, 4), onA) << "to the primary while B is away";
     x.plugB();
     EXPECT_EQ(island.waitFor(onB, 4), onB) << "and back when it returns";
-    EXPECT_NE(island.preferences().find("name:B"), std::string::npos) << "the pin is kept";
+    EXPECT_NE(readFile(island.home / ".config/fraymark/preferences.json").find("name:B"), std::string::npos)
+        << "the pin is kept";
 
     // Full-screen windows hide it only on its own display.
     {

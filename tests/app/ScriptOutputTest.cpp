@@ -124,13 +124,6 @@ TEST(Notifications, OnAPrivateSessionBus) {
     BackgroundProcess service(FAKE_NOTIFICATIONS, {}, withBus(isolatedEnv(busHome.str())));
     ASSERT_EQ(service.readLine(5s), "ready") << service.stderrText();
 
-    {
-        Home home;
-        home.dir.write(".config/fraymark/preferences.json", R"({"notifyNeedsAction": false})");
-        BackgroundProcess quiet(FRAYMARK_BINARY, {}, withBus(home.env()));
-        EXPECT_EQ(service.readLine(4s), std::nullopt) << "nothing at all with the setting off";
-    }
-
     Home home;
     BackgroundProcess fray(FRAYMARK_BINARY, {}, withBus(home.env()));
     EXPECT_EQ(service.readLine(8s), "notify 1 0 1 orbit-api · feat/stripe-webhooks|Bash: npm test -- "
