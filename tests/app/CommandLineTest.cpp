@@ -47,7 +47,8 @@ TEST(CommandLine, PrecedenceAndUsage) {
         std::string out, err;
     } rows[] = {
         {{"--log", "--demo", "-h"}, 0, kUsage, ""},
-        {{"--HELP", "--displays", "--ax-status"},
+        // --ax-status wins over --ax-click, and either over --displays.
+        {{"--HELP", "--displays", "--ax-click", "x", "--ax-status"},
          0,
          notTrusted,
          "fraymark: ignoring unknown option --HELP\n" + noDisplay},
@@ -55,7 +56,6 @@ TEST(CommandLine, PrecedenceAndUsage) {
          0,
          kUsage,
          "fraymark: ignoring unknown option --lgo\nfraymark: ignoring unknown option x\n"},
-        {{"--ax-click", "x", "--ax-status"}, 0, notTrusted, noDisplay},
         {{"--displays", "--ax-click", "x"},
          1,
          "not trusted — run --ax-status first and grant access\n",
