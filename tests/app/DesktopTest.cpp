@@ -4,7 +4,6 @@
 #include "island/IslandView.h"
 #include "support/Process.h"
 #include "support/TempDir.h"
-#include "support/TranscriptGenerator.h"
 #include "support/XSession.h"
 
 #include <gtest/gtest.h>
@@ -45,11 +44,8 @@ struct Island {
 
     explicit Island(const XSession& session, const std::string& preferences = "{}") : x(session) {
         home.write(".config/fraymark/preferences.json", preferences);
-    }
-    void start(std::map<std::string, std::string> extra = {}) {
-        auto env = x.env(isolatedEnv(home.str()));
-        env.merge(extra);
-        process = std::make_unique<BackgroundProcess>(FRAYMARK_BINARY, std::vector<std::string>{}, env);
+        process = std::make_unique<BackgroundProcess>(FRAYMARK_BINARY, std::vector<std::string>{},
+                                                      x.env(isolatedEnv(home.str())));
     }
     std::optional<WindowGeometry> waitFor(std::function<bool(const WindowGeometry&)> condition,
                                           double s = 5) {
@@ -58,7 +54,6 @@ struct Island {
     std::optional<WindowGeometry> waitFor(WindowGeometry g, double s = 5) {
         return waitFor([g](const WindowGeometry& now) { return now == g; }, s);
     }
-    std::string preferences() { return readFile(home / ".config/fraymark/preferences.json"); }
 };
 
 // A window of our own for the island to cover, or to cover the island's display.
@@ -70,13 +65,6 @@ struct TestWindow {
         std::this_thread::sleep_for(300ms);
     }
 };
-
-std::optional<double> number(const std::string& json, const std::string& key) {
-    std::smatch m;
-    if (!std::regex_search(json, m, std::regex("\"" + key + "\"\\s*:\\s*(-?[0-9.eE+-]+)")))
-        return std::nullopt;
-    return std::stod(m[1].str());
-}
 
 // The offscreen rendering of the idle island, to compare with the screen inside the body.
 QImage offscreenIsland() {
@@ -105,19 +93,13 @@ QImage offscreenIsland() {
 } // namespace
 
 // One screen, from start to the server's end: the shape with and without a compositor,
-// the picture, hover, click-through, tap, drag, a window manager restart and the tray.
+// the picture, hover, click-through, a window manager restart and the tray. Taps, drags
+// and the hover delay are the island's and the controller's tests.
 TEST(Desktop, OneScreenFromStartToServerLoss) {
     XSession x;
     REQUIRE_X(x);
     x.startTray();
     Island island(x);
-    // A session that finished 1000 s ago: watched, but gone from the island until it works again.
-    TranscriptGenerator g;
-    const auto transcript =
-        island.home.write(".claude/projects/-home-dev-api/s.jsonl",
-                          g.userPrompt(wallNow() - 1005) + "\n" + g.assistantText("done", true) + "\n");
-    setMtime(transcript, toUnixSeconds(wallNow()) - 1000);
-    island.start({{"FRAYMARK_TRACE_MENUS", "1"}});
     // The panel reaches 26 points above the screen; the island's body starts at the top.
     ASSERT_EQ(island.waitFor(at(704, -26, 512, 128)), at(704, -26, 512, 128));
 
@@ -151,16 +133,12 @@ TEST(Desktop, OneScreenFromStartToServerLoss) {
     // Antialiasing differs in a few dozen pixels; a different word alone changes about 190.
     EXPECT_LT(differing, 80) << shot;
 
-    // Hover grows it to the roster at once; it shrinks 0.35 s after the pointer leaves.
+    // Hover grows the window to the roster; it shrinks back once the pointer leaves.
     TestWindow below(x, {"below", "600,0,720,300"});
     x.pointer(960, 40);
     ASSERT_EQ(island.waitFor(at(704, -26, 512, 191), 2), at(704, -26, 512, 191));
     x.pointer(960, 700);
-    const auto left = std::chrono::steady_clock::now();
     ASSERT_EQ(island.waitFor(at(704, -26, 512, 128), 3), at(704, -26, 512, 128));
-    const auto shrank = std::chrono::steady_clock::now() - left;
-    EXPECT_GE(shrank, 300ms);
-    EXPECT_LT(shrank, 1500ms);
 
     // The transparent margin lets clicks through to the window below; the body does not.
     x.click(715, 60);
@@ -169,29 +147,12 @@ TEST(Desktop, OneScreenFromStartToServerLoss) {
     x.click(960, 60);
     EXPECT_EQ(below.process.readLine(500ms), std::nullopt) << "the body took that click";
     // That was a tap on the island: it collapses (the menu bar's height, 2.5 times as wide)
-    // once the pointer has left it.
+    // once the pointer has left it, and stays so when the window manager is replaced.
     x.pointer(960, 700);
-    ASSERT_EQ(island.waitFor(at(904, -26, 112, 76), 3), at(904, -26, 112, 76));
-    EXPECT_NE(island.preferences().find("\"collapsed\": true"), std::string::npos) << island.preferences();
-    x.click(960, 12);
-    x.pointer(960, 700);
-    ASSERT_EQ(island.waitFor(at(704, -26, 512, 128), 3), at(704, -26, 512, 128));
-
-    // A drag moves it and remembers where, relative to the display's top-left corner; the
-    // release that ends it does not collapse it.
-    x.drag(1100, 40, 1240, 300);
-    x.pointer(960, 700);
-    EXPECT_EQ(island.waitFor(at(844, 234, 512, 128), 3), at(844, 234, 512, 128));
-    const std::string prefs = island.preferences();
-    EXPECT_EQ(number(prefs, "customDX"), 844);
-    EXPECT_EQ(number(prefs, "customDY"), 260);
-    EXPECT_NE(prefs.find("\"collapsed\": false"), std::string::npos) << prefs;
-
-    // The session works again: the tray menu's header counts it (checked at the end).
-    island.home.append(".claude/projects/-home-dev-api/s.jsonl",
-                       g.userPrompt(wallNow()) + "\n" + g.toolUse(1) + "\n");
+    const auto collapsed = at(904, -26, 112, 76);
+    ASSERT_EQ(island.waitFor(collapsed, 3), collapsed);
     x.restartWindowManager();
-    EXPECT_EQ(island.waitFor(at(844, 234, 512, 128), 2), at(844, 234, 512, 128));
+    EXPECT_EQ(island.waitFor(collapsed, 2), collapsed);
 
     // The tray icon sits inside the tray host's panel.
     const auto tree = x.run("xwininfo", {"-root", "-tree"}).out;
@@ -199,15 +160,9 @@ TEST(Desktop, OneScreenFromStartToServerLoss) {
         tree, std::regex("\"panel\": \\(\"panel\" \"trayer\"\\)[^]*\"Fraymark\": \\(\"fraymark\"")))
         << tree;
 
-    const std::string menu =
-        "fraymark: tray menu: Fraymark — 1 in battle | - | Collapse Island | Reset Position | "
-        "Options… | - | Quit Fraymark";
-    for (int i = 0; i < 100 && island.process->stderrText().find(menu) == std::string::npos; ++i)
-        std::this_thread::sleep_for(100ms);
+    // The server goes away: the island ends with an error status rather than hanging.
     x.killServer();
-    EXPECT_EQ(island.process->stop(0, 10s), 1);
-    const std::string err = island.process->stderrText();
-    EXPECT_NE(err.find(menu), std::string::npos) << err;
+    EXPECT_EQ(island.process->stop(0, 10s), 1) << island.process->stderrText();
 }
 
 // Two monitors: A 1280x800 (primary) and B 1920x1080 to its right.
@@ -217,7 +172,6 @@ TEST(Desktop, TwoMonitorsPinFullScreenAndPanels) {
     Island island(
         x,
         R"({"displayKey": "name:B", "displayName": "B", "showOverFullscreen": false, "overlapMenuBar": false})");
-    island.start();
     // Without a top panel the island keeps 24 points below the top (the menu bar's floor).
     const auto onB = at(1280 + 960 - 256, 24 + 2 - 26, 512, 128), onA = at(384, 24 + 2 - 26, 512, 128);
     ASSERT_EQ(island.waitFor(onB), onB);
@@ -225,7 +179,8 @@ TEST(Desktop, TwoMonitorsPinFullScreenAndPanels) {
     EXPECT_EQ(island.waitFor(onA, 4), onA) << "to the primary while B is away";
     x.plugB();
     EXPECT_EQ(island.waitFor(onB, 4), onB) << "and back when it returns";
-    EXPECT_NE(island.preferences().find("name:B"), std::string::npos) << "the pin is kept";
+    EXPECT_NE(readFile(island.home / ".config/fraymark/preferences.json").find("name:B"), std::string::npos)
+        << "the pin is kept";
 
     // Full-screen windows hide it only on its own display.
     {

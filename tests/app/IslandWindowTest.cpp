@@ -151,14 +151,3 @@ TEST(IslandWindow, SettingsWindowIsCentredAboveTheMiddleAndReused) {
     EXPECT_EQ(d.app->settingsWindow().view(), first);
     EXPECT_EQ(d.windows.frames[first].midX(), 1920 + 640) << "on the island's display";
 }
-
-// The controller connects a click on a session to bringing that session forward.
-TEST(IslandWindow, ARowClickResumesTheSession) {
-    Desk d;
-    SessionInfo s;
-    s.id = d.home.str() + "/transcripts/0d5f3c1e-8a2b-4c6d-9e0f-1a2b3c4d5e6f.jsonl";
-    s.cwd = d.home.mkdir("work/app").string();
-    d.app->model().resumeSession(s);
-    EXPECT_EQ(static_cast<fake::Terminal&>(*d.platform.terminal).scripts,
-              Strings{d.home.str() + "/.cache/fraymark/resume.sh"});
-}

@@ -30,13 +30,15 @@ struct Pipeline {
             iconSeen.push_back(l.empty() ? S::completed : l[0].status);
         };
     }
-    SessionInfo s(const char* id, S status) {
-        return SessionInfo::make(id, "p", std::nullopt, std::nullopt, status, 0, time->now(), time->now());
-    }
-    void deliver(std::initializer_list<std::pair<const char*, S>> rows) {
+    // One delivery: "a=w,b=n" is a list (s started, w working, n needs action, c completed),
+    // "-" the empty list.
+    void deliver(const std::string& step) {
+        static const std::map<char, S> statuses{
+            {'s', S::started}, {'w', S::working}, {'n', S::needsAction}, {'c', S::completed}};
         SessionList list;
-        for (auto& [id, st] : rows)
-            list.push_back(s(id, st));
+        for (std::size_t i = 0; step != "-" && i < step.size(); i += 4)
+            list.push_back(SessionInfo::make(step.substr(i, 1), "p", std::nullopt, std::nullopt,
+                                             statuses.at(step[i + 2]), 0, time->now(), time->now()));
         updates.apply(list);
     }
 };
@@ -44,8 +46,7 @@ struct Pipeline {
 } // namespace
 
 TEST(CheckSounds, CueChoiceAndDebounce) {
-    // A script of deliveries: "a=w,b=n" is a list (s started, w working, n needs action,
-    // c completed), "-" the empty list, "+2" two seconds passing.
+    // A script of deliveries, and "+2" for two seconds passing.
     struct Row {
         const char* name;
         std::string script;
@@ -65,8 +66,6 @@ TEST(CheckSounds, CueChoiceAndDebounce) {
         {"no sound at all: nothing plays, nothing fails", "a=w a=n", {}, true, std::vector<std::string>{}},
         // clang-format on
     };
-    const std::map<char, S> statuses{
-        {'s', S::started}, {'w', S::working}, {'n', S::needsAction}, {'c', S::completed}};
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         Pipeline p;
@@ -77,14 +76,10 @@ TEST(CheckSounds, CueChoiceAndDebounce) {
         }
         std::istringstream steps(r.script);
         for (std::string step; steps >> step;) {
-            if (step[0] == '+') {
+            if (step[0] == '+')
                 p.time->advance(std::stod(step.substr(1)));
-                continue;
-            }
-            SessionList list;
-            for (std::size_t i = 0; step != "-" && i < step.size(); i += 4)
-                list.push_back(p.s(step.substr(i, 1).c_str(), statuses.at(step[i + 2])));
-            p.updates.apply(list);
+            else
+                p.deliver(step);
         }
         EXPECT_EQ(p.sounds.played, r.played);
     }
@@ -93,13 +88,13 @@ TEST(CheckSounds, CueChoiceAndDebounce) {
 TEST(Apply, FilterModelAndIcon) {
     Pipeline p;
     p.settings.setShowCompleted(false);
-    p.deliver({{"a", S::working}, {"b", S::working}});
+    p.deliver("a=w,b=w");
     EXPECT_EQ(p.modelWrites, 1);
-    p.deliver({{"a", S::working}, {"b", S::working}});
+    p.deliver("a=w,b=w");
     EXPECT_EQ(p.modelWrites, 1) << "an identical list does not wake observers";
     EXPECT_TRUE(p.sounds.played.empty());
 
-    p.deliver({{"b", S::completed}, {"a", S::working}});
+    p.deliver("b=c,a=w");
     EXPECT_EQ(p.sounds.played, (std::vector<std::string>{"cue:ko"}))
         << "ko plays in the update that hides it";
     ASSERT_EQ(p.model.sessions().size(), 1u);

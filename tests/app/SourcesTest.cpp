@@ -3,7 +3,6 @@
 #include "agents/AgentRegistry.h"
 #include "agents/PlanUsageReader.h"
 #include "monitor/SessionMonitor.h"
-#include "support/SqliteFixture.h"
 #include "support/TempDir.h"
 #include "support/TranscriptGenerator.h"
 #include "support/TreeSnapshot.h"
@@ -60,61 +59,44 @@ TEST(Sources, MonitorAndPlanReaderRunOnTheirOwnThreads) {
 }
 
 // Fraymark never writes to another program's files: after ticks, polls and plan checks
-// over a full fixture home, nothing under it was created, removed or changed.
+// over a fixture home, nothing under it was created, removed or changed. (The database
+// stores, live writers included, are left as they were by the provider tests.)
 TEST(ReadOnly, NothingUnderTheHomeChanges) {
-    struct {
-        TempDir home;
-        Instant now = fromUnixSeconds(std::floor(toUnixSeconds(wallNow())));
-    } f;
+    TempDir home;
+    Instant now = fromUnixSeconds(std::floor(toUnixSeconds(wallNow())));
     auto write = [&](std::string_view rel, std::string_view content, double idle = 0) {
-        setMtime(f.home.write(".claude/projects/" + std::string(rel), content), toUnixSeconds(f.now) - idle);
+        setMtime(home.write(".claude/projects/" + std::string(rel), content), toUnixSeconds(now) - idle);
     };
     TranscriptGenerator g;
-    write("-home-dev-api/s1.jsonl", g.session(2, f.now - 200, 500, 4000));
+    write("-home-dev-api/s1.jsonl", g.session(2, now - 200, 500, 4000));
     write("-home-dev-api/agent-7.jsonl", g.toolUse(1) + "\n");
-    write("-home-dev-web/s2.jsonl", g.userPrompt(f.now - 3) + "\n" + g.toolUse(1).substr(0, 50), 5);
-    const auto rollout = f.home.write(".codex/sessions/2026/01/01/rollout-1.jsonl",
-                                      R"({"type":"session_meta","payload":{"cwd":"/home/dev/cli"}})"
-                                      "\n"
-                                      R"({"timestamp":")" +
-                                          isoTimestamp(f.now - 10) +
-                                          R"(","type":"event_msg","payload":{"type":"user_message"}})"
-                                          "\n");
-    setMtime(rollout, toUnixSeconds(f.now) - 10);
-    std::filesystem::create_directory_symlink("..", f.home / ".codex/sessions/2026/loop");
+    write("-home-dev-web/s2.jsonl", g.userPrompt(now - 3) + "\n" + g.toolUse(1).substr(0, 50), 5);
+    const auto rollout = home.write(".codex/sessions/2026/01/01/rollout-1.jsonl",
+                                    R"({"type":"session_meta","payload":{"cwd":"/home/dev/cli"}})"
+                                    "\n"
+                                    R"({"timestamp":")" +
+                                        isoTimestamp(now - 10) +
+                                        R"(","type":"event_msg","payload":{"type":"user_message"}})"
+                                        "\n");
+    setMtime(rollout, toUnixSeconds(now) - 10);
+    std::filesystem::create_directory_symlink("..", home / ".codex/sessions/2026/loop");
+    home.write(".claude.json", R"({"cachedUsageUtilization":{"fetchedAtMs":1,"utilization":{}}})");
 
-    const std::string now = std::to_string(toUnixSeconds(f.now));
-    f.home.mkdir(".hermes");
-    WriterProcess hermes((f.home / ".hermes/state.db").string(), "wal",
-                         std::string(hermesSchema) +
-                             "INSERT INTO sessions (id, cwd, started_at) VALUES ('h', '/x/y', 1);"
-                             "INSERT INTO messages (session_id, role, timestamp) VALUES ('h', 'user', " +
-                             now + ");");
-    f.home.mkdir(".osaurus/chat-history");
-    WritableDb((f.home / ".osaurus/chat-history/history.sqlite").string(), "wal")
-        .exec(std::string(osaurusSchema) + "INSERT INTO sessions (id, updated_at) VALUES ('o', " + now + ")");
-    f.home.write(".claude.json", R"({"cachedUsageUtilization":{"fetchedAtMs":1,"utilization":{}}})");
+    const auto before = TreeSnapshot::of(home.path());
 
-    const auto before = TreeSnapshot::of(f.home.path());
-    ASSERT_TRUE(before.entries.contains(".hermes/state.db-shm"))
-        << "a live WAL writer's side files are checked too";
-
-    SessionMonitor monitor{SessionMonitor::Config{f.home.str(),
-                                                  [&] { return f.now; },
-                                                  {},
-                                                  nullptr,
-                                                  [&] { return AgentRegistry::available(f.home.str()); }}};
+    SessionMonitor monitor{SessionMonitor::Config{
+        home.str(), [&] { return now; }, {}, nullptr, [&] { return AgentRegistry::available(home.str()); }}};
     std::set<Agent> seen;
-    for (int i = 0; i < 16; ++i, f.now = f.now + 2.0)
+    for (int i = 0; i < 16; ++i, now = now + 2.0)
         for (const auto& s : monitor.tickNow())
             seen.insert(s.agent);
-    EXPECT_EQ(seen, (std::set<Agent>{Agent::claude, Agent::codex, Agent::hermes, Agent::osaurus}));
+    EXPECT_EQ(seen, (std::set<Agent>{Agent::claude, Agent::codex}));
     int plans = 0;
-    PlanUsageReader plan(f.home.str());
+    PlanUsageReader plan(home.str());
     plan.onUpdate = [&](const PlanUsage&) { ++plans; };
     for (int i = 0; i < 3; ++i)
         plan.tickNow();
     EXPECT_EQ(plans, 3);
 
-    EXPECT_EQ(before.diff(TreeSnapshot::of(f.home.path())), "");
+    EXPECT_EQ(before.diff(TreeSnapshot::of(home.path())), "");
 }

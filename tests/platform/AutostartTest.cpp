@@ -1,4 +1,5 @@
-// Behaviour both login-entry backends share: the freedesktop entry and the launch agent.
+// The login-entry backends, the freedesktop entry and the launch agent: what both share,
+// then how each reads files written by hand.
 #include "platform/AppId.h"
 #include "platform/AutostartDesktopEntry.h"
 #include "platform/macos/AutostartLaunchAgent.h"
@@ -61,10 +62,19 @@ std::vector<fs::path> listing(const fs::path& dir) {
     return out;
 }
 
+std::string plistWithArguments(const std::string& value) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
+           "<key>Label</key><string>io.fraymark.Fraymark</string>\n"
+           "<key>ProgramArguments</key>" +
+           value + "\n</dict>\n</plist>\n";
+}
+
 } // namespace
 
 TEST_P(AutostartBackend, OffOnReaimedAndOffAgain) {
-    auto old = make("/old/copy/fraymark");
+    // Markup, quotes and blanks in the path survive the round trip through the file.
+    const std::string oldPath = "/old/R&D <beta>/\"q\" 's'/fray mark";
+    auto old = make(oldPath);
     EXPECT_FALSE(old->isEnabled());
     EXPECT_EQ(old->registeredPath(), std::nullopt);
     EXPECT_EQ(old->setEnabled(false), std::nullopt);
@@ -72,7 +82,7 @@ TEST_P(AutostartBackend, OffOnReaimedAndOffAgain) {
 
     EXPECT_EQ(old->setEnabled(true), std::nullopt) << "creates the missing folders";
     EXPECT_TRUE(old->isEnabled());
-    EXPECT_EQ(old->registeredPath(), "/old/copy/fraymark");
+    EXPECT_EQ(old->registeredPath(), oldPath);
     const ino_t before = inode();
 
     auto current = make("/new/copy/fraymark");
@@ -133,3 +143,93 @@ TEST_P(AutostartBackend, RefusalsAndFailuresSayWhyAndKeepWhatWasThere) {
 
 INSTANTIATE_TEST_SUITE_P(Backends, AutostartBackend, ::testing::ValuesIn(backends),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DesktopEntry, ExecLineQuoted) {
+    const std::pair<std::string, std::string> rows[] = {
+        // the executable, and the Exec line as it must appear in the file
+        {"/usr/local/bin/fraymark", "Exec=/usr/local/bin/fraymark"},
+        {"/opt/My Apps/fraymark", "Exec=\"/opt/My Apps/fraymark\""},
+        {"/opt/a$HOME/fraymark", "Exec=\"/opt/a\\\\$HOME/fraymark\""},
+        {"/opt/a\\b/fraymark", "Exec=\"/opt/a\\\\\\\\b/fraymark\""},
+        {"/opt/100%/fraymark", "Exec=/opt/100%%/fraymark"},
+        {"/opt/a\nb/fraymark", "Exec=\"/opt/a\\nb/fraymark\""},
+    };
+    // Reading them back is the backends' round trip above and the fuzz target's.
+    for (const auto& [path, execLine] : rows) {
+        const std::string text = AutostartDesktopEntry::entryText(path);
+        EXPECT_NE(text.find("\n" + execLine + "\n"), std::string::npos) << text;
+    }
+    // Hidden from menus would also hide it from the desktop's own startup-apps list.
+    const std::string text = AutostartDesktopEntry::entryText("/usr/bin/fraymark");
+    EXPECT_EQ(AutostartDesktopEntry::entryValue(text, "NoDisplay"), std::nullopt);
+}
+
+TEST(DesktopEntry, HandWrittenEntries) {
+    const std::string head = "[Desktop Entry]\n";
+    struct Row {
+        const char* name;
+        std::string text;
+        std::optional<std::string> path;
+        bool enabled = true; // false: the desktop was told to skip it, so switching on rewrites it
+    } rows[] = {
+        // clang-format off
+        {"ArgumentsAfterThePath", head + "Exec=/usr/bin/fraymark --demo %U\n", "/usr/bin/fraymark"},
+        {"QuotedWithFieldCode", head + "Exec=\"/opt/my app/fraymark\" %f\n", "/opt/my app/fraymark"},
+        {"BlanksAroundEquals", head + "Exec =   /usr/bin/fraymark\n", "/usr/bin/fraymark"},
+        {"EscapedSpaceShellStyle", head + "Exec=/opt/my\\\\ app/fraymark\n", "/opt/my app/fraymark"},
+        {"StringEscapeSpace", head + "Exec=\"/opt/my\\sapp/fraymark\"\n", "/opt/my app/fraymark"},
+        {"CommentsAndOtherGroups", "# autostart\n[Desktop Action x]\nExec=/wrong\n\n[Desktop Entry]\n# here\nName=F\nExec=/right\n", "/right"},
+        {"LocalizedKeyIgnored", head + "Exec[de]=/de\nExec=/plain\n", "/plain"},
+        {"CarriageReturns", "[Desktop Entry]\r\nExec=/usr/bin/fraymark\r\n", "/usr/bin/fraymark"},
+        {"UnterminatedQuote", head + "Exec=\"/opt/my app/fraymark\n", std::nullopt},
+        {"EmptyExec", head + "Exec=\n", std::nullopt},
+        {"ExecOutsideTheMainGroup", "[Other]\nExec=/usr/bin/fraymark\n", std::nullopt},
+        {"HiddenTrue", head + "Exec=/a\nHidden=true\n", "/a", false},
+        {"HiddenFalse", head + "Exec=/a\nHidden=false\n", "/a"},
+        {"GnomeDisabled", head + "Exec=/a\nX-GNOME-Autostart-enabled=false\n", "/a", false},
+        // clang-format on
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        TempDir tmp;
+        tmp.write("autostart/io.fraymark.Fraymark.desktop", r.text);
+        AutostartDesktopEntry entry(tmp.str(), "/usr/bin/fraymark");
+        EXPECT_EQ(entry.registeredPath(), r.path);
+        EXPECT_EQ(entry.isEnabled(), r.enabled);
+        if (!r.enabled) {
+            ASSERT_EQ(entry.setEnabled(true), std::nullopt);
+            EXPECT_TRUE(entry.isEnabled());
+        }
+    }
+}
+
+TEST(LaunchAgent, StartsAtLogin) {
+    TempDir tmp;
+    AutostartLaunchAgent agent(tmp.str(), "/Apps/Fraymark");
+    ASSERT_EQ(agent.setEnabled(true), std::nullopt);
+    EXPECT_NE(fray::test::readFile(agent.entryPath()).find("<key>RunAtLoad</key>\n\t<true/>"),
+              std::string::npos);
+}
+
+TEST(LaunchAgent, RegisteredPathOfHandWrittenFiles) {
+    const std::string truncated = plistWithArguments("<array><string>/a/b</string></array>");
+    const std::pair<std::string, std::optional<std::string>> rows[] = {
+        // clang-format off
+        {plistWithArguments("<array><string>/a/b</string><string>--x</string></array>"), "/a/b"},
+        {plistWithArguments("<array/>"), std::nullopt},
+        {plistWithArguments("<array><string>/a/b</string><integer>3</integer></array>"), std::nullopt},
+        {plistWithArguments("<string>/a/b</string>"), std::nullopt},
+        {"<plist version=\"1.0\"><dict><key>Label</key><string>x</string></dict></plist>", std::nullopt},
+        {truncated.substr(0, truncated.size() - 30), std::nullopt}, // cut inside the array
+        {"<html><dict><key>ProgramArguments</key><array><string>/a</string></array></dict></html>", std::nullopt},
+        // clang-format on
+    };
+    for (const auto& [text, path] : rows) {
+        SCOPED_TRACE(text);
+        TempDir tmp;
+        tmp.write("Library/LaunchAgents/io.fraymark.Fraymark.plist", text);
+        AutostartLaunchAgent agent(tmp.str(), "/unused");
+        EXPECT_EQ(agent.registeredPath(), path);
+        EXPECT_TRUE(agent.isEnabled());
+    }
+}

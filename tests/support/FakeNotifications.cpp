@@ -1,6 +1,6 @@
 // A notification service of our own on the session bus, for the end-to-end tests: prints
-// "notify ID REPLACES URGENCY SUMMARY|BODY|ACTIONS" and "close ID" lines; with --invoke it
-// picks the "default" action of the first notification half a second after showing it.
+// "notify ID REPLACES URGENCY SUMMARY|BODY|ACTIONS" and "close ID" lines, and picks the
+// "default" action of the first notification half a second after showing it.
 #include <QCoreApplication>
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
@@ -16,7 +16,6 @@ class Service : public QObject {
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
   public:
     uint next = 1;
-    bool invoke = false;
 
   public slots:
     uint Notify(const QString&, uint replaces, const QString&, const QString& summary, const QString& body,
@@ -25,7 +24,7 @@ class Service : public QObject {
         std::printf("notify %u %u %d %s|%s|%s\n", id, replaces, hints.value("urgency").toInt(),
                     qPrintable(summary), qPrintable(body), qPrintable(actions.join(',')));
         std::fflush(stdout);
-        if (invoke && id == 1 && !replaces)
+        if (id == 1 && !replaces)
             QTimer::singleShot(500, [id] {
                 auto signal = QDBusMessage::createSignal("/org/freedesktop/Notifications",
                                                          "org.freedesktop.Notifications", "ActionInvoked");
@@ -38,19 +37,11 @@ class Service : public QObject {
         std::printf("close %u\n", id);
         std::fflush(stdout);
     }
-    QStringList GetCapabilities() { return {"actions", "body"}; }
-    QString GetServerInformation(QString& vendor, QString& version, QString& protocol) {
-        vendor = "fraymark-tests";
-        version = "1";
-        protocol = "1.2";
-        return "fake";
-    }
 };
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     Service service;
-    service.invoke = app.arguments().contains("--invoke");
     auto bus = QDBusConnection::sessionBus();
     if (!bus.registerObject("/org/freedesktop/Notifications", &service, QDBusConnection::ExportAllSlots) ||
         !bus.registerService("org.freedesktop.Notifications"))

@@ -51,18 +51,21 @@ XSession::XSession(Screens screens) {
     char tmpl[] = "/tmp/fraymark-x-XXXXXX";
     if (!mkdtemp(tmpl)) return;
     dir_ = tmpl;
-    std::vector<std::string> args;
-    std::string program;
-    if (screens == Screens::one) {
-        program = "Xvfb";
-        args = {"-screen", "0", "1920x1080x24"};
-    } else {
-        program = "Xorg";
-        std::ofstream(dir_ + "/dummy.conf") << dummyConfig;
-        args = {"-config", dir_ + "/dummy.conf", "-logfile", dir_ + "/xorg.log"};
-    }
     int fds[2];
     if (pipe(fds) != 0) return;
+    const std::string program = screens == Screens::twoMonitors ? "Xorg" : "Xvfb";
+    std::vector<std::string> args{program,     "-displayfd", std::to_string(fds[1]),
+                                  "-nolisten", "tcp",        "-noreset"};
+    if (screens == Screens::twoMonitors) {
+        std::ofstream(dir_ + "/dummy.conf") << dummyConfig;
+        args.insert(args.end(), {"-config", dir_ + "/dummy.conf", "-logfile", dir_ + "/xorg.log"});
+    } else {
+        args.insert(args.end(), {"-screen", "0", "1920x1080x24"});
+    }
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
     serverPid_ = fork();
     if (serverPid_ == 0) {
         close(fds[0]);
@@ -70,13 +73,6 @@ XSession::XSession(Screens screens) {
         const int devnull = open("/dev/null", O_WRONLY);
         dup2(devnull, 1);
         dup2(devnull, 2);
-        std::vector<std::string> all{program,     "-displayfd", std::to_string(fds[1]),
-                                     "-nolisten", "tcp",        "-noreset"};
-        all.insert(all.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (auto& a : all)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
         execvp(program.c_str(), argv.data());
         _exit(127);
     }
@@ -97,6 +93,7 @@ XSession::XSession(Screens screens) {
         run("xrandr", {"--setmonitor", "A", "1280/340x800/210+0+0", "DUMMY0"});
         plugB();
     }
+    if (screens == Screens::bare) return;
     run("xsetroot", {"-solid", "#5a6070"});
     wm_ = std::make_unique<BackgroundProcess>("/usr/bin/openbox", std::vector<std::string>{}, env({}));
     // openbox owns the WM_S0 selection once it manages the screen.
@@ -135,14 +132,7 @@ ProcessResult XSession::run(const std::string& program, const std::vector<std::s
 void XSession::startCompositor() {
     compositor_ =
         std::make_unique<BackgroundProcess>("/usr/bin/xcompmgr", std::vector<std::string>{}, env({}));
-    for (int i = 0; i < 50 && run("xprop", {"-root", "-len", "0"}).exitCode != 0; ++i)
-        sleepFor(0.1);
     sleepFor(0.3);
-}
-
-void XSession::stopCompositor() {
-    if (compositor_) compositor_->stop(SIGTERM);
-    compositor_.reset();
 }
 
 void XSession::startTray(std::vector<std::string> args) {
@@ -210,16 +200,6 @@ void XSession::pointer(int x, int y) const {
 
 void XSession::click(int x, int y, int button) const {
     run("xdotool", {"mousemove", std::to_string(x), std::to_string(y), "click", std::to_string(button)});
-}
-
-void XSession::drag(int fromX, int fromY, int toX, int toY) const {
-    run("xdotool", {"mousemove", std::to_string(fromX), std::to_string(fromY), "mousedown", "1"});
-    for (int i = 1; i <= 10; ++i) {
-        sleepFor(0.03);
-        pointer(fromX + (toX - fromX) * i / 10, fromY + (toY - fromY) * i / 10);
-    }
-    sleepFor(0.1);
-    run("xdotool", {"mouseup", "1"});
 }
 
 bool XSession::screenshot(const std::string& file, int x, int y, int width, int height) const {

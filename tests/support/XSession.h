@@ -22,6 +22,7 @@ struct WindowGeometry {
 class XSession {
   public:
     enum class Screens {
+        bare,       // 1920x1080, no window manager
         one,        // 1920x1080
         twoMonitors // A 1280x800 at (0,0), primary; B 1920x1080 at (1280,0)
     };
@@ -34,7 +35,6 @@ class XSession {
     const std::string& display() const { return display_; }
 
     void startCompositor();
-    void stopCompositor();
     // trayer, by default along the bottom edge; `args` replace that placement.
     void startTray(std::vector<std::string> args = {"--edge", "bottom", "--align", "right"});
     void restartWindowManager();
@@ -59,7 +59,6 @@ class XSession {
     // Pointer motion and clicks through the XTEST extension.
     void pointer(int x, int y) const;
     void click(int x, int y, int button = 1) const;
-    void drag(int fromX, int fromY, int toX, int toY) const;
     // A PNG of a part of the screen.
     bool screenshot(const std::string& file, int x, int y, int width, int height) const;
 

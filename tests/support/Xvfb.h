@@ -1,23 +1,12 @@
 #pragma once
 
-#include <string>
+#include "XSession.h"
 
 namespace fray::test {
 
-// A private X server for one test: Xvfb picks a free display number itself.
-class Xvfb {
-  public:
-    explicit Xvfb(const std::string& screen = "1600x900x24");
-    ~Xvfb();
-    Xvfb(const Xvfb&) = delete;
-    Xvfb& operator=(const Xvfb&) = delete;
-
-    bool ok() const { return !display_.empty(); }
-    const std::string& display() const { return display_; } // ":N"
-
-  private:
-    int pid_ = -1;
-    std::string display_;
+// A bare X server for one test: one 1920x1080 screen, no window manager.
+struct Xvfb : XSession {
+    Xvfb() : XSession(Screens::bare) {}
 };
 
 } // namespace fray::test
