@@ -92,6 +92,11 @@ TEST(RootView, HoverFollowsThePointerOverTheBody) {
     EXPECT_TRUE(r.model.hovered()) << "leaving takes effect after the model's delay";
     r.time->advance(0.4);
     EXPECT_FALSE(r.model.hovered());
+    r.move(r.body());
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&r.view, &leave);
+    r.time->advance(0.4);
+    EXPECT_FALSE(r.model.hovered()) << "leaving the panel leaves the island";
     r.settings.setCollapsed(true);
     ASSERT_EQ(r.view.mode(), IslandMode::collapsed);
     r.move(r.body());
@@ -115,7 +120,11 @@ TEST(RootView, TapFlipsTheIslandAndADragMovesItInstead) {
         EXPECT_EQ(r.dragChanges, drags) << "every move of a drag is reported";
         EXPECT_EQ(r.dragEnds, drags ? 1 : 0);
         EXPECT_EQ(r.settings.collapsed(), drags == 0) << "only a tap flips the island";
-        if (drags == 0) continue;
+        if (drags == 0) {
+            r.tap(r.body());
+            EXPECT_FALSE(r.settings.collapsed()) << "a tap on the collapsed bar opens it again";
+            continue;
+        }
         r.tap(start);
         EXPECT_FALSE(r.settings.collapsed()) << "a tap right after a drag is ignored";
     }
