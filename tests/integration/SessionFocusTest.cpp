@@ -185,7 +185,8 @@ TEST(SessionFocus, ThePressNeverHoldsTheClickOrTheQuit) {
     auto t0 = std::chrono::steady_clock::now();
     focus->focusSession(s);
     focus->focusSession(s); // a second click while the first press runs
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, 50ms);
+    // Under the 100 ms one child costs: a press made on the caller's thread could not pass.
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 90ms);
     for (int i = 0; i < 200 && !entered; ++i)
         std::this_thread::sleep_for(5ms);
     ASSERT_TRUE(entered);
