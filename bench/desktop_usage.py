@@ -16,9 +16,11 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import procstat  # noqa: E402
+
 TARGETS = {"idle": 0.3, "working": 3.0, "needs-action": 4.0}  # percent of one core
 RSS_TARGET = 80.0  # MB
-TICKS = os.sysconf("SC_CLK_TCK")
 
 
 def iso(t):
@@ -56,15 +58,7 @@ def make_home(root, case):
 
 
 def sample(pid):
-    with open(f"/proc/{pid}/stat") as f:
-        fields = f.read().rsplit(")", 1)[1].split()
-    cpu = (int(fields[11]) + int(fields[12])) / TICKS
-    rss = 0.0
-    with open(f"/proc/{pid}/status") as f:
-        for l in f:
-            if l.startswith("VmRSS:"):
-                rss = int(l.split()[1]) / 1000.0
-    return cpu, rss
+    return procstat.cpu_seconds(pid), procstat.rss_kib(pid) / 1000.0  # MB
 
 
 def start_x():

@@ -18,18 +18,14 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import procstat  # noqa: E402
 from resident_usage import line, make_home  # noqa: E402
 
 RSS_SLACK = 1.0  # MiB
 
 
 def usage(pid):
-    rss = 0.0
-    with open(f"/proc/{pid}/status") as f:
-        for l in f:
-            if l.startswith("VmRSS:"):
-                rss = int(l.split()[1]) / 1024.0
-    return rss, len(os.listdir(f"/proc/{pid}/fd"))
+    return procstat.rss_kib(pid) / 1024.0, procstat.open_fds(pid)
 
 
 def main():

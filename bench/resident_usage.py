@@ -17,10 +17,12 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import procstat  # noqa: E402
+
 CPU_TARGET = 0.5    # percent of one core
 RSS_TARGET = 40.0   # MiB
 
-TICKS = os.sysconf("SC_CLK_TCK")
 
 
 def iso(t):
@@ -57,15 +59,7 @@ def make_home(root):
 
 
 def sample(pid):
-    with open(f"/proc/{pid}/stat") as f:
-        fields = f.read().rsplit(")", 1)[1].split()
-    cpu = (int(fields[11]) + int(fields[12])) / TICKS
-    rss = 0.0
-    with open(f"/proc/{pid}/status") as f:
-        for l in f:
-            if l.startswith("VmRSS:"):
-                rss = int(l.split()[1]) / 1024.0
-    return cpu, rss
+    return procstat.cpu_seconds(pid), procstat.rss_kib(pid) / 1024.0  # MiB
 
 
 def measure(binary, args, home, transcripts, seconds):

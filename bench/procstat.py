@@ -1,0 +1,23 @@
+"""What /proc says of a running process, for the resident benchmarks."""
+import os
+
+TICKS = os.sysconf("SC_CLK_TCK")
+
+
+def cpu_seconds(pid):
+    """User plus system time so far."""
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()  # the name may hold spaces and ')'
+    return (int(fields[11]) + int(fields[12])) / TICKS
+
+
+def rss_kib(pid):
+    with open(f"/proc/{pid}/status") as f:
+        for l in f:
+            if l.startswith("VmRSS:"):
+                return int(l.split()[1])
+    return 0
+
+
+def open_fds(pid):
+    return len(os.listdir(f"/proc/{pid}/fd"))
