@@ -3,6 +3,7 @@
 #include "agents/AgentRegistry.h"
 #include "agents/PlanUsageReader.h"
 #include "monitor/SessionMonitor.h"
+#include "support/Eventually.h"
 #include "support/TempDir.h"
 #include "support/TranscriptGenerator.h"
 #include "support/TreeSnapshot.h"
@@ -22,12 +23,6 @@ using namespace std::chrono_literals;
 using Steady = std::chrono::steady_clock;
 
 namespace {
-
-bool eventually(const std::function<bool()>& p) {
-    for (const auto end = Steady::now() + 2s; !p(); std::this_thread::sleep_for(1ms))
-        if (Steady::now() > end) return false;
-    return true;
-}
 
 // The source runs at once on its own named thread, and not again once destroyed, without
 // waiting for its period.

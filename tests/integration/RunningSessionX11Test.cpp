@@ -3,6 +3,7 @@
 // or in a tmux pane that a terminal's client shows, and its window becomes the active one.
 #include "integration/SessionFocus.h"
 #include "platform/fake/FakePlatform.h"
+#include "support/Eventually.h"
 #include "support/Process.h"
 #include "support/TempDir.h"
 #include "support/XSession.h"
@@ -25,10 +26,9 @@ const std::string uuid = "0d5f3c1e-8a2b-4c6d-9e0f-1a2b3c4d5e6f";
 
 const std::string tmux = "/usr/bin/tmux";
 
-bool eventually(const std::function<bool()>& p, std::chrono::milliseconds within = 5s) {
-    for (const auto end = std::chrono::steady_clock::now() + within; !p(); std::this_thread::sleep_for(20ms))
-        if (std::chrono::steady_clock::now() > end) return false;
-    return true;
+// Each look at the active window runs xdotool: look every 20 ms, for up to 5 s.
+bool activeBecomes(const std::function<bool()>& p) {
+    return eventually(p, 5s, 20ms);
 }
 
 // The X session, a home whose `claude` waits for its input to close (it ends with the
@@ -59,7 +59,7 @@ struct Desktop {
         args.insert(args.end(), program.begin(), program.end());
         terminals.push_back(std::make_unique<BackgroundProcess>(FAKE_TERMINAL, args, env));
         return terminals.back()->readLine(10s) == "ready" &&
-               eventually([&] { return activeWindowTitle() == title; });
+               activeBecomes([&] { return activeWindowTitle() == title; });
     }
     std::string agent() const { return (home.path() / "bin/claude").string(); }
 };
@@ -113,10 +113,12 @@ TEST(RunningSessionX11, TheTerminalOfALiveSessionBecomesActive) {
     {
         SessionFocus focus(p, [] { return false; });
         focus.focusSession(sessionIn(projectA));
-        EXPECT_TRUE(eventually([&] { return d.activeWindowTitle() == "Term A"; })) << d.activeWindowTitle();
+        EXPECT_TRUE(activeBecomes([&] { return d.activeWindowTitle() == "Term A"; }))
+            << d.activeWindowTitle();
 
         focus.focusSession(sessionIn(projectC));
-        EXPECT_TRUE(eventually([&] { return d.activeWindowTitle() == "Term C"; })) << d.activeWindowTitle();
+        EXPECT_TRUE(activeBecomes([&] { return d.activeWindowTitle() == "Term C"; }))
+            << d.activeWindowTitle();
         EXPECT_EQ(currentWindow(), "0\n") << "the agent's tmux window is selected";
     }
     EXPECT_TRUE(sounds->played.empty());

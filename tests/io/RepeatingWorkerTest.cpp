@@ -1,4 +1,5 @@
 #include "io/RepeatingWorker.h"
+#include "support/Eventually.h"
 
 #include <gtest/gtest.h>
 
@@ -7,18 +8,10 @@
 #include <thread>
 
 using namespace fray;
+using fray::test::eventually;
 using namespace std::chrono_literals;
-using Steady = std::chrono::steady_clock;
 
-namespace {
-
-bool eventually(const std::function<bool()>& p) {
-    for (const auto end = Steady::now() + 2s; !p(); std::this_thread::sleep_for(1ms))
-        if (Steady::now() > end) return false;
-    return true;
-}
-
-} // namespace
+namespace {} // namespace
 
 TEST(RepeatingWorker, RunsNeverOverlapAndMissedDeadlinesDoNotPileUp) {
     std::atomic<int> active{0}, maxActive{0}, runs{0};
