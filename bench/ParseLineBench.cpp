@@ -5,6 +5,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <random>
 #include <string_view>
 
 using namespace fray;
@@ -37,6 +38,35 @@ Corpus makeCorpus(const std::vector<std::string>& src) {
 
 const Instant kStart = fromUnixSeconds(1767225600.0);
 
+// Small lines only: prompts, assistant text, tool calls, short results, noise.
+std::vector<std::string> smallLines(std::size_t count) {
+    static constexpr std::string_view shapes[] = {"prompt", "text",      "call",
+                                                  "noise",  "sidechain", "last-prompt"};
+    test::TranscriptGenerator gen(2);
+    gen.setClock(kStart);
+    std::mt19937_64 rng(2);
+    std::vector<std::string> lines;
+    while (lines.size() < count) {
+        const std::size_t k = rng() % (std::size(shapes) + 1);
+        lines.push_back(k == std::size(shapes) ? gen.toolResult(40 + rng() % 361) : gen.line(shapes[k]));
+    }
+    return lines;
+}
+
+// A mix dominated by large tool results, about `totalBytes` long in all.
+std::vector<std::string> largeMix(std::size_t totalBytes) {
+    static constexpr std::string_view shapes[] = {"prompt", "call", "text"};
+    test::TranscriptGenerator gen(1);
+    gen.setClock(kStart);
+    std::mt19937_64 rng(1);
+    std::vector<std::string> lines;
+    for (std::size_t total = 0; total < totalBytes; total += lines.back().size() + 1) {
+        const std::size_t k = rng() % 5;
+        lines.push_back(k < 3 ? gen.line(shapes[k]) : gen.toolResult(50 * 1024 + rng() % (450 * 1024 + 1)));
+    }
+    return lines;
+}
+
 void run(benchmark::State& state, const Corpus& corpus) {
     LineClassifier classifier;
     std::size_t bytes = 0;
@@ -57,27 +87,18 @@ void run(benchmark::State& state, const Corpus& corpus) {
 }
 
 void BM_ParseLine_LargeToolResultMix(benchmark::State& state) {
-    static const Corpus corpus = [] {
-        test::TranscriptGenerator gen(1);
-        return makeCorpus(gen.largeMix(64u << 20, kStart));
-    }();
+    static const Corpus corpus = makeCorpus(largeMix(64u << 20));
     run(state, corpus);
 }
 
 void BM_ParseLine_SmallLines(benchmark::State& state) {
-    static const Corpus corpus = [] {
-        test::TranscriptGenerator gen(2);
-        return makeCorpus(gen.smallLines(100000, kStart));
-    }();
+    static const Corpus corpus = makeCorpus(smallLines(100000));
     run(state, corpus);
 }
 
 // The copying entry point, for callers that cannot promise padding.
 void BM_ParseLine_SmallLinesCopying(benchmark::State& state) {
-    static const std::vector<std::string> lines = [] {
-        test::TranscriptGenerator gen(2);
-        return gen.smallLines(100000, kStart);
-    }();
+    static const std::vector<std::string> lines = smallLines(100000);
     LineClassifier classifier;
     for (auto _ : state) {
         FileState st(kStart);

@@ -1,5 +1,7 @@
 #include "TranscriptGenerator.h"
 
+#include "session/UnicodeText.h"
+
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -9,6 +11,8 @@
 #include <tuple>
 
 namespace fray::test {
+
+using UnicodeText::jsonString;
 
 namespace {
 
@@ -80,27 +84,6 @@ std::string_view find(std::span<const Shape> shapes, std::string_view key, std::
     return otherwise;
 }
 
-std::string jsonEscape(std::string_view s) {
-    std::string out;
-    for (unsigned char c : s) {
-        if (c == '"' || c == '\\') out += '\\';
-        if (c == '\n') {
-            out += "\\n";
-        } else if (c < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
-
-std::string quoted(std::string_view s) {
-    return "\"" + jsonEscape(s) + "\"";
-}
-
 } // namespace
 
 std::string isoTimestamp(Instant t) {
@@ -142,9 +125,9 @@ std::string TranscriptGenerator::text(std::size_t approxBytes) {
 std::string TranscriptGenerator::record(std::string_view type, std::string_view fields) {
     clock_ = clock_ + 0.8;
     return "{\"parentUuid\":\"" + id("", 8) + "-" + id("", 4) +
-           "\",\"isSidechain\":false,\"userType\":\"external\",\"cwd\":" + quoted(cwd_) +
+           "\",\"isSidechain\":false,\"userType\":\"external\",\"cwd\":" + jsonString(cwd_) +
            ",\"sessionId\":\"" + sessionId_ + "\",\"version\":\"" + version_ +
-           "\",\"gitBranch\":" + quoted(branch_) + ",\"type\":\"" + std::string(type) + "\"," +
+           "\",\"gitBranch\":" + jsonString(branch_) + ",\"type\":\"" + std::string(type) + "\"," +
            std::string(fields) + ",\"uuid\":\"" + id("", 8) + "-" + id("", 4) + "-" + id("", 4) +
            "\",\"timestamp\":\"" + isoTimestamp(clock_) + "\"}";
 }
@@ -174,12 +157,12 @@ std::string TranscriptGenerator::userPrompt(Instant at, std::string_view text) {
     lastPromptText_ = std::string(text);
     replyId_.clear();
     clock_ = at - 0.8;
-    return userLine(quoted(text), "\"permissionMode\":\"" + permissionMode_ + "\"");
+    return userLine(jsonString(text), "\"permissionMode\":\"" + permissionMode_ + "\"");
 }
 
 std::string TranscriptGenerator::assistantText(std::string_view text, bool endsTurn) {
     if (text.empty()) text = "Done — the handler retries with backoff.\n\nTests pass.";
-    std::string line = assistantLine("{\"type\":\"text\",\"text\":" + quoted(text) + "}", endsTurn);
+    std::string line = assistantLine("{\"type\":\"text\",\"text\":" + jsonString(text) + "}", endsTurn);
     if (endsTurn) replyId_.clear();
     return line;
 }
@@ -200,7 +183,7 @@ std::string TranscriptGenerator::toolUse(int calls) {
 std::string TranscriptGenerator::toolResult(std::size_t bytes) {
     replyId_.clear(); // the next assistant line is another reply
     // Claude Code stores the output twice: in the message and in toolUseResult.
-    const std::string out = quoted(text(bytes / 2));
+    const std::string out = jsonString(text(bytes / 2));
     return userLine("[{\"tool_use_id\":\"" + (toolId_.empty() ? id("toolu_01", 22) : toolId_) +
                         "\",\"type\":\"tool_result\",\"content\":" + out + ",\"is_error\":false}]",
                     "\"toolUseResult\":{\"stdout\":" + out +
@@ -214,7 +197,7 @@ std::string TranscriptGenerator::line(std::string_view step) {
     if (verb == "prompt") return userPrompt(clock_ + 0.8, arg);
     if (verb == "text" || verb == "end") return assistantText(arg, verb == "end");
     if (verb == "thinking")
-        return assistantLine("{\"type\":\"thinking\",\"thinking\":" + quoted(text(uniform(200, 1200))) +
+        return assistantLine("{\"type\":\"thinking\",\"thinking\":" + jsonString(text(uniform(200, 1200))) +
                              ",\"signature\":\"" + id("Eq", 120) + "\"}");
     if (verb == "call")
         return toolCall(arg.empty() ? ordinaryTools[uniform(0, ordinaryTools.size() - 1)] : arg);
@@ -225,14 +208,14 @@ std::string TranscriptGenerator::line(std::string_view step) {
                                       id("toolu_01", 22) + "\",\"parentToolUseID\":\"" + toolId_ + "\"");
     if (verb == "system")
         return record("system", "\"subtype\":\"" + arg + "\"," + std::string(find(systemFields, arg)));
-    if (verb == "meta") return userLine(quoted(arg), "\"isMeta\":true");
+    if (verb == "meta") return userLine(jsonString(arg), "\"isMeta\":true");
     for (const auto& [name, content, extra] : injected)
         if (verb == name) return userLine("\"" + std::string(content) + "\"", extra);
     if (verb == "compact")
         return userLine(
-            "\"This session is being continued from a previous conversation that ran out of context. "
-            "The conversation is summarized below:\\n" +
-                jsonEscape(text(600)) + "\"",
+            jsonString("This session is being continued from a previous conversation that ran out "
+                       "of context. The conversation is summarized below:\n" +
+                       text(600)),
             "\"isVisibleInTranscriptOnly\":true,\"isCompactSummary\":true");
     if (verb == "slash")
         return line("caveat") + "\n" +
@@ -249,7 +232,7 @@ std::string TranscriptGenerator::line(std::string_view step) {
     }
     // Bookkeeping, without the conversation's fields.
     if (verb == "last-prompt")
-        return "{\"type\":\"last-prompt\",\"lastPrompt\":" + quoted(arg.empty() ? lastPromptText_ : arg) +
+        return "{\"type\":\"last-prompt\",\"lastPrompt\":" + jsonString(arg.empty() ? lastPromptText_ : arg) +
                ",\"sessionId\":\"" + sessionId_ + "\"}";
     if (verb == "summary") // written with another conversation's leaf, long after this one ended
         return "{\"type\":\"summary\",\"summary\":\"Stripe webhook retries\",\"leafUuid\":\"" + id("", 8) +
@@ -310,29 +293,6 @@ std::string TranscriptGenerator::session(int turns, Instant start, std::size_t m
     return out;
 }
 
-std::vector<std::string> TranscriptGenerator::smallLines(std::size_t count, Instant start) {
-    static constexpr std::string_view shapes[] = {"prompt", "text",      "call",
-                                                  "noise",  "sidechain", "last-prompt"};
-    setClock(start);
-    std::vector<std::string> lines;
-    while (lines.size() < count) {
-        const std::size_t k = uniform(0, std::size(shapes));
-        lines.push_back(k == std::size(shapes) ? toolResult(uniform(40, 400)) : line(shapes[k]));
-    }
-    return lines;
-}
-
-std::vector<std::string> TranscriptGenerator::largeMix(std::size_t totalBytes, Instant start) {
-    static constexpr std::string_view shapes[] = {"prompt", "call", "text"};
-    setClock(start);
-    std::vector<std::string> lines;
-    for (std::size_t total = 0; total < totalBytes; total += lines.back().size() + 1) {
-        const std::size_t k = uniform(0, 4);
-        lines.push_back(k < 3 ? line(shapes[k]) : toolResult(uniform(50 * 1024, 500 * 1024)));
-    }
-    return lines;
-}
-
 RolloutGenerator::RolloutGenerator(std::uint64_t seed, std::string cwd)
     : rng_(seed), text_(seed * 31 + 7), cwd_(std::move(cwd)) {}
 
@@ -348,13 +308,13 @@ std::string RolloutGenerator::item(std::string_view type, std::string_view paylo
 std::string RolloutGenerator::sessionMeta(std::size_t instructionsBytes) {
     return item("session_meta",
                 "{\"id\":\"0199a1b2-7c3d-7e4f-8a9b-0c1d2e3f4a5b\",\"timestamp\":\"" + isoTimestamp(clock_) +
-                    "\",\"cwd\":" + quoted(cwd_) +
+                    "\",\"cwd\":" + jsonString(cwd_) +
                     ",\"originator\":\"codex_cli_rs\",\"cli_version\":\"0.135.0\",\"base_instructions\":" +
-                    quoted(text_.text(instructionsBytes)) + ",\"git\":{\"branch\":\"main\"}}");
+                    jsonString(text_.text(instructionsBytes)) + ",\"git\":{\"branch\":\"main\"}}");
 }
 
 std::string RolloutGenerator::userMessage(std::string_view text) {
-    const std::string t = quoted(text.empty() ? text_.text(200) : std::string(text));
+    const std::string t = jsonString(text.empty() ? text_.text(200) : std::string(text));
     return item("response_item",
                 "{\"type\":\"message\",\"role\":\"user\",\"content\":[{\"type\":\"input_text\","
                 "\"text\":" +
@@ -363,25 +323,25 @@ std::string RolloutGenerator::userMessage(std::string_view text) {
 }
 
 std::string RolloutGenerator::agentMessage(std::string_view phase) {
-    return item("event_msg", "{\"type\":\"agent_message\",\"message\":" + quoted(text_.text(400)) +
+    return item("event_msg", "{\"type\":\"agent_message\",\"message\":" + jsonString(text_.text(400)) +
                                  ",\"phase\":\"" + std::string(phase) + "\"}");
 }
 
 std::string RolloutGenerator::functionCall() {
     callId_ = "call_" + std::to_string(++calls_);
     return item("response_item",
-                "{\"type\":\"function_call\",\"name\":\"shell_command\",\"arguments\":\"{\\\"command\\\":"
-                "\\\"rg -n TODO src\\\",\\\"workdir\\\":\\\"" +
-                    jsonEscape(cwd_) + "\\\"}\",\"call_id\":\"" + callId_ + "\"}");
+                "{\"type\":\"function_call\",\"name\":\"shell_command\",\"arguments\":" +
+                    jsonString(R"({"command":"rg -n TODO src","workdir":)" + jsonString(cwd_) + "}") +
+                    ",\"call_id\":\"" + callId_ + "\"}");
 }
 
 std::string RolloutGenerator::functionCallOutput(std::size_t bytes) {
     return item("event_msg", "{\"type\":\"exec_command_end\",\"call_id\":\"" + callId_ +
                                  "\",\"exit_code\":0,\"duration\":{\"secs\":0,\"nanos\":212000000}}") +
            "\n" +
-           item("response_item", "{\"type\":\"function_call_output\",\"call_id\":\"" + callId_ +
-                                     "\",\"output\":\"Exit code: 0\\nOutput:\\n" +
-                                     jsonEscape(text_.text(bytes)) + "\"}");
+           item("response_item",
+                "{\"type\":\"function_call_output\",\"call_id\":\"" + callId_ +
+                    "\",\"output\":" + jsonString("Exit code: 0\nOutput:\n" + text_.text(bytes)) + "}");
 }
 
 std::string RolloutGenerator::line(std::string_view step) {
@@ -402,13 +362,13 @@ std::string RolloutGenerator::line(std::string_view step) {
                     R"({"type":"token_count","info":{"total_token_usage":{"input_tokens":48213,)"
                     R"("output_tokens":1290}},"rate_limits":{"primary":{"used_percent":12.0}}})");
     if (verb == "context")
-        return item("turn_context", "{\"cwd\":" + quoted(cwd_) + ",\"approval_policy\":\"" + approval_ +
+        return item("turn_context", "{\"cwd\":" + jsonString(cwd_) + ",\"approval_policy\":\"" + approval_ +
                                         "\",\"sandbox_policy\":{\"type\":\"workspace-write\"},"
                                         "\"model\":\"gpt-5.1-codex\",\"effort\":\"medium\"}");
     if (verb == "reasoning")
         return item("response_item",
                     "{\"type\":\"reasoning\",\"summary\":[{\"type\":\"summary_text\",\"text\":" +
-                        quoted(text_.text(300)) + "}],\"content\":null,\"encrypted_content\":\"gAAAAABo" +
+                        jsonString(text_.text(300)) + "}],\"content\":null,\"encrypted_content\":\"gAAAAABo" +
                         std::string(200, 'Q') + "\"}");
     if (verb == "developer")
         return item("response_item",

@@ -55,10 +55,6 @@ class TranscriptGenerator {
     // for the next turn). Lines end with '\n'.
     std::string session(int turns, Instant start, std::size_t minResult = 10 * 1024,
                         std::size_t maxResult = 180 * 1024, int minCalls = 1, int maxCalls = 4);
-    // Small lines only (prompts, assistant text, tool calls, short results, noise).
-    std::vector<std::string> smallLines(std::size_t count, Instant start);
-    // A mix dominated by large tool results, about `totalBytes` long in all.
-    std::vector<std::string> largeMix(std::size_t totalBytes, Instant start);
 
     std::string text(std::size_t approxBytes); // plausible program output, multi-line
 
