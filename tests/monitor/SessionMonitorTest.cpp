@@ -125,22 +125,9 @@ TEST(SessionMonitor, Tailing) {
          [](F& f, G& g) {
              f.put(lines({g.userPrompt(f.now - 9)}));
              f.tick();
-             std::string growth = lines({g.toolUse(2)});
-             const std::string open = R"({"type":"summary","summary":")", close = "\"}\n";
-             growth +=
-                 open +
-                 std::string(Tuning::maxCatchupBytes - growth.size() - open.size() - close.size(), 's') +
-                 close;
-             ASSERT_EQ(growth.size(), Tuning::maxCatchupBytes);
-             f.add(growth);
+             const std::string calls = lines({g.toolUse(2)});
+             f.add(calls + std::string(Tuning::maxCatchupBytes - calls.size() - 1, ' ') + "\n");
              EXPECT_EQ(f.at(1).combo, 2) << "the calls at its start count";
-         }},
-        {"a label follows a change of working directory",
-         [](F& f, G& g) {
-             f.put(lines({g.userPrompt(f.now - 9)}));
-             EXPECT_EQ(f.at().project, "orbit-api");
-             f.add(lines({TranscriptGenerator(7, "/srv/billing").toolUse(1)}));
-             EXPECT_EQ(f.at(2).project, "billing") << "within the same rescan";
          }},
         {"growth beyond 4 MiB jumps to the last 128 KiB, where prompts are live",
          [](F& f, G& g) {
@@ -156,48 +143,15 @@ TEST(SessionMonitor, Tailing) {
              EXPECT_EQ(s.combo, 1);
              EXPECT_EQ(s.powerUpAt, f.now - 1);
          }},
-        {"a 1 MB transcript seen first: only the tail, its cut line dropped, no power-up",
-         [](F& f, G& g) {
-             // The tail starts exactly at an embedded prompt object inside a junk line: were
-             // the partial piece parsed, that prompt would count.
-             const std::string cut = R"({"type":"user","message":{"content":"cut"},"timestamp":")" +
-                                     isoTimestamp(f.now - 5) + "\"}\n";
-             std::string tail = lines({g.userPrompt(f.now - 20), g.toolUse(1), g.toolUse(2)});
-             const std::string neutral = R"({"type":"summary"})";
-             const std::size_t pad = Tuning::initialTailBytes - cut.size() - tail.size() - neutral.size() - 1;
-             tail += neutral + std::string(pad, ' ');
-             std::string history;
-             while (history.size() < 900000)
-                 history += lines({g.userPrompt(f.now - 3000), g.toolResult(20000)});
-             history += std::string(500, 'x') + cut + tail + "\n";
-             const auto s = (f.put(history), f.at());
-             EXPECT_EQ(f.files->bytesRead, Tuning::initialTailBytes);
-             EXPECT_EQ(s.combo, 3);
-             EXPECT_EQ(s.lastPromptAt, f.now - 20) << "only the prompt inside the tail";
-             EXPECT_FALSE(s.powerUpAt);
-         }},
-        {"progress records are activity: a command that reports stays working",
+        {"progress records, and a line still being written, are activity: the command stays working",
          [](F& f, G& g) {
              f.put(lines({g.userPrompt(f.now - 60), g.toolCall("Bash")}), 30);
              EXPECT_EQ(f.at().status, SessionStatus::needsAction);
              f.add(lines({g.line("progress bash_progress")}));
              EXPECT_EQ(f.at(1).status, SessionStatus::working);
-         }},
-        {"a line still being written is activity too",
-         [](F& f, G& g) {
-             f.put(lines({g.userPrompt(f.now - 60), g.toolCall("Bash")}), 30);
-             EXPECT_EQ(f.at().status, SessionStatus::needsAction);
+             EXPECT_EQ(f.at(30).status, SessionStatus::needsAction);
              f.add(g.toolResult(2000).substr(0, 500));
              EXPECT_EQ(f.at(1).status, SessionStatus::working);
-         }},
-        {"a record carries the state's facts",
-         [](F& f, G& g) {
-             const auto p = f.put(lines({g.userPrompt(f.now - 30), g.toolCall("Bash")}), 10);
-             auto expected = SessionInfo::make(p, "orbit-api", "main", "/home/dev/code/orbit-api",
-                                               SessionStatus::working, 1, f.now, f.now - 10, f.now - 30,
-                                               std::nullopt, staminaValue({f.now - 30}, f.now));
-             expected.pendingCall = PendingCall{"Bash", "npm test -- webhooks"};
-             EXPECT_EQ(f.at(), expected);
          }},
     });
 }
@@ -303,23 +257,6 @@ TEST(SessionMonitor, FaultsAreSilentAndBounded) {
              f.files->beforeOpen = nullptr;
              f.put(lines({g.toolUse(1)}));
              EXPECT_EQ(f.at(1).combo, 1);
-         }},
-        {"a file rewritten shorter while its long partial line is read again is read afresh",
-         [](F& f, G& g) {
-             f.put(lines({g.userPrompt(f.now - 60), g.toolUse(3)}) +
-                   R"({"type":"user","message":{"content":")" + std::string(300000, 'a'));
-             EXPECT_EQ(f.at().combo, 3);
-             ASSERT_EQ(f.mon().stats().spilledLines, 1u);
-             f.add("\"}}\n");
-             // Rewritten between the attributes and the read, to end inside the span read again.
-             const std::string shorter = lines({g.userPrompt(f.now - 1, "new"), g.toolUse(1)});
-             f.files->beforeOpen = [&, shorter](const std::string&) {
-                 f.put(shorter + std::string(150000, ' '));
-                 f.files->beforeOpen = nullptr;
-             };
-             f.tick(1);
-             const auto s = f.at(1);
-             EXPECT_EQ(std::tie(s.combo, s.lastPromptAt), std::make_tuple(1, std::optional(f.now - 3)));
          }},
         {"a FIFO put in place between the attributes and the open blocks nothing",
          [](F& f, G& g) {
