@@ -27,8 +27,6 @@ TEST(FileStateDerive, TableAtEveryBoundary) {
         {"tool result, unanswered, 45 s old", K::toolResult, false, 5, 45, S::working},
         {"thinking, answered, young", K::assistantThinking, true, 5, 10, S::working},
         {"user text: busy", K::userText, true, 400, 1000, S::working},
-        {"tool use: pending", K::assistantToolUse, true, 400, 1000, S::needsAction},
-        {"text: finished", K::assistantText, true, 400, 1000, S::completed},
         {"interrupted: finished, even unanswered and young", K::interrupted, false, 0, 1, S::completed},
         {"beyond the candidate window", K::userText, true, 2700.5, 9000, absent},
         // clang-format on

@@ -247,17 +247,6 @@ TEST(SessionMonitor, Candidates) {
 
 TEST(SessionMonitor, FaultsAreSilentAndBounded) {
     runScenarios({
-        {"a file that shrinks between its attributes and the read is read afresh next tick",
-         [](F& f, G& g) {
-             f.put(lines({g.toolUse(1), g.toolUse(1)}));
-             EXPECT_EQ(f.at().combo, 2);
-             f.add(lines({g.toolUse(1)}));
-             f.files->beforeOpen = [](const std::string& path) { std::filesystem::resize_file(path, 10); };
-             EXPECT_EQ(f.at(1).combo, 2);
-             f.files->beforeOpen = nullptr;
-             f.put(lines({g.toolUse(1)}));
-             EXPECT_EQ(f.at(1).combo, 1);
-         }},
         {"a FIFO put in place between the attributes and the open blocks nothing",
          [](F& f, G& g) {
              const auto p = f.put(lines({g.toolUse(1)}));
