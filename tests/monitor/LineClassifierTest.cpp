@@ -227,14 +227,7 @@ TEST(LineClassifier, PendingCallSummaries) {
     }
 }
 
-TEST(CommandNoise, Prefixes) {
-    for (const char* noise : {" \n\t<local-command-stdout>x", "<system-reminder>", "Caveat: the messages"})
-        EXPECT_TRUE(isCommandNoise(noise)) << noise;
-    for (const char* prompt : {"caveat: lower case", "please <command-name>", ""})
-        EXPECT_FALSE(isCommandNoise(prompt)) << prompt;
-}
-
-TEST(ParseTimestamp, Rfc3339FormsAndImpossibleDates) {
+TEST(ParseTimestamp, Rfc3339FormsAndMalformedText) {
     for (auto [text, unix] : {std::pair{"2025-01-31T09:15:42Z", 1738314942.0},
                               {"2025-01-31T09:15:42.123Z", 1738314942.123},
                               {"2025-01-31T04:45:42.250-04:30", 1738314942.25}}) {
@@ -242,12 +235,10 @@ TEST(ParseTimestamp, Rfc3339FormsAndImpossibleDates) {
         ASSERT_TRUE(t) << text;
         EXPECT_NEAR(toUnixSeconds(*t), unix, 1e-6) << text;
     }
-    // Impossible times the timestamp fuzz never writes (impossible dates it covers), then
-    // malformed text: no zone, a space for T, an empty fraction, offsets without a colon or
-    // out of range, trailing junk, a one-digit month.
+    // Malformed: an impossible hour (the timestamp fuzz covers impossible dates), no zone, a
+    // space for T, an empty fraction, an offset without a colon or out of range, trailing junk.
     for (const char* bad :
-         {"2025-01-31T24:00:00Z", "2025-01-31T09:15:60Z", "2025-01-31T09:15:42", "2025-01-31 09:15:42Z",
-          "2025-01-31T09:15:42.Z", "2025-01-31T09:15:42+0200", "2025-01-31T09:15:42+24:00",
-          "2025-01-31T09:15:42Zjunk", "2025-1-31T09:15:42Z", ""})
+         {"2025-01-31T24:00:00Z", "2025-01-31T09:15:42", "2025-01-31 09:15:42Z", "2025-01-31T09:15:42.Z",
+          "2025-01-31T09:15:42+0200", "2025-01-31T09:15:42+24:00", "2025-01-31T09:15:42Zjunk", ""})
         EXPECT_FALSE(parseTimestamp(bad)) << bad;
 }

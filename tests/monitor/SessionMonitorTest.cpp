@@ -121,18 +121,16 @@ TEST(SessionMonitor, Tailing) {
              const auto s = f.at(2);
              EXPECT_EQ(std::tie(s.combo, s.lastPromptAt), std::make_tuple(0, std::optional(f.now - 8)));
          }},
-        {"growth of exactly 4 MiB is still read whole",
+        {"growth of exactly 4 MiB is read whole; beyond, it jumps to the last 128 KiB, where prompts are "
+         "live",
          [](F& f, G& g) {
              f.put(lines({g.userPrompt(f.now - 9)}));
              f.tick();
              const std::string calls = lines({g.toolUse(2)});
              f.add(calls + std::string(Tuning::maxCatchupBytes - calls.size() - 1, ' ') + "\n");
              EXPECT_EQ(f.at(1).combo, 2) << "the calls at its start count";
-         }},
-        {"growth beyond 4 MiB jumps to the last 128 KiB, where prompts are live",
-         [](F& f, G& g) {
-             f.put(g.userPrompt(f.now - 9) + "\n" + R"({"type":"assistant")");
-             f.tick();
+             f.add(R"({"type":"assistant")"); // a partial line, then a jump over its end
+             f.tick(1);
              std::string growth;
              while (growth.size() < (5u << 20))
                  growth += lines({g.toolUse(1), g.toolResult(40000)});
@@ -342,16 +340,14 @@ namespace {
 
 // Hands out fixed sessions, or throws, and counts its polls.
 struct FakeProvider : AgentProvider {
-    FakeProvider(Agent a, std::vector<SessionInfo> s, bool t = false)
-        : who(a), sessions(std::move(s)), throws(t) {}
-    Agent agent() const override { return who; }
+    FakeProvider(std::vector<SessionInfo> s, bool t = false) : sessions(std::move(s)), throws(t) {}
+    Agent agent() const override { return Agent::codex; }
     bool isAvailable() const override { return true; }
     std::vector<SessionInfo> poll(Instant, double) override {
         ++polls;
         if (throws) throw std::runtime_error("store exploded");
         return sessions;
     }
-    Agent who;
     std::vector<SessionInfo> sessions;
     bool throws;
     int polls = 0;
@@ -371,8 +367,8 @@ TEST(SessionMonitor, PollCadenceAndAThrowingProvider) {
          {std::pair{std::vector<SessionInfo>{}, std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},
           {{other("c", Agent::codex, SessionStatus::working, t, t)}, {1, 4, 7, 10}}}) {
         MonitorFixture f;
-        auto fake = std::make_shared<FakeProvider>(Agent::codex, sessions);
-        f.providers = ProviderList{std::make_shared<FakeProvider>(Agent::hermes, sessions, true), fake};
+        auto fake = std::make_shared<FakeProvider>(sessions);
+        f.providers = ProviderList{std::make_shared<FakeProvider>(sessions, true), fake};
         std::vector<int> ticks;
         for (int i = 1; i <= 10; ++i) {
             const int before = fake->polls;
@@ -390,19 +386,17 @@ TEST(SessionMonitor, SortsByUrgencyAcrossAgents) {
     const auto claudeWaiting = f.write("p/wait.jsonl", lines({g.toolUse(1)}), 60);
     const auto claudeWorking = f.write("p/work.jsonl", lines({g.userPrompt(t - 100), g.toolUse(1)}), 10);
     using S = SessionStatus;
-    const auto codex = std::vector{other("codex-done", Agent::codex, S::completed, t - 5, t - 1),
-                                   other("codex-wait", Agent::codex, S::needsAction, t - 100, t - 1)};
-    const auto hermes = std::vector{other("hermes-wait", Agent::hermes, S::needsAction, t - 300, t - 50),
-                                    other("osa-work", Agent::osaurus, S::working, t - 9, t - 5)};
-    f.providers = ProviderList{std::make_shared<FakeProvider>(Agent::codex, codex),
-                               std::make_shared<FakeProvider>(Agent::hermes, hermes)};
+    f.providers = ProviderList{std::make_shared<FakeProvider>(
+        std::vector{other("codex-done", Agent::codex, S::completed, t - 5, t - 1),
+                    other("hermes-wait", Agent::hermes, S::needsAction, t - 300, t - 50),
+                    other("osa-work", Agent::osaurus, S::working, t - 9, t - 5)})};
     std::vector<std::string> order;
     for (const auto& s : f.tick())
         order.push_back(s.id);
     // Waiting the longest first; the Claude session began waiting at this tick. Then the
     // working ones by latest activity, then the finished one.
-    EXPECT_EQ(order, (std::vector<std::string>{"hermes-wait", "codex-wait", claudeWaiting, "osa-work",
-                                               claudeWorking, "codex-done"}));
+    EXPECT_EQ(order, (std::vector<std::string>{"hermes-wait", claudeWaiting, "osa-work", claudeWorking,
+                                               "codex-done"}));
 }
 
 // A large first backlog is read on two threads; every file must still end up with the
