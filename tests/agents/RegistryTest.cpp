@@ -12,7 +12,6 @@ TEST(AgentRegistry, OnlyProvidersWhoseStoreExistsInFixedOrder) {
         std::vector<Agent> expect;
     } rows[] = {
         {{}, {}},
-        {{osaurus}, {Agent::osaurus}},
         {{osaurus, ".hermes/state.db", ".codex/sessions/"}, {Agent::codex, Agent::hermes, Agent::osaurus}},
         {{".hermes/other.db", ".osaurus/x"}, {}}, // a store's directory alone is not the store
     };
@@ -25,16 +24,4 @@ TEST(AgentRegistry, OnlyProvidersWhoseStoreExistsInFixedOrder) {
             got.push_back(p->agent());
         EXPECT_EQ(got, r.expect) << r.files.size();
     }
-}
-
-TEST(AgentRegistry, LastComponentName) {
-    using O = std::optional<std::string>;
-    for (auto [in, out] : {std::pair{O(), O()},
-                           {"", O()},
-                           {"/work/api", "api"},
-                           {"/work/api///", "api"},
-                           {"/", "/"},
-                           {"///", "/"},
-                           {"api", "api"}})
-        EXPECT_EQ(lastComponentName(in), out) << in.value_or("<absent>");
 }

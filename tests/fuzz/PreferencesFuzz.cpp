@@ -5,13 +5,11 @@
 #include "model/JsonObjectText.h"
 #include "model/PreferencesStore.h"
 
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
-#include <sstream>
-#include <unistd.h>
 
 using namespace fray;
 namespace fs = std::filesystem;
@@ -20,9 +18,7 @@ namespace {
 
 std::string slurp(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 // Memory-backed where there is such a place: every save syncs the file.
@@ -35,20 +31,6 @@ const fs::path& folder() {
     return dir;
 }
 
-// The store says on standard error what it did with a broken file; not news here.
-struct Quiet {
-    int saved = dup(2);
-    Quiet() {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 2);
-        close(null);
-    }
-    ~Quiet() {
-        dup2(saved, 2);
-        close(saved);
-    }
-};
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -60,8 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const auto before = JsonObjectText::parse(text);
     const std::string displayKey = "a\"b\\\n\xC3\xA9\x01";
-    {
-        Quiet quiet;
+    { // what the store says about a broken file goes to run.sh's log
         PreferencesStore store(path.string());
         store.load();
         store.set("soundKO", true);
