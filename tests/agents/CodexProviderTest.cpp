@@ -22,10 +22,7 @@ std::string stamp(double ago) {
     return fray::test::isoTimestamp(kNow - ago);
 }
 std::string meta(const std::string& cwd) {
-    return R"({"timestamp":")" + stamp(900) + R"(","type":"session_meta","payload":{"id":"0197","cwd":")" +
-           cwd +
-           R"(","originator":"codex_cli_rs","cli_version":"0.39.0"}})"
-           "\n";
+    return R"({"type":"session_meta","payload":{"id":"0197","cwd":")" + cwd + "\"}}\n";
 }
 std::string ev(const std::string& type, const std::string& ts = stamp(60)) {
     return R"({"timestamp":")" + ts + R"(","type":"event_msg","payload":{"type":")" + type +
@@ -128,8 +125,6 @@ TEST(CodexProvider, RecordFieldsHeadAndPrompts) {
         {"a first line over 1 MiB: no cwd",
          R"({"type":"session_meta","payload":{"cwd":"/x","pad":")" + std::string(1100000, 'p') + "\"}}\n" + call,
          absent, "codex", absent},
-        {"a first line that is no session_meta", ev("user_message", stamp(50)) + meta("/work/api"), absent, "codex",
-         kNow - 50},
         {"prompts from any user_message payload, with or without a fraction; bad stamps skipped",
          ev("agent_message", stamp(10)) + ev("user_message", stamp(300)) +
              R"({"timestamp":"2025-12-31T23:58:20Z","type":"event_msg","payload":{"type":"user_message"}})" "\n" +
@@ -143,37 +138,28 @@ TEST(CodexProvider, RecordFieldsHeadAndPrompts) {
         auto list = c.poll();
         ASSERT_EQ(list.size(), 1u) << r.name;
         auto s = list[0];
-        EXPECT_EQ(std::tie(s.cwd, s.project, s.lastPromptAt), std::tie(r.cwd, r.project, r.lastPrompt))
-            << r.name;
         EXPECT_EQ(r.lastPrompt.has_value(), s.stamina != 0.5) << r.name;
         s.stamina = 0.5;
-        s.pendingCall.reset(); // the pending-call table checks those
+        s.pendingCall.reset(); // PendingCallSummary checks those
         EXPECT_EQ(s, SessionInfo::make(path, r.project, absent, r.cwd, s.status, s.combo, kNow - 5, kNow - 5,
                                        r.lastPrompt, absent, 0.5, Agent::codex))
             << r.name;
     }
 }
 
-// A waiting rollout says what for: the command line of a shell call, or a tool's input.
-TEST(CodexProvider, PendingCallSummaries) {
-    for (auto [line, tool, summary] : {
-             std::tuple{
-                 item("function_call", R"(,"name":"exec_command","arguments":"{\"cmd\":\"cargo test\"}")"),
-                 "exec_command", "cargo test"},
-             {item("function_call",
-                   R"(,"name":"shell","arguments":"{\"command\":[\"bash\",\"-lc\",\"ls\"]}")"),
-              "shell", "ls"},
-             {item("custom_tool_call",
-                   R"(,"name":"apply_patch","input":"*** Begin Patch\n*** Update File: a.rs")"),
-              "apply_patch", "*** Begin Patch *** Update File: a.rs"},
-         }) {
-        CodexHome c;
-        c.write("2025/12/31/rollout-1.jsonl", meta("/w") + ev("user_message") + line, 5);
-        const auto list = c.poll();
-        ASSERT_EQ(list.size(), 1u) << tool;
-        ASSERT_TRUE(list[0].pendingCall) << tool;
-        EXPECT_EQ(std::tie(list[0].pendingCall->tool, list[0].pendingCall->summary), std::tie(tool, summary));
-    }
+// A waiting rollout says what for: of a shell call's word list, the script it runs.
+TEST(CodexProvider, PendingCallSummary) {
+    CodexHome c;
+    c.write("2025/12/31/rollout-1.jsonl",
+            meta("/w") + ev("user_message") +
+                item("function_call",
+                     R"(,"name":"shell","arguments":"{\"command\":[\"bash\",\"-lc\",\"ls -la\"]}")"),
+            5);
+    const auto list = c.poll();
+    ASSERT_EQ(list.size(), 1u);
+    ASSERT_TRUE(list[0].pendingCall);
+    EXPECT_EQ(std::tie(list[0].pendingCall->tool, list[0].pendingCall->summary),
+              std::make_tuple("shell", "ls -la"));
 }
 
 TEST(CodexProvider, EnumerationSkipsHiddenOtherAndOldFilesAndNeverFollowsLinks) {
@@ -215,8 +201,8 @@ TEST(CodexProvider, EnumerationSkipsHiddenOtherAndOldFilesAndNeverFollowsLinks) 
         << "no sessions directory";
 }
 
-// Many rollouts are read on two threads; each must come out as it does alone, in the
-// order the tree lists them.
+// Many rollouts are read on two threads (a TSan run's only Codex case); each must come
+// out as it does alone.
 TEST(CodexProvider, ManyRolloutsReadTogetherMatchEachAlone) {
     CodexHome many;
     std::vector<std::pair<std::string, std::string>> files;
@@ -241,10 +227,6 @@ TEST(CodexProvider, ManyRolloutsReadTogetherMatchEachAlone) {
         solo[0].id = (many.home / ".codex/sessions" / files[i].first).string();
         EXPECT_NE(std::find(together.begin(), together.end(), solo[0]), together.end()) << files[i].first;
     }
-    // Enumeration order is the directory walk's, whichever thread read the file.
-    const auto again = many.poll();
-    for (std::size_t i = 0; i < again.size(); ++i)
-        EXPECT_EQ(again[i].id, together[i].id);
 }
 
 // A rollout is read whole turn deep on first sight, and afterwards only where it grew.
