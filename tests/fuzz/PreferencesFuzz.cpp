@@ -4,22 +4,18 @@
 #include "FuzzCheck.h"
 #include "model/JsonObjectText.h"
 #include "model/PreferencesStore.h"
+#include "support/TempDir.h"
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 
 using namespace fray;
+using fray::test::readFile;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 // Memory-backed where there is such a place: every save syncs the file.
 const fs::path& folder() {
@@ -50,14 +46,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         store.set("displayKey", displayKey);
         store.remove("position");
     }
-    const std::string saved = slurp(path);
+    const std::string saved = readFile(path);
     const auto after = JsonObjectText::parse(saved);
     FUZZ_CHECK(after.has_value());
 
     if (!before) { // set aside whole, under a name of its own
         std::size_t kept = 0;
         for (const auto& e : fs::directory_iterator(dir))
-            kept += e.path() != path && slurp(e.path()) == text;
+            kept += e.path() != path && readFile(e.path()) == text;
         FUZZ_CHECK(kept == 1);
         return 0;
     }
