@@ -58,7 +58,6 @@ TEST(PlanUsage, ParsesClaudeJsonVariants) {
          PlanUsage{absent, 5, absent, absent, absent}},
         {"a fetch after the year 9999", R"({"cachedUsageUtilization":{"fetchedAtMs":1e300}})", PlanUsage{}},
         {"no block", R"({"oauthAccount":{}})", absent},
-        {"block of another type", R"({"cachedUsageUtilization":[]})", absent},
         {"truncated mid-write", R"({"cachedUsageUtilization":{"fetchedAtMs":17672)",
          absent}, // an empty file too
     };

@@ -6,13 +6,12 @@
 using namespace fray;
 
 TEST(AgentRegistry, OnlyProvidersWhoseStoreExistsInFixedOrder) {
-    const char* const osaurus = ".osaurus/chat-history/history.sqlite";
     struct Row {
         std::vector<const char*> files;
         std::vector<Agent> expect;
     } rows[] = {
-        {{}, {}},
-        {{osaurus, ".hermes/state.db", ".codex/sessions/"}, {Agent::codex, Agent::hermes, Agent::osaurus}},
+        {{".osaurus/chat-history/history.sqlite", ".hermes/state.db", ".codex/sessions/"},
+         {Agent::codex, Agent::hermes, Agent::osaurus}},
         {{".hermes/other.db", ".osaurus/x"}, {}}, // a store's directory alone is not the store
     };
     for (const auto& r : rows) {

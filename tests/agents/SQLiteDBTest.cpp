@@ -25,20 +25,15 @@ int countRows(const std::string& path, const std::string& sql = "SELECT x FROM t
     return n;
 }
 
-std::string makeDb(const TempDir& dir, const std::string& rel, const std::string& sql) {
-    const std::string path = (dir / rel).string();
-    WritableDb(path).exec(sql);
-    return path;
-}
-
 } // namespace
 
 // What the wrapper adds to SQLite's own conversions: absent for NULL and for an instant no
 // number gives, and repaired text. (Seconds against milliseconds: the provider tests'.)
 TEST(SQLiteDB, RowAccessors) {
     TempDir dir;
-    const auto path = makeDb(
-        dir, "v.db", "CREATE TABLE v(x); INSERT INTO v VALUES (NULL), (1e999), (CAST(X'61807A' AS TEXT))");
+    const std::string path = (dir / "v.db").string();
+    WritableDb(path).exec(
+        "CREATE TABLE v(x); INSERT INTO v VALUES (NULL), (1e999), (CAST(X'61807A' AS TEXT))");
     auto db = SQLiteDB::open(path, *posixFileAccess());
     ASSERT_TRUE(db);
     std::vector<std::pair<std::optional<std::string>, bool>> got; // the text, and whether a date
@@ -53,9 +48,8 @@ TEST(SQLiteDB, RowAccessors) {
 // # and %, which would cut or change the path SQLite opens were they not encoded.
 TEST(SQLiteDB, WhatCannotBeReadYieldsNothingAndIsLeftAsItWas) {
     TempDir dir;
-    dir.mkdir("odd?name#with%41");
-    const auto good =
-        makeDb(dir, "odd?name#with%41/good.db", "CREATE TABLE t(x); INSERT INTO t VALUES (1), (2)");
+    const std::string good = (dir.mkdir("odd?name#with%41") / "good.db").string();
+    WritableDb(good).exec("CREATE TABLE t(x); INSERT INTO t VALUES (1), (2)");
     dir.write("empty.db", "");
     dir.write("corrupt.db", std::string("SQLite format 3\0", 16) + std::string(4096, 'Z'));
     const auto before = TreeSnapshot::of(dir.path());

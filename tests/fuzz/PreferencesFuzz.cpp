@@ -15,23 +15,10 @@ using namespace fray;
 using fray::test::readFile;
 namespace fs = std::filesystem;
 
-namespace {
-
-// Memory-backed where there is such a place: every save syncs the file.
-const fs::path& folder() {
-    static const fs::path dir = [] {
-        std::string base = fs::is_directory("/dev/shm") ? "/dev/shm" : fs::temp_directory_path().string();
-        std::string name = base + "/fraymark-fuzz-XXXXXX";
-        return fs::path(mkdtemp(name.data()));
-    }();
-    return dir;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    const fs::path dir = folder(), path = dir / "preferences.json";
+    static const test::TempDir folder; // run.sh puts it in memory: every save syncs the file
+    const fs::path dir = folder.path(), path = dir / "preferences.json";
     for (const auto& e : fs::directory_iterator(dir))
         fs::remove(e.path());
     std::ofstream(path, std::ios::binary) << text;
