@@ -22,25 +22,18 @@ std::string stamp(double ago) {
     return fray::test::isoTimestamp(kNow - ago);
 }
 std::string meta(const std::string& cwd) {
-    return R"({"timestamp":")" + stamp(900) + R"(","type":"session_meta","payload":{"id":"0197","cwd":")" +
-           cwd +
-           R"(","originator":"codex_cli_rs","cli_version":"0.39.0"}})"
-           "\n";
+    return R"({"type":"session_meta","payload":{"id":"0197","cwd":")" + cwd + "\"}}\n";
 }
 std::string ev(const std::string& type, const std::string& ts = stamp(60)) {
-    return R"({"timestamp":")" + ts + R"(","type":"event_msg","payload":{"type":")" + type +
-           R"(","message":"ok"}})"
-           "\n";
+    return R"({"timestamp":")" + ts + R"(","type":"event_msg","payload":{"type":")" + type + "\"}}\n";
 }
 std::string item(const std::string& type, const std::string& extra = "") {
     return R"({"timestamp":")" + stamp(30) + R"(","type":"response_item","payload":{"type":")" + type + "\"" +
            extra + "}}\n";
 }
 const std::string call = item("function_call", R"(,"name":"shell","arguments":"{}","call_id":"c1")");
-const std::string output =
-    item("function_call_output", R"(,"call_id":"c1","output":"{\"output\":\"a\\nb\"}")");
-const std::string userItem =
-    item("message", R"(,"role":"user","content":[{"type":"input_text","text":"go"}])");
+const std::string output = item("function_call_output", R"(,"call_id":"c1","output":"a\nb")");
+const std::string userItem = item("message", R"(,"role":"user","content":[])");
 
 struct CodexHome {
     TempDir home;
@@ -70,7 +63,6 @@ TEST(CodexProvider, StatusAndComboFromTheTail) {
         // clang-format off
         {"outstanding call, 30 s of 30", pending, 30, 30, S::working, 1},
         {"outstanding call, 31 s of 30", pending, 31, 30, S::needsAction, 1},
-        {"call answered: busy", call + output, 400, 20, S::working, 1},
         {"two calls, one output: still pending", call + call + output, 31, 30, S::needsAction, 2},
         {"an orphan output, then two calls and one output: one call waits", output + call + call + output, 31,
          30, S::needsAction, 2},
@@ -82,7 +74,6 @@ TEST(CodexProvider, StatusAndComboFromTheTail) {
              item("tool_search_output"), 10, 20, S::working, 2},
         {"a web search counts and leaves nothing pending", call + output + item("web_search_call"), 31, 30,
          S::working, 2},
-        {"a web search beside a pending call", call + item("web_search_call"), 31, 30, S::needsAction, 2},
         {"an approval policy that never asks: a pending call runs", never + pending, 300, 20, S::working, 1},
         {"the latest turn's policy counts",
          never + R"({"type":"turn_context","payload":{"approval_policy":"on-request"}})" "\n" + call, 31, 30,
@@ -112,31 +103,33 @@ TEST(CodexProvider, StatusAndComboFromTheTail) {
     EXPECT_TRUE(provider.poll(kNow + 721, 20).empty());
 }
 
-TEST(CodexProvider, RecordFieldsHeadAndPrompts) {
+// A waiting rollout also says what for: of a shell call's word list, the script it runs.
+TEST(CodexProvider, RecordFieldsHeadPromptsAndPendingCall) {
     std::string bigBody;
     while (bigBody.size() < 200 * 1024)
         bigBody += ev("agent_message"); // the head lies before the 128 KiB tail
+    const std::string script =
+        item("function_call", R"(,"name":"shell","arguments":"{\"command\":[\"bash\",\"-lc\",\"ls -la\"]}")");
     struct Row {
         const char* name;
         std::string content;
         std::optional<std::string> cwd;
         std::string project;
         std::optional<Instant> lastPrompt;
+        std::optional<PendingCall> pending;
     } rows[] = {
         // clang-format off
-        {"cwd from the first line", meta("/work/api") + ev("user_message", stamp(100)) + call, "/work/api", "api",
-         kNow - 100},
-        {"a head far before the tail", meta("/work/api/") + bigBody, "/work/api/", "api", absent},
+        {"cwd from the first line", meta("/work/api") + ev("user_message", stamp(100)) + script, "/work/api", "api",
+         kNow - 100, PendingCall{"shell", "ls -la"}},
+        {"a head far before the tail", meta("/work/api/") + bigBody, "/work/api/", "api", absent, absent},
         {"a first line over 1 MiB: no cwd",
          R"({"type":"session_meta","payload":{"cwd":"/x","pad":")" + std::string(1100000, 'p') + "\"}}\n" + call,
-         absent, "codex", absent},
-        {"a first line that is no session_meta", ev("user_message", stamp(50)) + meta("/work/api"), absent, "codex",
-         kNow - 50},
+         absent, "codex", absent, PendingCall{"shell", ""}},
         {"prompts from any user_message payload, with or without a fraction; bad stamps skipped",
          ev("agent_message", stamp(10)) + ev("user_message", stamp(300)) +
              R"({"timestamp":"2025-12-31T23:58:20Z","type":"event_msg","payload":{"type":"user_message"}})" "\n" +
              ev("user_message", "yesterday-ish") + item("user_message"),
-         absent, "codex", kNow - 30},
+         absent, "codex", kNow - 30, absent},
         // clang-format on
     };
     for (const auto& r : rows) {
@@ -145,43 +138,12 @@ TEST(CodexProvider, RecordFieldsHeadAndPrompts) {
         auto list = c.poll();
         ASSERT_EQ(list.size(), 1u) << r.name;
         auto s = list[0];
-        EXPECT_EQ(std::tie(s.cwd, s.project, s.lastPromptAt), std::tie(r.cwd, r.project, r.lastPrompt))
-            << r.name;
         EXPECT_EQ(r.lastPrompt.has_value(), s.stamina != 0.5) << r.name;
         s.stamina = 0.5;
-        s.pendingCall.reset(); // the pending-call table checks those
-        EXPECT_EQ(s, SessionInfo::make(path, r.project, absent, r.cwd, s.status, s.combo, kNow - 5, kNow - 5,
-                                       r.lastPrompt, absent, 0.5, Agent::codex))
-            << r.name;
-    }
-}
-
-// A waiting rollout says what for: the function and the command line it runs.
-TEST(CodexProvider, PendingCallSummaries) {
-    for (auto [name, line, tool, summary] : {
-             std::tuple<const char*, std::string, std::string, std::string>{
-                 "cmd",
-                 item("function_call", R"(,"name":"exec_command","arguments":"{\"cmd\":\"cargo test\"}")"),
-                 "exec_command", "cargo test"},
-             {"command words",
-              item("function_call",
-                   R"(,"name":"shell","arguments":"{\"command\":[\"bash\",\"-lc\",\"ls -la\"]}")"),
-              "shell", "ls -la"},
-             {"other arguments",
-              item("function_call", R"(,"name":"view_image","arguments":"{\"path\":\"/tmp/a.png\"}")"),
-              "view_image", "/tmp/a.png"},
-             {"custom tool input",
-              item("custom_tool_call",
-                   R"(,"name":"apply_patch","input":"*** Begin Patch\n*** Update File: a.rs")"),
-              "apply_patch", "*** Begin Patch *** Update File: a.rs"},
-         }) {
-        CodexHome c;
-        c.write("2025/12/31/rollout-1.jsonl", meta("/w") + ev("user_message") + line + "\n", 5);
-        const auto list = c.poll();
-        ASSERT_EQ(list.size(), 1u) << name;
-        ASSERT_TRUE(list[0].pendingCall) << name;
-        EXPECT_EQ(list[0].pendingCall->tool, tool) << name;
-        EXPECT_EQ(list[0].pendingCall->summary, summary) << name;
+        auto expect = SessionInfo::make(path, r.project, absent, r.cwd, s.status, s.combo, kNow - 5, kNow - 5,
+                                        r.lastPrompt, absent, 0.5, Agent::codex);
+        expect.pendingCall = r.pending;
+        EXPECT_EQ(s, expect) << r.name;
     }
 }
 
@@ -194,9 +156,8 @@ TEST(CodexProvider, EnumerationSkipsHiddenOtherAndOldFilesAndNeverFollowsLinks) 
     } rows[] = {
         // clang-format off
         {"2025/06/01/rollout-a.jsonl", 0, true},       {"rollout-top.jsonl", 0, true},
-        {".hidden/rollout-b.jsonl", 0, false},         {"2025/.tmp/rollout-c.jsonl", 0, false},
-        {"2025/06/01/.rollout-d.jsonl", 0, false},     {"2025/06/01/session-e.jsonl", 0, false},
-        {"2025/06/01/rollout-f.json", 0, false},       {"2025/06/01/rollout-g.jsonl.bak", 0, false},
+        {"2025/.tmp/rollout-c.jsonl", 0, false},       {"2025/06/01/.rollout-d.jsonl", 0, false},
+        {"2025/06/01/session-e.jsonl", 0, false},      {"2025/06/01/rollout-g.jsonl.bak", 0, false},
         {"2025/06/01/rollout-old.jsonl", 2701, false}, {"2025/06/01/rollout-recent.jsonl", 2699, true},
         {"2025/06/01/rollout-denied.jsonl", 0, false}, {"2025/06/01/rollout-read-error.jsonl", 0, false},
         // clang-format on
@@ -225,8 +186,8 @@ TEST(CodexProvider, EnumerationSkipsHiddenOtherAndOldFilesAndNeverFollowsLinks) 
         << "no sessions directory";
 }
 
-// Many rollouts are read on two threads; each must come out as it does alone, in the
-// order the tree lists them.
+// Many rollouts are read on two threads (a TSan run's only Codex case); each must come
+// out as it does alone.
 TEST(CodexProvider, ManyRolloutsReadTogetherMatchEachAlone) {
     CodexHome many;
     std::vector<std::pair<std::string, std::string>> files;
@@ -251,10 +212,6 @@ TEST(CodexProvider, ManyRolloutsReadTogetherMatchEachAlone) {
         solo[0].id = (many.home / ".codex/sessions" / files[i].first).string();
         EXPECT_NE(std::find(together.begin(), together.end(), solo[0]), together.end()) << files[i].first;
     }
-    // Enumeration order is the directory walk's, whichever thread read the file.
-    const auto again = many.poll();
-    for (std::size_t i = 0; i < again.size(); ++i)
-        EXPECT_EQ(again[i].id, together[i].id);
 }
 
 // A rollout is read whole turn deep on first sight, and afterwards only where it grew.

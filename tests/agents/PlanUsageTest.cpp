@@ -11,42 +11,26 @@ const Instant kNow = fromUnixSeconds(1767225600.0);
 constexpr auto absent = std::nullopt;
 } // namespace
 
-TEST(PlanUsage, DerivedValuesAndTexts) {
+// Fresh for 3 h, usable for 12 h, the higher window the headline. (Which window counts when
+// one is missing is the fuzz target's; the wording, the tooltip tests'.)
+TEST(PlanUsage, FreshnessBoundsAndHeadline) {
     struct Row {
         std::optional<double> age; // of fetchedAt
         bool stale, usable, staleData;
-        const char* ageText;
     } rows[] = {
         // clang-format off
-        {absent, true, false, false, "never fetched"}, {-500, false, true, false, "just now"},
-        {89, false, true, false, "just now"},          {90, false, true, false, "1m ago"},
-        {3599, false, true, false, "59m ago"},         {10800, false, true, false, "3h ago"},
-        {10801, true, true, false, "3h ago"},          {43200, true, true, false, "12h ago"},
-        {43201, true, false, true, "12h ago"},         {3 * 86400 + 5, true, false, true, "3d ago"},
+        {absent, true, false, false}, {-500, false, true, false}, {10800, false, true, false},
+        {10801, true, true, false},   {43200, true, true, false}, {43201, true, false, true},
         // clang-format on
     };
     for (const auto& r : rows) {
         PlanUsage u{40, 75, absent, absent, absent};
         if (r.age) u.fetchedAt = kNow - *r.age;
-        EXPECT_EQ(std::make_tuple(u.isStale(kNow), u.isUsable(kNow), u.hasStaleData(kNow), u.ageText(kNow)),
-                  std::make_tuple(r.stale, r.usable, r.staleData, std::string(r.ageText)))
+        EXPECT_EQ(std::make_tuple(u.isStale(kNow), u.isUsable(kNow), u.hasStaleData(kNow)),
+                  std::make_tuple(r.stale, r.usable, r.staleData))
             << r.age.value_or(-1);
         EXPECT_EQ(u.headline(kNow), r.usable ? std::optional<std::int64_t>(75) : absent)
-            << "the higher window";
-    }
-    EXPECT_EQ((PlanUsage{absent, 12, absent, absent, kNow}).headline(kNow), 12) << "one window alone";
-    EXPECT_EQ((PlanUsage{absent, absent, absent, absent, kNow}).headline(kNow), absent);
-
-    using Text = std::optional<std::string>;
-    for (auto [in, text] : {std::pair{std::optional<double>(), Text()},
-                            {-1.0, "due"},
-                            {0.0, "due"},
-                            {30.0, "0m"},
-                            {3600.0, "1h"},
-                            {86399.0, "23h"},
-                            {26 * 3600.0, "1d"}}) {
-        const auto at = in ? std::optional(kNow + *in) : absent;
-        EXPECT_EQ(PlanUsage::resetsIn(at, kNow), text) << in.value_or(-999);
+            << r.age.value_or(-1);
     }
 }
 
@@ -62,25 +46,18 @@ TEST(PlanUsage, ParsesClaudeJsonVariants) {
              "five_hour":{"utilization":45.9,"resets_at":"2026-01-01T04:00:00.000Z"},
              "seven_day":{"utilization":12,"resets_at":"2026-01-01T04:00:00+00:00"}}}})",
          PlanUsage{45, 12, resets, resets, fromUnixSeconds(1767225000.0)}},
-        {"five_hour with only resets_at",
-         R"({"cachedUsageUtilization":{"utilization":{"five_hour":{"resets_at":"2026-01-01T04:00:00Z"}}}})",
-         PlanUsage{absent, absent, resets, absent, absent}},
         {"percent without a reset; bad date; negative; a string percent",
          R"({"cachedUsageUtilization":{"utilization":{"five_hour":{"utilization":-3.7,"resets_at":"soon"},
              "seven_day":{"utilization":"88"}}}})",
          PlanUsage{-3, absent, absent, absent, absent}},
-        {"percent too large for an integer",
-         R"({"cachedUsageUtilization":{"utilization":{"five_hour":{"utilization":1e300}}}})", PlanUsage{}},
         {"mistyped inner keys",
          R"({"cachedUsageUtilization":{"fetchedAtMs":"1767225000000","utilization":[1,2]}})", PlanUsage{}},
-        {"absurd fetch times count as absent",
-         R"({"cachedUsageUtilization":{"fetchedAtMs":-1e300,"utilization":{"five_hour":{"utilization":5}}}})",
-         PlanUsage{5, absent, absent, absent, absent}},
+        {"a fetch before 1970 and a percent no integer holds count as absent",
+         R"({"cachedUsageUtilization":{"fetchedAtMs":-1e300,"utilization":{"five_hour":{"utilization":1e300},
+             "seven_day":{"utilization":5}}}})",
+         PlanUsage{absent, 5, absent, absent, absent}},
         {"a fetch after the year 9999", R"({"cachedUsageUtilization":{"fetchedAtMs":1e300}})", PlanUsage{}},
-        {"empty block", R"({"cachedUsageUtilization":{}})", PlanUsage{}},
         {"no block", R"({"oauthAccount":{}})", absent},
-        {"block of another type", R"({"cachedUsageUtilization":[]})", absent},
-        {"not an object", "[1,2,3]", absent},
         {"truncated mid-write", R"({"cachedUsageUtilization":{"fetchedAtMs":17672)",
          absent}, // an empty file too
     };
@@ -92,15 +69,14 @@ namespace {
 
 struct PlanHome {
     fray::test::TempDir home;
-    Instant now = kNow;
     std::shared_ptr<fray::test::FaultyFileAccess> files = std::make_shared<fray::test::FaultyFileAccess>();
-    PlanUsageReader reader{home.str(), [this] { return now; }, files};
+    PlanUsageReader reader{home.str(), [] { return kNow; }, files};
     std::vector<PlanUsage> delivered;
     PlanHome() {
         reader.onUpdate = [this](const PlanUsage& u) { delivered.push_back(u); };
     }
     void write(const std::string& json, double mtimeAgo) {
-        fray::test::setMtime(home.write(".claude.json", json), toUnixSeconds(now) - mtimeAgo);
+        fray::test::setMtime(home.write(".claude.json", json), toUnixSeconds(kNow) - mtimeAgo);
     }
     void write(std::int64_t fiveHour, double mtimeAgo) {
         const std::string json = R"({"cachedUsageUtilization":{"utilization":{"five_hour":{"utilization":)";
@@ -123,7 +99,7 @@ TEST(PlanUsageReader, DeliversRereadsOnlyOnChangeAndRetriesFailures) {
     EXPECT_EQ(h.tick(), 40);
     EXPECT_EQ(h.tick(), 40);
     EXPECT_EQ(h.files->opens, 1) << "an unchanged file is delivered again without being read";
-    fray::test::setMtime(h.home / ".claude.json", toUnixSeconds(h.now) - 300); // touched only
+    fray::test::setMtime(h.home / ".claude.json", toUnixSeconds(kNow) - 300); // touched only
     EXPECT_EQ(h.tick(), 40);
     EXPECT_EQ(h.files->opens, 2);
     h.write(400, 300); // rewritten within the same timestamp: only the size tells
@@ -140,17 +116,4 @@ TEST(PlanUsageReader, DeliversRereadsOnlyOnChangeAndRetriesFailures) {
     EXPECT_EQ(h.tick(), -1);
     h.files->readErrors.clear();
     EXPECT_EQ(h.tick(), 60);
-}
-
-TEST(PlanUsageReader, AFileModifiedWithinTheSettleTimeIsReadAgain) {
-    PlanHome h;
-    h.write(10, 0.5);
-    h.tick();
-    h.tick();
-    EXPECT_EQ(h.files->opens, 2) << "it could still change within the same timestamp";
-    h.now = h.now + 60;
-    h.tick();
-    h.tick();
-    EXPECT_EQ(h.files->opens, 3);
-    EXPECT_EQ(h.delivered.size(), 4u);
 }

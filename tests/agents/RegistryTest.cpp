@@ -6,14 +6,12 @@
 using namespace fray;
 
 TEST(AgentRegistry, OnlyProvidersWhoseStoreExistsInFixedOrder) {
-    const char* const osaurus = ".osaurus/chat-history/history.sqlite";
     struct Row {
         std::vector<const char*> files;
         std::vector<Agent> expect;
     } rows[] = {
-        {{}, {}},
-        {{osaurus}, {Agent::osaurus}},
-        {{osaurus, ".hermes/state.db", ".codex/sessions/"}, {Agent::codex, Agent::hermes, Agent::osaurus}},
+        {{".osaurus/chat-history/history.sqlite", ".hermes/state.db", ".codex/sessions/"},
+         {Agent::codex, Agent::hermes, Agent::osaurus}},
         {{".hermes/other.db", ".osaurus/x"}, {}}, // a store's directory alone is not the store
     };
     for (const auto& r : rows) {
@@ -25,16 +23,4 @@ TEST(AgentRegistry, OnlyProvidersWhoseStoreExistsInFixedOrder) {
             got.push_back(p->agent());
         EXPECT_EQ(got, r.expect) << r.files.size();
     }
-}
-
-TEST(AgentRegistry, LastComponentName) {
-    using O = std::optional<std::string>;
-    for (auto [in, out] : {std::pair{O(), O()},
-                           {"", O()},
-                           {"/work/api", "api"},
-                           {"/work/api///", "api"},
-                           {"/", "/"},
-                           {"///", "/"},
-                           {"api", "api"}})
-        EXPECT_EQ(lastComponentName(in), out) << in.value_or("<absent>");
 }

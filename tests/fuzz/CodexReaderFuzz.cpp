@@ -57,11 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         const auto sessions = followed.poll(now, 20);
         FUZZ_CHECK(sessions.size() <= files->files.size());
-        for (const auto& s : sessions) {
-            FUZZ_CHECK(s.combo >= 0 && s.agent == Agent::codex);
-            FUZZ_CHECK(s.stamina >= 0.02 && s.stamina <= 1.0);
-            FUZZ_CHECK(secondsBetween(s.lastActivity, now) >= 0);
-        }
+        for (const auto& s : sessions)
+            FUZZ_CHECK(s.combo >= 0 && secondsBetween(s.lastActivity, now) >= 0);
     }
     // Files this small are read whole on first sight, so a new reader must agree, but for
     // the times of files dated ahead, which count from when each reader first saw them.

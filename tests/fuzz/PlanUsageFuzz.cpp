@@ -13,20 +13,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Any clock a machine may show: 1970, today, the year 9999.
     for (double now : {0.0, 1767225600.0, 253402300799.0}) {
         const Instant at = fromUnixSeconds(now);
-        const bool usable = usage->isUsable(at);
-        FUZZ_CHECK(usage->hasStaleData(at) == (usage->fetchedAt && !usable));
-        FUZZ_CHECK(usage->fetchedAt || (!usable && usage->isStale(at)));
-        const auto headline = usage->headline(at);
-        FUZZ_CHECK(!headline || usable);
-        FUZZ_CHECK(!headline || headline == std::max(usage->fiveHour, usage->weekly));
-        const std::string age = usage->ageText(at);
-        FUZZ_CHECK(usage->fetchedAt || age == "never fetched");
-        FUZZ_CHECK(!age.empty() && age.find('-') == std::string::npos);
-        for (const auto& resets : {usage->fiveHourResets, usage->weeklyResets}) {
-            const auto text = PlanUsage::resetsIn(resets, at);
-            FUZZ_CHECK(text.has_value() == resets.has_value());
+        if (const auto headline = usage->headline(at))
+            FUZZ_CHECK(usage->isUsable(at) && headline == std::max(usage->fiveHour, usage->weekly));
+        // Texts of any span, even one past what an integer holds: never negative.
+        for (const auto& text :
+             {std::optional(usage->ageText(at)), PlanUsage::resetsIn(usage->fiveHourResets, at)})
             FUZZ_CHECK(!text || (!text->empty() && text->find('-') == std::string::npos));
-        }
     }
     return 0;
 }

@@ -4,64 +4,28 @@
 #include "FuzzCheck.h"
 #include "model/JsonObjectText.h"
 #include "model/PreferencesStore.h"
+#include "support/TempDir.h"
 
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
-#include <unistd.h>
 
 using namespace fray;
+using fray::test::readFile;
 namespace fs = std::filesystem;
-
-namespace {
-
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-// Memory-backed where there is such a place: every save syncs the file.
-const fs::path& folder() {
-    static const fs::path dir = [] {
-        std::string base = fs::is_directory("/dev/shm") ? "/dev/shm" : fs::temp_directory_path().string();
-        std::string name = base + "/fraymark-fuzz-XXXXXX";
-        return fs::path(mkdtemp(name.data()));
-    }();
-    return dir;
-}
-
-// The store says on standard error what it did with a broken file; not news here.
-struct Quiet {
-    int saved = dup(2);
-    Quiet() {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 2);
-        close(null);
-    }
-    ~Quiet() {
-        dup2(saved, 2);
-        close(saved);
-    }
-};
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    const fs::path dir = folder(), path = dir / "preferences.json";
+    static const test::TempDir folder; // run.sh puts it in memory: every save syncs the file
+    const fs::path dir = folder.path(), path = dir / "preferences.json";
     for (const auto& e : fs::directory_iterator(dir))
         fs::remove(e.path());
     std::ofstream(path, std::ios::binary) << text;
 
     const auto before = JsonObjectText::parse(text);
     const std::string displayKey = "a\"b\\\n\xC3\xA9\x01";
-    {
-        Quiet quiet;
+    { // what the store says about a broken file goes to run.sh's log
         PreferencesStore store(path.string());
         store.load();
         store.set("soundKO", true);
@@ -69,14 +33,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         store.set("displayKey", displayKey);
         store.remove("position");
     }
-    const std::string saved = slurp(path);
+    const std::string saved = readFile(path);
     const auto after = JsonObjectText::parse(saved);
     FUZZ_CHECK(after.has_value());
 
     if (!before) { // set aside whole, under a name of its own
         std::size_t kept = 0;
         for (const auto& e : fs::directory_iterator(dir))
-            kept += e.path() != path && slurp(e.path()) == text;
+            kept += e.path() != path && readFile(e.path()) == text;
         FUZZ_CHECK(kept == 1);
         return 0;
     }

@@ -5,6 +5,9 @@
 set -euo pipefail
 bin=$1 name=$2 mode=$3 value=$4
 here=$(cd "$(dirname "$0")" && pwd)
+# Scratch files (the targets' too: the preferences store syncs every save) in memory where
+# there is such a place, unless the caller chose a folder.
+if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ]; then export TMPDIR=/dev/shm; fi
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 # libFuzzer adds what it finds to the first folder: a scratch one, never the sources.

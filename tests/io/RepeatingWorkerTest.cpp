@@ -11,8 +11,6 @@ using namespace fray;
 using fray::test::eventually;
 using namespace std::chrono_literals;
 
-namespace {} // namespace
-
 TEST(RepeatingWorker, RunsNeverOverlapAndMissedDeadlinesDoNotPileUp) {
     std::atomic<int> active{0}, maxActive{0}, runs{0};
     RepeatingWorker w("fray.test", 5ms, [&] {

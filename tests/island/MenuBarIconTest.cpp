@@ -10,25 +10,6 @@ using namespace fray;
 using C = MenuBarIcon::Clash;
 using S = SessionStatus;
 
-namespace {
-
-int alphaAt(const QImage& img, double gx, double gyUp) {
-    // Grid coordinates, y up, to pixels.
-    const double s = img.height() / MenuBarIcon::gridH;
-    return qAlpha(img.pixel(int(gx * s), int((MenuBarIcon::gridH - gyUp) * s)));
-}
-
-long inkBetweenHeads(const QImage& img, double fromUp, double toUp) {
-    const double s = img.height() / MenuBarIcon::gridH;
-    long sum = 0;
-    for (int y = int((MenuBarIcon::gridH - toUp) * s); y < int((MenuBarIcon::gridH - fromUp) * s); ++y)
-        for (int x = int(10.4 * s) + 1; x < int(15.5 * s); ++x)
-            sum += qAlpha(img.pixel(x, y));
-    return sum;
-}
-
-} // namespace
-
 TEST(IconAnimator, FrameSequences) {
     // A script of session lists, "n,w" (s started, w working, n needs action, c completed;
     // "-" none), and "+0.5" for half a second passing; then every frame shown on the way.
@@ -68,18 +49,16 @@ TEST(IconAnimator, FrameSequences) {
     }
 }
 
-TEST(MenuBarIcon, ShapesAtAnyDensity) {
+// The blink is how the tray tells a waiting session: its frames must differ at every density.
+TEST(MenuBarIcon, FramesDifferAtAnyDensity) {
     for (int h : {18, 36}) {
         SCOPED_TRACE(h);
         QImage full = MenuBarIcon::image(C::full, h);
         QImage shorter = MenuBarIcon::image(C::short_, h);
         QImage none = MenuBarIcon::image(C::none, h);
         EXPECT_EQ(full.height(), h);
-        EXPECT_GT(alphaAt(full, 2.0, 9.0), 200) << "left head is filled";
-        // Ink in the gap between the heads, overall and above the short spark's tip.
-        EXPECT_GT(inkBetweenHeads(shorter, 2.0, 16.0), 0);
-        EXPECT_GT(inkBetweenHeads(full, 13.6, 16.0), 0) << "the full spark reaches high";
-        EXPECT_EQ(inkBetweenHeads(shorter, 13.6, 16.0), 0) << "the short spark does not";
-        EXPECT_EQ(inkBetweenHeads(none, 0.0, 18.0), 0) << "no spark at all";
+        EXPECT_NE(full, shorter);
+        EXPECT_NE(full, none);
+        EXPECT_NE(shorter, none);
     }
 }

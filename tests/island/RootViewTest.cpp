@@ -71,7 +71,6 @@ TEST(RootView, ViewModelAndBodyPerMode) {
     EXPECT_EQ(open.p1Name, "ADA");
     EXPECT_EQ(open.plan, plan);
     EXPECT_TRUE(open.onResume);
-    EXPECT_EQ(r.view.islandRect(r.time->now()), QRectF(26, 26, 460, 76)) << "under the halo, in the middle";
     r.model.setNotchLocal(QRectF(137.5, 0, 185, 32));
     EXPECT_DOUBLE_EQ(r.view.islandRect(r.time->now()).height(), 76 + 32);
     r.settings.setCollapsed(true);
@@ -82,14 +81,12 @@ TEST(RootView, ViewModelAndBodyPerMode) {
 }
 
 TEST(RootView, HoverFollowsThePointerOverTheBody) {
+    // (How long leaving waits is the model's.)
     Rig r;
-    r.move(QPointF(5, 5)); // the transparent margin
-    EXPECT_FALSE(r.model.hovered());
     r.move(r.body());
     EXPECT_TRUE(r.model.hovered());
     EXPECT_EQ(r.view.mode(), IslandMode::expanded);
-    r.move(QPointF(5, 5));
-    EXPECT_TRUE(r.model.hovered()) << "leaving takes effect after the model's delay";
+    r.move(QPointF(5, 5)); // the transparent margin
     r.time->advance(0.4);
     EXPECT_FALSE(r.model.hovered());
     r.move(r.body());
@@ -137,11 +134,9 @@ TEST(RootView, RosterRowClickResumesThatSession) {
     r.move(r.body());
     ASSERT_EQ(r.view.mode(), IslandMode::expanded);
     const Instant now = r.time->now();
-    const QRectF body = r.view.islandRect(now);
-    auto rows = IslandView::rows(body.topLeft(), r.view.islandModel(now), std::nullopt, now);
+    auto rows =
+        IslandView::rows(r.view.islandRect(now).topLeft(), r.view.islandModel(now), std::nullopt, now);
     ASSERT_EQ(rows.size(), 3u);
-    r.move(rows[1].rect.center());
-    EXPECT_EQ(r.view.cursor().shape(), Qt::PointingHandCursor);
     r.tap(rows[1].rect.center());
     EXPECT_EQ(r.resumed, std::vector<std::string>{"b"});
     EXPECT_FALSE(r.settings.collapsed()) << "the row takes the click, not the island";
@@ -149,9 +144,6 @@ TEST(RootView, RosterRowClickResumesThatSession) {
     r.model.noteDrag();
     r.tap(rows[2].rect.center());
     EXPECT_EQ(r.resumed.size(), 1u) << "no resume while clicks are suppressed";
-
-    r.move(QPointF(body.center().x(), body.top() + 20));
-    EXPECT_EQ(r.view.cursor().shape(), Qt::ArrowCursor);
 }
 
 TEST(RootView, ContextMenuFollowsTheStateAndActs) {

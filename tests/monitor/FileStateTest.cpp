@@ -27,9 +27,6 @@ TEST(FileStateDerive, TableAtEveryBoundary) {
         {"tool result, unanswered, 45 s old", K::toolResult, false, 5, 45, S::working},
         {"thinking, answered, young", K::assistantThinking, true, 5, 10, S::working},
         {"user text: busy", K::userText, true, 400, 1000, S::working},
-        {"injected: busy", K::injected, true, 400, 1000, S::working},
-        {"tool use: pending", K::assistantToolUse, true, 400, 1000, S::needsAction},
-        {"text: finished", K::assistantText, true, 400, 1000, S::completed},
         {"interrupted: finished, even unanswered and young", K::interrupted, false, 0, 1, S::completed},
         {"beyond the candidate window", K::userText, true, 2700.5, 9000, absent},
         // clang-format on
@@ -49,11 +46,10 @@ TEST(FileStateDerive, StateSinceMovesOnlyOnChange) {
     st.lastKind = LineKind::assistantToolUse;
     st.seenAssistant = true;
     st.lastActivity = T0;
-    // Absent leaves stateSince; a status after an absence starts afresh.
+    // A change moves stateSince (the same status kept leaves it, as the monitor's re-read
+    // test shows); absent leaves it too, and a status after an absence starts afresh.
     for (auto [at, status, since] : {std::tuple{5.0, std::optional(SessionStatus::working), 5.0},
-                                     {10.0, SessionStatus::working, 5.0},
                                      {21.0, SessionStatus::needsAction, 21.0},
-                                     {30.0, SessionStatus::needsAction, 21.0},
                                      {2701.0, absent, 21.0},
                                      {2705.0, SessionStatus::working, 2705.0}}) {
         if (at == 2705.0) st.lastActivity = T0 + 2700;
@@ -80,8 +76,7 @@ TEST(NotePrompt, DeduplicatesWithinThreeSecondsAndKeepsThe32Latest) {
 // name cut to its last 28 characters.
 TEST(ProjectLabel, FromRealDirectoriesOrTheTranscriptPath) {
     fray::test::TempDir tmp;
-    for (const char* d :
-         {"repo/.git", "repo/packages/web", "plain/proj/SRC/Build", "plain/src/lib/app/bin", "wt/docs"})
+    for (const char* d : {"repo/.git", "repo/packages/web", "plain/proj/SRC/Build", "wt/docs"})
         tmp.mkdir(d);
     tmp.write("wt/.git", "gitdir: elsewhere\n"); // worktrees have a .git file
     const std::string t = tmp.str();
@@ -90,16 +85,10 @@ TEST(ProjectLabel, FromRealDirectoriesOrTheTranscriptPath) {
         thai += "\xe0\xb8\x81\xe0\xb8\xb5\xe0\xb9\x88";
     for (auto [cwd, dir, label] : {
              std::tuple{std::optional(t + "/repo/packages/web"), std::string("-p"), std::string("repo")},
-             {t + "/repo/", "-p", "repo"},
              {t + "/wt/docs", "-p", "wt"},
              {t + "/plain/proj/SRC/Build", "-p", "proj"},
-             {t + "/plain/src/lib/app/bin", "-p", "bin"}, // four generic names: the search gives up
-             {"/nonexistent/thing/tests", "-p", "thing"},
              {"/src", "-p", "src"},
-             {absent, "-Users-x-my-project", "Users-x-my-project"},
              {"/", "-srv-app-", "srv-app"},
-             {"", "--x--", "x"},
-             {absent, "-home-someone-code-a-rather-long-project", "e-code-a-rather-long-project"},
              {absent, "-" + thai, thai.substr(2 * 9)}, // characters, not code points
          }) {
         FileState st;

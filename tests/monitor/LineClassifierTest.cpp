@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-
 using namespace fray;
 
 namespace {
@@ -21,7 +19,6 @@ std::string assistant(const std::string& content) {
 std::string lastPrompt(const char* text) {
     return std::string(R"({"type":"last-prompt","lastPrompt":")") + text + "\"}";
 }
-const std::string kToolUse = assistant(R"([{"type":"tool_use"}])");
 
 // Everything a classified line may change, comparable in one assertion.
 auto snapshot(const FileState& s) {
@@ -54,13 +51,9 @@ TEST(LineClassifier, Classification) {
         // Envelope keys.
         {"a sidechain line changes nothing, not even cwd",
          {R"({"isSidechain":true,"cwd":"/new","type":"assistant","message":{"content":[{"type":"tool_use"}]}})"}, {}},
-        {"isSidechain of another type is no sidechain",
-         {R"({"isSidechain":"true","cwd":"/new","type":"summary"})"}, {.cwd = "/new"}},
         {"HEAD and an empty branch keep the named one; an empty cwd is ignored",
          {R"({"gitBranch":"feat/x","type":"x"})", R"({"gitBranch":"HEAD","cwd":"","type":"x"})"},
          {.branch = "feat/x"}},
-        {"wrong-typed cwd, branch and type count as absent",
-         {R"({"cwd":42,"gitBranch":["main"],"type":7,"message":{"content":"hi"}})"}, {}},
         {"other types, and a type of the wrong case, update only cwd and branch",
          {R"({"type":"summary","cwd":"/a","gitBranch":"b"})", R"({"type":"User","message":{"content":"x"}})"},
          {.cwd = "/a", .branch = "b"}},
@@ -69,37 +62,23 @@ TEST(LineClassifier, Classification) {
          {.kind = K::userText, .combo = 0, .prompts = 1, .power = true}},
         {"a prompt while bootstrapping does not power up", {user(R"("fix")")},
          {.kind = K::userText, .combo = 0, .prompts = 1}, true},
-        {"an interrupted string keeps the combo", {user(R"("[Request interrupted by user] and more")")},
-         {.kind = K::interrupted}},
-        {"an interrupted text block", {user(R"([{"type":"text","text":"[Request interrupted by user]"}])")},
+        {"an interrupted text block keeps the combo", {user(R"([{"type":"text","text":"[Request interrupted by user]"}])")},
          {.kind = K::interrupted}},
         {"tool_result among the blocks wins over text",
          {user(R"([{"type":"text","text":"hello"},{"type":"tool_result","content":"x"}])")}, {.kind = K::toolResult}},
         {"a toolUseResult key, even null, makes a tool result", {user(R"("do it")", R"(,"toolUseResult":null)")},
          {.kind = K::toolResult}},
-        {"command noise clears the combo, is no prompt and leaves the last kind",
-         {user(R"("  \n<command-name>/clear</command-name>")")}, {.combo = 0}},
         {"the first text block decides; a mistyped text is no prompt",
          {user(R"([{"type":"image"},{"type":"text","text":7},{"type":"text","text":"later"}])")},
          {.kind = K::userText, .combo = 0}},
-        {"a non-object element disqualifies the whole array", {user(R"([{"type":"tool_result"},"stray"])")}, {}},
-        {"blocks without a string type are skipped", {user(R"([{"type":3},{"kind":"text"}])")}, {}},
-        {"message not an object, content missing or a number",
-         {R"({"type":"user","message":"hello"})", R"({"type":"user","message":{"role":"user"}})", user("12")}, {}},
         // Assistant lines.
         {"two tool calls and text add two",
          {assistant(R"([{"type":"tool_use"},{"type":"text","text":"x"},{"type":"tool_use"}])")},
          {.kind = K::assistantToolUse, .combo = 7, .seen = true}},
-        {"the combo carries across tool results", {kToolUse, user(R"([{"type":"tool_result"}])"), kToolUse},
-         {.kind = K::assistantToolUse, .combo = 7, .seen = true}},
-        {"redacted thinking alone", {assistant(R"([{"type":"redacted_thinking"}])")},
-         {.kind = K::assistantThinking, .seen = true}},
         {"text beats thinking", {assistant(R"([{"type":"thinking"},{"type":"text"}])")},
          {.kind = K::assistantText, .seen = true}},
-        {"no content keeps the last kind", {kToolUse, R"({"type":"assistant","message":{"role":"assistant"}})"},
+        {"no content keeps the last kind", {assistant(R"([{"type":"tool_use"}])"), R"({"type":"assistant","message":{"role":"assistant"}})"},
          {.kind = K::assistantToolUse, .combo = 6, .seen = true}},
-        {"string content counts as no blocks", {assistant(R"("plain")")}, {.seen = true}},
-        {"message not an object: not even seenAssistant", {R"({"type":"assistant","message":[1]})"}, {}},
         // Last-prompt records.
         {"the first only stores its text", {lastPrompt("a")}, {.lastPrompt = true}},
         {"a different text is a live prompt", {lastPrompt("a"), lastPrompt("b")},
@@ -148,11 +127,8 @@ TEST(LineClassifier, StatusOfRealTurns) {
         {"a question waits at once", "default", {"prompt fix", "call AskUserQuestion"}, 0, S::needsAction},
         {"a plan waits at once, even when nothing else asks", "bypassPermissions", {"prompt fix", "call ExitPlanMode"},
          0, S::needsAction},
-        {"a sub-agent silent for 150 s works", "default", {"prompt fix", "call Task"}, 150, S::working},
         {"a blocking wait on background work works", "default", {"prompt fix", "call TaskOutput"}, 300, S::working},
-        {"a sub-agent silent beyond 8 minutes is stale", "default", {"prompt fix", "call Task"}, 481, S::completed},
         {"bypassPermissions never asks", "bypassPermissions", {"prompt fix", "call Bash"}, 100, S::working},
-        {"dontAsk never asks", "dontAsk", {"prompt fix", "call Bash"}, 100, S::working},
         {"acceptEdits still asks before a command", "acceptEdits", {"prompt fix", "call Bash"}, 21, S::needsAction},
         {"the latest mode counts", "bypassPermissions",
          {"prompt fix", "call Bash", "result", "mode default", "prompt fix", "call Bash"}, 21, S::needsAction},
@@ -170,11 +146,9 @@ TEST(LineClassifier, StatusOfRealTurns) {
          S::completed, 0},
         {"end_turn ends at once", "default", {"prompt fix", "end"}, 0, S::completed, 0, 1, "2.0.64"},
         {"turn_duration ends at once", "default", {"prompt fix", "text", "system turn_duration"}, 0, S::completed, 0},
-        {"stop_hook_summary ends at once", "default", after({}), 0, S::completed},
         {"a marker after a tool result ends nothing", "default",
          {"prompt fix", "call Bash", "result", "system turn_duration"}, 30, S::working},
         {"stop-hook feedback takes the turn on, no prompt", "default", after({"feedback"}), 30, S::working},
-        {"a task notification takes the turn on, no prompt", "default", after({"notification"}), 30, S::working},
         {"a skill's meta line is no prompt", "default",
          {"prompt fix", "call Bash", "result", "meta Base directory for this skill: /x"}, 30, S::working},
         {"a slash command after the end clears the combo, stays finished", "default",
@@ -208,25 +182,13 @@ TEST(LineClassifier, StatusOfRealTurns) {
 TEST(LineClassifier, BadInputLeavesStateUntouched) {
     using namespace std::string_literals;
     const std::string good = fray::test::TranscriptGenerator(7).userPrompt(kNow, "x");
-    std::vector<std::string> bad = {
-        "",
-        "[]",                                                            // valid JSON, no object
+    const std::string bad[] = {
         good.substr(0, good.size() - 1),                                 // truncated
         good + "{}",                                                     // trailing garbage
-        good + "\n" + good,                                              // two objects
         "{\"type\":\"user\",\"message\":{\"content\":\"caf\xC3\x28\"}}", // invalid UTF-8
         "{\"type\":\"user\",\0\"message\":1}"s, // an embedded NUL, the literal's own length
         std::string(2000, '['),                 // deep nesting
     };
-    // Random bytes and random slices of a real line.
-    std::mt19937_64 rng(99);
-    for (int i = 0; i < 300; ++i) {
-        std::string s(rng() % 200, '\0');
-        for (char& c : s)
-            c = static_cast<char>(rng());
-        bad.push_back(s);
-        bad.push_back(good.substr(0, rng() % good.size()));
-    }
     for (const auto& line : bad) {
         FileState st(kNow);
         st.cwd = "/keep";
@@ -237,75 +199,46 @@ TEST(LineClassifier, BadInputLeavesStateUntouched) {
     }
 }
 
-TEST(LineClassifier, TenMegabyteLineWholeOrCut) {
+TEST(LineClassifier, TenMegabyteLine) {
     const auto big = fray::test::TranscriptGenerator(3).toolResult(10u << 20);
     ASSERT_GT(big.size(), 10'000'000u);
-    FileState st(kNow), cut(kNow);
+    FileState st(kNow);
     parseLine(big, st, kNow);
     EXPECT_EQ(st.lastKind, LineKind::toolResult);
-    parseLine(std::string_view(big).substr(0, big.size() / 2), cut, kNow);
-    EXPECT_EQ(cut.lastKind, LineKind::none);
     parseLine(user(R"("after")"), st, kNow); // the parser still works once inflated
     EXPECT_EQ(st.lastKind, LineKind::userText);
 }
 
 // What a waiting session waits on: the tool and the one input field that says what it does.
 TEST(LineClassifier, PendingCallSummaries) {
-    auto call = [](const std::string& name, const std::string& input) {
-        return R"([{"type":"tool_use","id":"toolu_1","name":")" + name + R"(","input":)" + input + "}]";
-    };
-    const std::string thai = "\xe0\xb8\x81\xe0\xb8\xb5\xe0\xb9\x88"; // one character, three code points
-    std::string long_ = "echo ", thais;
-    for (int i = 0; i < 60; ++i) {
-        long_ += "ab ";
-        thais += thai;
-    }
-    for (auto [blocks, tool, summary] : {
+    for (auto [tool, input, summary] : {
              std::tuple<std::string, std::string, std::string>{
-                 call("Bash", R"({"command":"npx prisma migrate deploy","description":"Migrate"})"), "Bash",
+                 "Bash", R"({"command":"npx prisma migrate deploy","description":"Migrate"})",
                  "npx prisma migrate deploy"},
-             {call("Read", R"({"limit":20,"file_path":"/w/src/a.ts"})"), "Read", "/w/src/a.ts"},
-             {call("Grep", R"({"path":"src","pattern":"idempotency"})"), "Grep", "idempotency"},
-             {call("WebFetch", R"({"n":3,"url":"https://x.io","prompt":"p"})"), "WebFetch", "https://x.io"},
-             {call("TodoWrite", R"({"todos":[]})"), "TodoWrite", ""},
-             {call("Bash", R"({"command":"cd a &&\n\tmake\u001b[2J  all"})"), "Bash", "cd a && make [2J all"},
-             {call("Bash", "{\"command\":\"" + long_ + "\"}"), "Bash", long_.substr(0, 120)},
-             {call("Bash", "{\"command\":\"" + thais + "\"}"), "Bash", thais.substr(0, 120 * 9)},
-             {R"([{"type":"tool_use","name":"Read","input":{"file_path":"a"}},)"
-              R"({"type":"tool_use","name":"Bash","input":{"command":"ls"}}])",
-              "Bash", "ls"}, // the latest of the line
+             // WebFetch has no field of its own: the first text of its input.
+             {"WebFetch", R"({"n":3,"url":"https://x.io","prompt":"p"})", "https://x.io"},
+             {"Bash", R"({"command":"cd a &&\n\tmake\u001b[2J  all"})", "cd a && make [2J all"},
          }) {
         FileState st;
-        parseLine(assistant(blocks), st, kNow);
+        parseLine(assistant(R"([{"type":"tool_use","name":")" + tool + R"(","input":)" + input + "}]"), st,
+                  kNow);
         ASSERT_TRUE(st.pendingCall) << summary;
         EXPECT_EQ(std::tie(st.pendingCall->tool, st.pendingCall->summary), std::tie(tool, summary));
     }
 }
 
-TEST(CommandNoise, Prefixes) {
-    for (const char* noise : {" \n\t<local-command-stdout>x", "<system-reminder>", "Caveat: the messages"})
-        EXPECT_TRUE(isCommandNoise(noise)) << noise;
-    for (const char* prompt : {"caveat: lower case", "please <command-name>", ""})
-        EXPECT_FALSE(isCommandNoise(prompt)) << prompt;
-}
-
-TEST(ParseTimestamp, Rfc3339FormsAndImpossibleDates) {
+TEST(ParseTimestamp, Rfc3339FormsAndMalformedText) {
     for (auto [text, unix] : {std::pair{"2025-01-31T09:15:42Z", 1738314942.0},
                               {"2025-01-31T09:15:42.123Z", 1738314942.123},
-                              {"2025-01-31T11:15:42+02:00", 1738314942.0},
-                              {"2025-01-31T04:45:42.250-04:30", 1738314942.25},
-                              {"2024-02-29T00:00:00Z", 1709164800.0}}) {
+                              {"2025-01-31T04:45:42.250-04:30", 1738314942.25}}) {
         auto t = parseTimestamp(text);
         ASSERT_TRUE(t) << text;
         EXPECT_NEAR(toUnixSeconds(*t), unix, 1e-6) << text;
     }
-    // Impossible dates and times (no leap second either), then malformed text: no zone, a
-    // space for T, an empty fraction, offsets without a colon or out of range, trailing
-    // junk, a one-digit month.
+    // Malformed: an impossible hour (the timestamp fuzz covers impossible dates), no zone, a
+    // space for T, an empty fraction, an offset without a colon or out of range, trailing junk.
     for (const char* bad :
-         {"2025-02-30T00:00:00Z", "2023-02-29T00:00:00Z", "2025-01-31T24:00:00Z", "2025-01-31T09:60:00Z",
-          "2025-01-31T09:15:60Z", "2025-13-01T00:00:00Z", "2025-00-10T00:00:00Z", "2025-01-31T09:15:42",
-          "2025-01-31 09:15:42Z", "2025-01-31T09:15:42.Z", "2025-01-31T09:15:42+0200",
-          "2025-01-31T09:15:42+24:00", "2025-01-31T09:15:42Zjunk", "2025-1-31T09:15:42Z", ""})
+         {"2025-01-31T24:00:00Z", "2025-01-31T09:15:42", "2025-01-31 09:15:42Z", "2025-01-31T09:15:42.Z",
+          "2025-01-31T09:15:42+0200", "2025-01-31T09:15:42+24:00", "2025-01-31T09:15:42Zjunk", ""})
         EXPECT_FALSE(parseTimestamp(bad)) << bad;
 }

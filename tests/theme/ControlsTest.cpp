@@ -36,7 +36,6 @@ TEST(Controls, ToggleKnobMovesWithTheState) {
     VortanToggle t("SHOW K.O.’D FIGHTERS");
     t.resize(348, t.sizeHint().height());
     const QRectF sw = VortanToggleStyle::switchRect(t.rect());
-    EXPECT_EQ(sw.right(), 348) << "the switch sits at the row's right end";
     const QPointF track = sw.center(), right(sw.right() - 10, sw.center().y()),
                   left(sw.left() + 10, sw.center().y());
     t.setChecked(true);
@@ -56,15 +55,6 @@ TEST(Controls, ChipDimsWhenNotSelected) {
     EXPECT_LE(maxAlpha(rendered(chip)), int(255 * SettingsChip::dimmedOpacity) + 1);
     chip.setSelected(true);
     EXPECT_EQ(maxAlpha(rendered(chip)), 255);
-}
-
-TEST(Controls, SliderFillsUpToItsValue) {
-    VortanSlider s(10, 90);
-    s.resize(320, 14);
-    s.setValue(10);
-    const QColor bare = at(rendered(s), {175, 7});
-    s.setValue(90);
-    EXPECT_NE(at(rendered(s), {175, 7}), bare);
 }
 
 TEST(Controls, KeyboardFocusShowsAnOutlineAndAClickDoesNot) {

@@ -35,21 +35,5 @@ TEST(IslandShape, NotchAcceptance) {
     }
 }
 
-TEST(IslandShape, CornerAndBiteRadiiAreCappedAtHalfTheSide) {
-    EXPECT_DOUBLE_EQ(IslandShape{centredNotch}.cornerRadius(island), 20);
-    EXPECT_DOUBLE_EQ(IslandShape{centredNotch}.cornerRadius(QRectF(0, 0, 460, 30)), 15);
-    EXPECT_DOUBLE_EQ(IslandShape{centredNotch}.biteRadius(), 9);
-    EXPECT_DOUBLE_EQ(IslandShape{QRectF(137.5, 0, 185, 10)}.biteRadius(), 5);
-}
-
-TEST(Slant, PlayerTwoLeansTheOtherWay) {
-    const QRectF bar(10, 0, 100, 10);
-    const QPointF topLeft(10.5, 0.5), bottomLeft(10.5, 9.5);
-    EXPECT_FALSE(Slant{false}.path(bar).contains(topLeft));
-    EXPECT_TRUE(Slant{false}.path(bar).contains(bottomLeft));
-    EXPECT_TRUE(Slant{true}.path(bar).contains(topLeft));
-    EXPECT_FALSE(Slant{true}.path(bar).contains(bottomLeft));
-}
-
 } // namespace
 } // namespace fray
