@@ -50,10 +50,4 @@ TEST(Displays, StableKeys) {
     auto noNumber = screen("Virtual", 0, 0, 5, 6, 7, true);
     noNumber.hasDisplayNumber = false;
     EXPECT_EQ(Displays::attached({noNumber}).at(0).key, "name:Virtual");
-
-    auto named = Displays::attached({screen("X", 0, 0), screen("Y", 1920, 0)},
-                                    std::vector<std::string>{"Studio Display"});
-    EXPECT_EQ(named[0].name, "Studio Display");
-    EXPECT_EQ(named[0].key, "name:X");
-    EXPECT_EQ(named[1].name, "Y");
 }
