@@ -7,12 +7,10 @@
 #include "theme/LineLabel.h"
 #include "theme/SettingsChip.h"
 #include "theme/TextBlock.h"
-#include "theme/Vortan.h"
 #include "theme/VortanButtonStyle.h"
 #include "theme/VortanSlider.h"
 #include "theme/VortanToggleStyle.h"
 
-#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QTest>
 
@@ -53,9 +51,6 @@ class SettingsViewTest : public ::testing::Test {
     Platform platform;
     std::unique_ptr<Settings> settings;
     std::unique_ptr<SettingsView> view;
-    fake::Displays* displays = nullptr;
-    fake::Access* access = nullptr;
-    fake::Work* work = nullptr;
     int closes = 0, quits = 0;
 
     void SetUp() override {
@@ -63,13 +58,13 @@ class SettingsViewTest : public ::testing::Test {
         // The real autostart entry under the fixture's config folder, failures included.
         platform.autostart =
             std::make_shared<AutostartDesktopEntry>(platform.paths.configHome, platform.paths.executable);
-        displays = static_cast<fake::Displays*>(platform.displays.get());
-        access = static_cast<fake::Access*>(platform.accessibility.get());
-        work = static_cast<fake::Work*>(platform.workspace.get());
-        displays->list = {screen("eDP-1", "Built-in Display", 0), screen("DP-1", "DELL U2720Q", 1920, 3)};
+        displays().list = {screen("eDP-1", "Built-in Display", 0), screen("DP-1", "DELL U2720Q", 1920, 3)};
         settings = std::make_unique<Settings>(std::make_shared<PreferencesStore>());
     }
     void TearDown() override { view.reset(); }
+    fake::Displays& displays() { return static_cast<fake::Displays&>(*platform.displays); }
+    fake::Access& access() { return static_cast<fake::Access&>(*platform.accessibility); }
+    fake::Work& work() { return static_cast<fake::Work&>(*platform.workspace); }
 
     void show() {
         view = std::make_unique<SettingsView>(
@@ -83,17 +78,10 @@ class SettingsViewTest : public ::testing::Test {
         EXPECT_NE(w, nullptr) << name;
         return w;
     }
-    // The visible chips named `name`, in layout order.
-    std::vector<SettingsChip*> chips(const char* name) {
+    // The chips named `name`, in the order they were made, once the replaced ones are gone.
+    QList<SettingsChip*> chips(const char* name) {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        std::vector<SettingsChip*> out;
-        for (auto* c : view->findChildren<SettingsChip*>(name))
-            if (!c->isHidden()) out.push_back(c);
-        std::sort(out.begin(), out.end(), [&](auto* a, auto* b) {
-            QPoint pa = a->mapTo(view.get(), QPoint()), pb = b->mapTo(view.get(), QPoint());
-            return pa.y() != pb.y() ? pa.y() < pb.y() : pa.x() < pb.x();
-        });
-        return out;
+        return view->findChildren<SettingsChip*>(name);
     }
     // Each chip's text, its note in brackets and " *" when selected.
     Strings chipTexts(const char* name) {
@@ -105,7 +93,6 @@ class SettingsViewTest : public ::testing::Test {
         return out;
     }
     std::string text(const char* name) { return child<TextBlock>(name)->text().toStdString(); }
-    std::string delayShown() { return child<LineLabel>("delayValue")->text().toStdString(); }
     bool autostartExists() const {
         return fs::exists(tmp / ".config/autostart/io.fraymark.Fraymark.desktop");
     }
@@ -134,48 +121,38 @@ TEST_F(SettingsViewTest, EachSwitchWritesItsSettingAtOnce) {
     EXPECT_FALSE(child<VortanToggle>("soundKO")->isChecked()) << "changes made elsewhere show at once";
 }
 
-TEST_F(SettingsViewTest, DelaySliderTakesWholeSecondsFromPointerAndKeys) {
+// The slider's own edges are the theme tests'; here, that the view writes what it sets.
+TEST_F(SettingsViewTest, DelaySliderWritesFromPointerAndKeys) {
     settings->setNeedsActionDelay(12.9);
     show();
-    EXPECT_EQ(delayShown(), "12S");
+    EXPECT_EQ(child<LineLabel>("delayValue")->text(), "12S");
     EXPECT_EQ(settings->needsActionDelay(), 12.9) << "showing the view must not rewrite the delay";
-
     auto* slider = child<VortanSlider>("delaySlider");
-    // Keys step from the value as shown, not the stored fraction.
-    const std::pair<Qt::Key, int> keys[] = {{Qt::Key_Right, 13}, {Qt::Key_Left, 12}, {Qt::Key_PageUp, 22},
-                                            {Qt::Key_End, 90},   {Qt::Key_Up, 90},   {Qt::Key_Home, 10}};
-    for (auto [key, delay] : keys) {
-        QTest::keyClick(slider, key);
-        EXPECT_EQ(settings->needsActionDelay(), delay) << QTest::toString(key);
-    }
+    QTest::keyClick(slider, Qt::Key_Right);
+    EXPECT_EQ(settings->store()->doubleValue("needsActionDelay"), 13);
+
     const double w = slider->width(), mid = slider->height() / 2.0;
-    // The last move comes after the release: without the button held it changes nothing.
-    const std::tuple<QEvent::Type, double, int> pointer[] = {
-        {QEvent::MouseButtonPress, w / 2, 50}, {QEvent::MouseMove, -80.0, 10},
-        {QEvent::MouseMove, w * 27 / 80, 37},  {QEvent::MouseMove, w + 200, 90},
-        {QEvent::MouseButtonRelease, w, 90},   {QEvent::MouseMove, 0.0, 90}};
-    for (auto [type, x, delay] : pointer) {
-        sendMouse(slider, type, QPointF(x, mid));
-        EXPECT_EQ(settings->store()->doubleValue("needsActionDelay"), delay) << type << " at " << x;
-        EXPECT_EQ(delayShown(), std::to_string(delay) + "S");
-    }
+    sendMouse(slider, QEvent::MouseButtonPress, {w / 2, mid});
+    EXPECT_EQ(settings->needsActionDelay(), 50);
+    sendMouse(slider, QEvent::MouseMove, {w + 200, mid});
+    sendMouse(slider, QEvent::MouseButtonRelease, {w + 200, mid});
+    EXPECT_EQ(settings->needsActionDelay(), 90) << "dragged past the end";
+    sendMouse(slider, QEvent::MouseMove, {0, mid});
+    EXPECT_EQ(settings->needsActionDelay(), 90) << "a move without the button held changes nothing";
     settings->setNeedsActionDelay(45);
     EXPECT_EQ(slider->value(), 45) << "changes made elsewhere show at once";
 }
 
-TEST_F(SettingsViewTest, PositionChipsAndTheDraggedLabel) {
+TEST_F(SettingsViewTest, PositionChipsClearTheDraggedSpot) {
     settings->setPosition(IslandPosition::left);
     settings->setCustomSpot(GPoint{100, 40});
     show();
-    auto* label = child<LineLabel>("positionLabel");
-    EXPECT_EQ(label->text(), "POSITION (DRAGGED)");
     EXPECT_EQ(chipTexts("positionChip"), (Strings{"LEFT", "CENTER", "RIGHT"}))
         << "none selected while dragged";
 
     QTest::mouseClick(chips("positionChip")[2], Qt::LeftButton);
     EXPECT_EQ(settings->store()->stringValue("position"), "right");
     EXPECT_EQ(settings->store()->value("customDX"), std::nullopt);
-    EXPECT_EQ(label->text(), "POSITION");
     EXPECT_EQ(chipTexts("positionChip"), (Strings{"LEFT", "CENTER", "RIGHT *"}));
 
     settings->setCustomSpot(GPoint{5, 5});
@@ -188,7 +165,6 @@ TEST_F(SettingsViewTest, MonitorChipsFollowTheAttachedDisplaysAndThePinnedOne) {
     settings->setDisplayKey("ext:9-9-9");
     settings->setDisplayName("LG UltraFine");
     show();
-    const int tall = view->sizeHint().height();
     EXPECT_EQ(chipTexts("monitorChip"), (Strings{"AUTO — PRIMARY", "BUILT-IN DISPLAY", "DELL U2720Q",
                                                  "LG ULTRAFINE [NOT CONNECTED] *"}));
     QTest::mouseClick(chips("monitorChip")[3], Qt::LeftButton);
@@ -202,25 +178,17 @@ TEST_F(SettingsViewTest, MonitorChipsFollowTheAttachedDisplaysAndThePinnedOne) {
     EXPECT_EQ(chipTexts("monitorChip"), (Strings{"AUTO — PRIMARY", "BUILT-IN DISPLAY", "DELL U2720Q *"}));
 
     settings->setDisplayKey("ext:1-2-4");
-    settings->setDisplayName(std::nullopt);
-    EXPECT_EQ(chipTexts("monitorChip").back(), "REMEMBERED DISPLAY [NOT CONNECTED] *") << "no stored name";
-    auto plugged = displays->list;
+    auto plugged = displays().list;
     plugged.push_back(screen("DP-2", "DELL U2720Q", 3840, 4));
-    displays->set(plugged); // the view hears of it from the display provider
+    displays().set(plugged); // the view hears of it from the display provider
     EXPECT_EQ(chipTexts("monitorChip"),
               (Strings{"AUTO — PRIMARY", "BUILT-IN DISPLAY", "DELL U2720Q", "DELL U2720Q *"}));
     plugged.pop_back();
-    displays->set(plugged);
+    displays().set(plugged);
     QTest::keyClick(chips("monitorChip")[0], Qt::Key_Space);
     EXPECT_EQ(settings->store()->value("displayKey"), std::nullopt);
     EXPECT_EQ(settings->displayName(), std::nullopt);
     EXPECT_EQ(chips("monitorChip").size(), 3u) << "the automatic chip forgets the away display";
-    EXPECT_LT(view->sizeHint().height(), tall);
-
-    view->overrideMonitorNames({"Studio Display", "Sidecar"});
-    settings->setDisplayKey("ext:9-9-9");
-    EXPECT_EQ(chipTexts("monitorChip"), (Strings{"AUTO — PRIMARY", "STUDIO DISPLAY", "SIDECAR"}))
-        << "overridden names never show a display as not connected";
 }
 
 TEST_F(SettingsViewTest, LoginSwitchWritesTheAutostartEntryAndExplainsItsState) {
@@ -228,13 +196,11 @@ TEST_F(SettingsViewTest, LoginSwitchWritesTheAutostartEntryAndExplainsItsState) 
     auto* login = child<VortanToggle>("loginItem");
     auto* error = child<TextBlock>("loginError");
     const int heightBefore = view->sizeHint().height();
-    EXPECT_EQ(text("loginStatus").rfind("OFF BY DEFAULT.", 0), 0u);
-
     tmp.write(".config/autostart", "a file where the folder should be");
     QTest::mouseClick(login, Qt::LeftButton);
     EXPECT_FALSE(login->isChecked()) << "a failure shows the true state";
-    EXPECT_EQ(error->text().toStdString(), "Couldn't update login item: Can't create folder " + tmp.str() +
-                                               "/.config/autostart: Not a directory");
+    EXPECT_FALSE(error->isHidden());
+    EXPECT_TRUE(error->text().endsWith("/.config/autostart: Not a directory")) << error->text().toStdString();
     EXPECT_GT(view->sizeHint().height(), heightBefore) << "the window grows to show it";
 
     fs::remove(tmp / ".config/autostart");
@@ -242,8 +208,6 @@ TEST_F(SettingsViewTest, LoginSwitchWritesTheAutostartEntryAndExplainsItsState) 
     EXPECT_TRUE(autostartExists());
     EXPECT_TRUE(login->isChecked());
     EXPECT_TRUE(error->isHidden()) << "a success clears the earlier error";
-    EXPECT_EQ(view->sizeHint().height(), heightBefore);
-    EXPECT_EQ(text("loginStatus").rfind("ON — TAKES EFFECT", 0), 0u);
 
     // Another copy registered itself meanwhile: shown the next time the window opens.
     tmp.write(".config/autostart/io.fraymark.Fraymark.desktop",
@@ -262,49 +226,30 @@ TEST_F(SettingsViewTest, LoginSwitchWritesTheAutostartEntryAndExplainsItsState) 
 TEST_F(SettingsViewTest, PreciseFocusAsksForAccessOnlyWhenSwitchedOnAndPollsItWhileOpen) {
     show();
     auto* precise = child<VortanToggle>("preciseFocus");
-    auto* status = child<TextBlock>("preciseStatus");
-    EXPECT_EQ(status->text().toStdString().rfind("OFF BY DEFAULT. ON, A ROW CLICK", 0), 0u);
-
     QTest::mouseClick(precise, Qt::LeftButton);
     EXPECT_TRUE(settings->preciseFocus());
-    EXPECT_EQ(access->requests, 1);
-    EXPECT_EQ(status->text().toStdString().rfind("ON, BUT WAITING FOR ACCESS", 0), 0u);
-    EXPECT_EQ(status->color(), Vortan::rageRed());
-
+    EXPECT_EQ(access().requests, 1);
+    EXPECT_NE(text("preciseStatus").find("WAITING FOR ACCESS"), std::string::npos) << text("preciseStatus");
     QTest::mouseClick(precise, Qt::LeftButton);
-    EXPECT_EQ(access->requests, 1) << "switching off never prompts";
-    access->trusted = true;
     QTest::mouseClick(precise, Qt::LeftButton);
-    EXPECT_EQ(status->text().toStdString().rfind("ON — ACCESS GRANTED", 0), 0u);
-    EXPECT_EQ(status->color(), Vortan::dimText());
+    EXPECT_EQ(access().requests, 2) << "switching off never prompts";
 
-    // The refresh timer is internal, so the rest waits on the real clock: a little over one
-    // period while hidden, and at most one period while shown.
+    // Read at once when the window shows again, then polled on the real clock while it is open.
     view->hide();
-    access->trusted = false;
-    QTest::qWait(SettingsView::accessRefreshMs + 300);
-    EXPECT_TRUE(view->accessGranted()) << "not polled while hidden";
+    access().trusted = true;
     view->show();
-    EXPECT_FALSE(view->accessGranted()) << "read at once when shown";
-    EXPECT_EQ(status->color(), Vortan::rageRed());
-    access->trusted = true;
-    QElapsedTimer clock;
-    clock.start();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return view->accessGranted(); }, 3000));
-    EXPECT_LE(clock.elapsed(), SettingsView::accessRefreshMs + 400);
+    EXPECT_TRUE(view->accessGranted());
+    access().trusted = false;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !view->accessGranted(); }, SettingsView::accessRefreshMs * 2));
 }
 
-TEST_F(SettingsViewTest, EscapeAndTheFooterButtons) {
+TEST_F(SettingsViewTest, EscapeClosesAndQuitQuits) {
     show();
-    QTest::keyClick(view.get(), Qt::Key_Escape);
     QTest::keyClick(child<VortanToggle>("soundKO"), Qt::Key_Escape);
-    EXPECT_EQ(closes, 2) << "from the view and from inside a control";
+    EXPECT_EQ(closes, 1) << "from inside a control too";
     EXPECT_TRUE(settings->soundKO()) << "Escape must not flip the focused switch";
-    QTest::mouseClick(child<VortanButton>("close"), Qt::LeftButton);
-    EXPECT_EQ(closes, 3);
     QTest::keyClick(child<VortanButton>("quit"), Qt::Key_Space);
-    EXPECT_EQ(quits, 1);
-    EXPECT_EQ(closes, 3);
+    EXPECT_EQ(std::make_pair(quits, closes), std::make_pair(1, 1));
 }
 
 TEST_F(SettingsViewTest, SessionsFolderOpensOrSaysWhyNot) {
@@ -312,13 +257,13 @@ TEST_F(SettingsViewTest, SessionsFolderOpensOrSaysWhyNot) {
     auto* folder = child<VortanButton>("sessionsFolder");
     auto* error = child<TextBlock>("actionError");
     const std::string path = tmp.str() + "/.claude/projects";
-    work->answer = Workspace::Opened::missing;
+    work().answer = Workspace::Opened::missing;
     QTest::mouseClick(folder, Qt::LeftButton);
-    EXPECT_TRUE(work->opened.empty());
+    EXPECT_TRUE(work().opened.empty());
     EXPECT_EQ(error->text().toStdString(), "Couldn't open " + path + ": there is no such folder yet.");
-    work->answer = Workspace::Opened::yes;
+    work().answer = Workspace::Opened::yes;
     QTest::mouseClick(folder, Qt::LeftButton);
-    EXPECT_EQ(work->opened, Strings{path});
+    EXPECT_EQ(work().opened, Strings{path});
     EXPECT_TRUE(error->isHidden());
 }
 
