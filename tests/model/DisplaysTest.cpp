@@ -7,15 +7,13 @@ using namespace fray;
 namespace {
 ScreenInfo screen(std::string name, double x, double y, std::uint32_t v = 0, std::uint32_t m = 0,
                   std::uint32_t s = 0, bool builtIn = false) {
-    ScreenInfo info;
-    info.id = name + "@" + std::to_string(x);
-    info.name = std::move(name);
-    info.frame = {x, y, 1920, 1080};
-    info.vendor = v;
-    info.model = m;
-    info.serial = s;
-    info.builtIn = builtIn;
-    return info;
+    return {.id = name + "@" + std::to_string(x),
+            .name = name,
+            .frame = {x, y, 1920, 1080},
+            .builtIn = builtIn,
+            .vendor = v,
+            .model = m,
+            .serial = s};
 }
 } // namespace
 

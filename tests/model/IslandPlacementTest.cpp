@@ -54,7 +54,6 @@ TEST(IslandPlacement, Layout) {
         {"NotchNotUnderALeftIsland", laptop, in(M::compact, P::left), {4, 880, 512, 128}, {}, 32, 80},
         {"CollapsedOverTheNotchSitsLower", laptop, in(M::collapsed), {690, 950 + 8 + 26 - 84, 132, 84}, {}, 32, 80},
         {"BelowTheMenuBar", hd, in(M::compact, P::center, false), {704, 1080 - 26 + 26 - 128, 512, 128}, {}, 24, 60},
-        {"DeepNotch", screen(0, 1512, 982, 24, 44), in(M::collapsed, P::right), {1512 - 152 - 4, 982 + 26 - 92, 152, 92}, {}, 40, 100},
         {"SecondDisplay", screen(1920, 1280, 800), in(), {1920 + 640 - 256, 800 + 26 - 128, 512, 128}, {}, 24, 60},
         {"CustomSpotKept", hd, in(M::compact, P::center, true, GPoint{100, 200}), {100, 880 + 26 - 128, 512, 128}, {}, 24, 60},
         {"CustomSpotOffTheRight", hd, in(M::compact, P::center, true, GPoint{5000, 0}), {1920 - 60, 978, 512, 128}, {}, 24, 60},
@@ -76,17 +75,12 @@ TEST(IslandPlacement, Layout) {
     }
 }
 
-TEST(IslandPlacement, TargetScreenDragAndCover) {
+TEST(IslandPlacement, TargetScreenAndCover) {
     const auto a = screen(0, 1280, 800, 24, 0, 0, "A"), b = screen(1280, 1920, 1080, 24, 0, 0, "B");
     EXPECT_EQ(targetScreen({a, b}, std::nullopt)->name, "A") << "the system's first";
     EXPECT_EQ(targetScreen({a, b}, "name:B")->name, "B");
     EXPECT_EQ(targetScreen({a, b}, "name:gone")->name, "A") << "a pinned display that is away";
     EXPECT_EQ(targetScreen({}, "name:B"), std::nullopt);
-
-    // The spot follows the pointer, relative to the display's top-left corner (a drag onto
-    // another display is the controller test's).
-    const DragAnchor anchor{{700, 1070}, {704, 1080}};
-    EXPECT_EQ(customSpotFor(anchor, {710, 1060}, GRect{0, 0, 1920, 1080}), (GPoint{714, 10}));
 
     EXPECT_TRUE(covers({0.5, -2.9, 1919, 1082}, {0, 0, 1920, 1080}));
     EXPECT_FALSE(covers({0, 0, 1920, 1050}, {0, 0, 1920, 1080})) << "a maximised window under a panel";

@@ -25,14 +25,14 @@ namespace {
 
 // A display at `x`; serial 0 is the built-in one, any other an external display with that EDID serial.
 ScreenInfo screen(std::string id, std::string name, double x, std::uint32_t serial = 0) {
-    ScreenInfo s;
-    s.id = std::move(id);
-    s.name = std::move(name);
-    s.frame = {x, 0, 1920, 1080};
-    s.visibleFrame = {x, 0, 1920, 1056};
-    s.builtIn = serial == 0;
-    if (serial) s.vendor = 1, s.model = 2, s.serial = serial;
-    return s;
+    return {.id = id,
+            .name = name,
+            .frame = {x, 0, 1920, 1080},
+            .visibleFrame = {x, 0, 1920, 1056},
+            .builtIn = serial == 0,
+            .vendor = 1,
+            .model = 2,
+            .serial = serial};
 }
 
 // A press, drag or release of the left button, sent straight to `w`.
