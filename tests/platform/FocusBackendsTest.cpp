@@ -18,19 +18,15 @@ using namespace fray::test;
 using Words = std::vector<std::string>;
 
 TEST(LinuxApplications, ExecLinesSplitAndExpand) {
-    struct Row {
-        std::string exec;
-        std::optional<Words> words;
-    } rows[] = {
+    const std::pair<std::string, std::optional<Words>> rows[] = {
         {"claude-desktop --no-sandbox %U %F", Words{"claude-desktop", "--no-sandbox"}},
         {R"("/opt/My Apps/claude" --name=%c)", Words{"/opt/My Apps/claude", "--name=Claude"}},
         {R"(sh -c "echo \"hi\" \$HOME \\ \`x\`")", Words{"sh", "-c", R"(echo "hi" $HOME \ `x`)"}},
         {"app %i --entry %k 100%%", Words{"app", "--icon", "claude", "--entry", "/a/c.desktop", "100%"}},
         {R"(app "unterminated)", std::nullopt},
     };
-    for (const auto& r : rows)
-        EXPECT_EQ(LinuxApplications::splitExec(r.exec, "Claude", "claude", "/a/c.desktop"), r.words)
-            << r.exec;
+    for (const auto& [exec, words] : rows)
+        EXPECT_EQ(LinuxApplications::splitExec(exec, "Claude", "claude", "/a/c.desktop"), words) << exec;
 }
 
 TEST(LinuxApplications, EntriesByDesktopIdUserFirst) {

@@ -91,7 +91,6 @@ class SettingsViewTest : public ::testing::Test {
                           (c->isSelected() ? " *" : ""));
         return out;
     }
-    std::string text(const char* name) { return child<TextBlock>(name)->text().toStdString(); }
     bool autostartExists() const {
         return fs::exists(tmp / ".config/autostart/io.fraymark.Fraymark.desktop");
     }
@@ -202,7 +201,6 @@ TEST_F(SettingsViewTest, LoginSwitchWritesTheAutostartEntryAndShowsWhyItCouldNot
     EXPECT_TRUE(error->isHidden()) << "a success clears the earlier error";
     QTest::keyClick(login, Qt::Key_Space);
     EXPECT_FALSE(autostartExists());
-    EXPECT_FALSE(view->loginItem());
 }
 
 TEST_F(SettingsViewTest, PreciseFocusAsksForAccessOnlyWhenSwitchedOn) {
@@ -211,7 +209,7 @@ TEST_F(SettingsViewTest, PreciseFocusAsksForAccessOnlyWhenSwitchedOn) {
     QTest::mouseClick(precise, Qt::LeftButton);
     EXPECT_TRUE(settings->preciseFocus());
     EXPECT_EQ(access().requests, 1);
-    EXPECT_NE(text("preciseStatus").find("WAITING FOR ACCESS"), std::string::npos) << text("preciseStatus");
+    EXPECT_TRUE(child<TextBlock>("preciseStatus")->text().contains("WAITING FOR ACCESS"));
     QTest::mouseClick(precise, Qt::LeftButton);
     QTest::mouseClick(precise, Qt::LeftButton);
     EXPECT_EQ(access().requests, 2) << "switching off never prompts";
