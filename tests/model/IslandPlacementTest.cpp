@@ -29,11 +29,6 @@ ScreenInfo screen(double x, double w, double h, double menu = 24, double inset =
     return s;
 }
 
-Input in(IslandMode mode = IslandMode::compact, IslandPosition pos = IslandPosition::center,
-         bool overlap = true, std::optional<GPoint> spot = {}, int rows = 0, bool plan = false) {
-    return {mode, pos, overlap, spot, rows, plan};
-}
-
 } // namespace
 
 TEST(IslandPlacement, Layout) {
@@ -49,18 +44,18 @@ TEST(IslandPlacement, Layout) {
         std::optional<QRectF> notch;
     } rows[] = {
         // clang-format off
-        {"NotchWrapped", laptop, in(), {500, 848, 512, 160}, QRectF(137.5, 0, 185, 32)},
-        {"NotchNotUnderALeftIsland", laptop, in(M::compact, P::left), {4, 880, 512, 128}, {}},
-        {"CollapsedOverTheNotchSitsLower", laptop, in(M::collapsed), {690, 950 + 8 + 26 - 84, 132, 84}, {}},
-        {"BelowTheMenuBar", hd, in(M::compact, P::center, false), {704, 1080 - 26 + 26 - 128, 512, 128}, {}},
-        {"SecondDisplay", screen(1920, 1280, 800), in(), {1920 + 640 - 256, 800 + 26 - 128, 512, 128}, {}},
-        {"CustomSpotKept", hd, in(M::compact, P::center, true, GPoint{100, 200}), {100, 880 + 26 - 128, 512, 128}, {}},
-        {"CustomSpotOffTheRight", hd, in(M::compact, P::center, true, GPoint{5000, 0}), {1920 - 60, 978, 512, 128}, {}},
-        {"CustomSpotOffTheLeftAndTop", hd, in(M::compact, P::center, true, GPoint{-5000, -300}), {-512 + 60, 978, 512, 128}, {}},
-        {"CustomSpotBelowTheBottom", hd, in(M::compact, P::center, true, GPoint{0, 5000}), {0, 76 + 26 - 128, 512, 128}, {}},
-        {"CustomSpotCollapsedStaysInside", hd, in(M::collapsed, P::center, true, GPoint{5000, 0}), {1920 - 26 - 60, 1106 - 76, 112, 76}, {}},
-        {"CustomSpotSnapsUpAroundTheNotch", laptop, in(M::compact, P::center, true, GPoint{480, 10}), {480, 848, 512, 160}, QRectF(157.5, 0, 185, 32)},
-        {"CustomSpotAwayFromTheNotch", laptop, in(M::compact, P::center, true, GPoint{480, 300}), {480, 682 + 26 - 128, 512, 128}, {}},
+        {"NotchWrapped", laptop, Input{}, {500, 848, 512, 160}, QRectF(137.5, 0, 185, 32)},
+        {"NotchNotUnderALeftIsland", laptop, Input{M::compact, P::left}, {4, 880, 512, 128}, {}},
+        {"CollapsedOverTheNotchSitsLower", laptop, Input{M::collapsed}, {690, 950 + 8 + 26 - 84, 132, 84}, {}},
+        {"BelowTheMenuBar", hd, Input{M::compact, P::center, false}, {704, 1080 - 26 + 26 - 128, 512, 128}, {}},
+        {"SecondDisplay", screen(1920, 1280, 800), Input{}, {1920 + 640 - 256, 800 + 26 - 128, 512, 128}, {}},
+        {"CustomSpotKept", hd, Input{M::compact, P::center, true, GPoint{100, 200}}, {100, 880 + 26 - 128, 512, 128}, {}},
+        {"CustomSpotOffTheRight", hd, Input{M::compact, P::center, true, GPoint{5000, 0}}, {1920 - 60, 978, 512, 128}, {}},
+        {"CustomSpotOffTheLeftAndTop", hd, Input{M::compact, P::center, true, GPoint{-5000, -300}}, {-512 + 60, 978, 512, 128}, {}},
+        {"CustomSpotBelowTheBottom", hd, Input{M::compact, P::center, true, GPoint{0, 5000}}, {0, 76 + 26 - 128, 512, 128}, {}},
+        {"CustomSpotCollapsedStaysInside", hd, Input{M::collapsed, P::center, true, GPoint{5000, 0}}, {1920 - 26 - 60, 1106 - 76, 112, 76}, {}},
+        {"CustomSpotSnapsUpAroundTheNotch", laptop, Input{M::compact, P::center, true, GPoint{480, 10}}, {480, 848, 512, 160}, QRectF(157.5, 0, 185, 32)},
+        {"CustomSpotAwayFromTheNotch", laptop, Input{M::compact, P::center, true, GPoint{480, 300}}, {480, 682 + 26 - 128, 512, 128}, {}},
         // clang-format on
     };
     for (const auto& r : rows) {

@@ -91,9 +91,6 @@ class SettingsViewTest : public ::testing::Test {
                           (c->isSelected() ? " *" : ""));
         return out;
     }
-    bool autostartExists() const {
-        return fs::exists(tmp / ".config/autostart/io.fraymark.Fraymark.desktop");
-    }
 };
 
 } // namespace
@@ -196,11 +193,11 @@ TEST_F(SettingsViewTest, LoginSwitchWritesTheAutostartEntryAndShowsWhyItCouldNot
 
     fs::remove(tmp / ".config/autostart");
     QTest::mouseClick(login, Qt::LeftButton);
-    EXPECT_TRUE(autostartExists());
+    EXPECT_TRUE(platform.autostart->isEnabled());
     EXPECT_TRUE(login->isChecked());
     EXPECT_TRUE(error->isHidden()) << "a success clears the earlier error";
     QTest::keyClick(login, Qt::Key_Space);
-    EXPECT_FALSE(autostartExists());
+    EXPECT_FALSE(platform.autostart->isEnabled());
 }
 
 TEST_F(SettingsViewTest, PreciseFocusAsksForAccessOnlyWhenSwitchedOn) {
