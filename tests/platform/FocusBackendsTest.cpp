@@ -1,6 +1,5 @@
 // The Linux backends a click uses, over temporary data folders and a fake procfs: desktop
 // entries, Exec lines, the terminal chain, the process table.
-#include "platform/linux/LinuxAccessibility.h"
 #include "platform/linux/LinuxApplications.h"
 #include "platform/linux/LinuxProcessTable.h"
 #include "platform/linux/LinuxTerminal.h"
@@ -19,59 +18,51 @@ using namespace fray::test;
 using Words = std::vector<std::string>;
 
 TEST(LinuxApplications, ExecLinesSplitAndExpand) {
-    struct Row {
-        std::string exec;
-        std::optional<Words> words;
-    } rows[] = {
+    const std::pair<std::string, std::optional<Words>> rows[] = {
         {"claude-desktop --no-sandbox %U %F", Words{"claude-desktop", "--no-sandbox"}},
         {R"("/opt/My Apps/claude" --name=%c)", Words{"/opt/My Apps/claude", "--name=Claude"}},
         {R"(sh -c "echo \"hi\" \$HOME \\ \`x\`")", Words{"sh", "-c", R"(echo "hi" $HOME \ `x`)"}},
         {"app %i --entry %k 100%%", Words{"app", "--icon", "claude", "--entry", "/a/c.desktop", "100%"}},
         {R"(app "unterminated)", std::nullopt},
     };
-    for (const auto& r : rows)
-        EXPECT_EQ(LinuxApplications::splitExec(r.exec, "Claude", "claude", "/a/c.desktop"), r.words)
-            << r.exec;
+    for (const auto& [exec, words] : rows)
+        EXPECT_EQ(LinuxApplications::splitExec(exec, "Claude", "claude", "/a/c.desktop"), words) << exec;
 }
 
 TEST(LinuxApplications, EntriesByDesktopIdUserFirst) {
     TempDir user, system;
     LinuxApplications apps({user.str(), system.str()}, "/");
-    const Words ids{"com.anthropic.claudefordesktop.desktop", "claude-desktop.desktop"};
+    const std::string vendor = "com.anthropic.claudefordesktop.desktop", plain = "claude-desktop.desktop";
     auto entry = [](const std::string& body) {
         return "# comment\n[Desktop Entry]\n" + body + "\n[Desktop Action x]\nExec=nope\n";
     };
-
+    auto put = [&](TempDir& in, const std::string& id, const std::string& body) {
+        in.write("applications/" + id, entry(body));
+    };
+    const Words ids{vendor, plain};
     EXPECT_EQ(apps.find(ids), std::nullopt);
-    system.write("applications/claude-desktop.desktop",
-                 entry("Type=Application\nName=Claude\nName[de]=Klod\nExec=/usr/bin/claude-desktop %u\n"
-                       "StartupWMClass=Claude"));
-    auto found = apps.find(ids);
-    ASSERT_TRUE(found);
-    EXPECT_EQ(*found, (AppEntry{system.str() + "/applications/claude-desktop.desktop",
-                                "Claude",
-                                {"/usr/bin/claude-desktop"},
-                                "Claude"}));
+    put(system, plain,
+        "Type=Application\nName=Claude\nName[de]=Klod\nExec=/usr/bin/claude-desktop %u\n"
+        "StartupWMClass=Claude");
+    const AppEntry found{
+        system.str() + "/applications/" + plain, "Claude", {"/usr/bin/claude-desktop"}, "Claude"};
+    EXPECT_EQ(apps.find(ids), found);
 
     // The vendor's id comes first; the user's copy of an id overrides the system's,
     // and a user's hidden copy deletes the application.
-    system.write("applications/com.anthropic.claudefordesktop.desktop",
-                 entry("Type=Application\nName=A\nExec=a"));
+    put(system, vendor, "Type=Application\nName=A\nExec=a");
     EXPECT_EQ(apps.find(ids)->name, "A");
-    user.write("applications/com.anthropic.claudefordesktop.desktop",
-               entry("Type=Application\nName=B\nExec=b"));
+    put(user, vendor, "Type=Application\nName=B\nExec=b");
     EXPECT_EQ(apps.find(ids)->name, "B");
-    user.write("applications/com.anthropic.claudefordesktop.desktop",
-               entry("Type=Application\nName=B\nExec=b\nHidden=true"));
+    put(user, vendor, "Type=Application\nName=B\nExec=b\nHidden=true");
     EXPECT_EQ(apps.find(ids)->name, "Claude");
 
     for (const char* bad :
          {"Type=Link\nName=L\nURL=x", "Type=Application\nName=NoExec", "Name=Untyped\nExec=x"})
         EXPECT_EQ(LinuxApplications::parseEntry(entry(bad), "/x"), std::nullopt) << bad;
     // A FIFO under the name neither blocks nor counts.
-    const auto fifo = user.path() / "applications/claude-desktop.desktop";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EQ(LinuxApplications({user.str()}, "/").find({"claude-desktop.desktop"}), std::nullopt);
+    ASSERT_EQ(::mkfifo((user / "applications" / plain).c_str(), 0600), 0);
+    EXPECT_EQ(LinuxApplications({user.str()}, "/").find({plain}), std::nullopt);
 }
 
 TEST(LinuxTerminal, ChainAndARealStart) {
@@ -123,12 +114,4 @@ TEST(LinuxProcessTable, StatLinesAndAProcfs) {
     EXPECT_EQ(table.environment(12, "TMUX"), "/tmp/s,5,0");
     EXPECT_EQ(table.environment(12, "TMUX_PANE"), std::nullopt);
     EXPECT_EQ(table.environment(99, "A"), std::nullopt);
-}
-
-TEST(LinuxAccessibility, PressActions) {
-    // Qt's and GTK's names in any case; nothing that merely sounds alike.
-    const std::pair<const char*, bool> actions[] = {{"Press", true},   {"click", true},    {"ACTIVATE", true},
-                                                    {"Toggle", false}, {"pressed", false}, {"", false}};
-    for (const auto& [name, press] : actions)
-        EXPECT_EQ(LinuxAccessibility::isPressAction(name), press) << name;
 }

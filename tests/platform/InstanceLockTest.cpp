@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,37 +15,24 @@ TEST(InstanceLock, DefaultPath) {
     const std::string uid = std::to_string(getuid()), tmp = "tmp/fraymark-" + uid;
     struct Row {
         const char* name;
-        std::function<void(test::TempDir&)> setUp;
         std::string runtimeDir; // relative to the temporary folder; "" for unset
+        std::string folder;     // made beforehand, open to all; likewise
+        std::string link;       // made beforehand as a link to a folder of ours; likewise
         std::string expect;     // the lock's folder, likewise; "" for no lock at all
     } rows[] = {
-        {"the runtime folder", [](test::TempDir&) {}, "xdg", "xdg"},
-        {"unset: the user's run folder", [](test::TempDir& t) { t.mkdir("run-user"); }, "", "run-user"},
-        {"unset, no run folder: a private folder under /tmp", [](test::TempDir&) {}, "", tmp},
-        {"a run folder that is a link is not ours",
-         [](test::TempDir& t) {
-             t.mkdir("elsewhere");
-             std::filesystem::create_directory_symlink(t / "elsewhere", t / "run-user");
-         },
-         "", tmp},
-        {"an open folder of ours under /tmp is closed first",
-         [&](test::TempDir& t) {
-             t.mkdir("tmp/fraymark-" + uid);
-             chmod((t / ("tmp/fraymark-" + uid)).c_str(), 0777);
-         },
-         "", tmp},
-        {"a link put where the /tmp folder goes: no lock",
-         [&](test::TempDir& t) {
-             t.mkdir("tmp");
-             std::filesystem::create_directory_symlink(t / "elsewhere", t / ("tmp/fraymark-" + uid));
-         },
-         "", ""},
+        {"the runtime folder", "xdg", "", "", "xdg"},
+        {"unset: the user's run folder", "", "run-user", "", "run-user"},
+        {"unset, no run folder: a private folder under /tmp", "", "", "", tmp},
+        {"a run folder that is a link is not ours", "", "", "run-user", tmp},
+        {"an open folder of ours under /tmp is closed first", "", tmp, "", tmp},
+        {"a link put where the /tmp folder goes: no lock", "", "", tmp, ""},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         test::TempDir t;
         t.mkdir("tmp");
-        r.setUp(t);
+        if (!r.folder.empty()) chmod(t.mkdir(r.folder).c_str(), 0777);
+        if (!r.link.empty()) std::filesystem::create_directory_symlink(t.mkdir("elsewhere"), t / r.link);
         const std::string base = t.str() + "/";
         EXPECT_EQ(InstanceLock::defaultPath(r.runtimeDir.empty() ? "" : base + r.runtimeDir,
                                             base + "run-user", base + "tmp"),

@@ -15,16 +15,13 @@ using namespace fray;
 
 TEST(LinuxDisplays, QtRectanglesBecomeGlobalYUp) {
     const QRect primary(0, 0, 1920, 1080);
-    struct Row {
-        QRect qt;
-        GRect expect;
-    } rows[] = {
+    const std::pair<QRect, GRect> rows[] = {
         {primary, {0, 0, 1920, 1080}},
         {QRect(1920, 0, 2560, 1440), {1920, -360, 2560, 1440}},       // taller, top-aligned: reaches below
         {QRect(-1280, -1024, 1280, 1024), {-1280, 1080, 1280, 1024}}, // up and to the left
     };
-    for (const auto& r : rows)
-        EXPECT_EQ(LinuxDisplays::toGlobal(r.qt, primary), r.expect);
+    for (const auto& [qt, global] : rows)
+        EXPECT_EQ(LinuxDisplays::toGlobal(qt, primary), global);
     // A primary that is not at the virtual desktop's origin is still the origin.
     EXPECT_EQ(LinuxDisplays::toGlobal(QRect(1280, 200, 1920, 1080), QRect(1280, 200, 1920, 1080)),
               (GRect{0, 0, 1920, 1080}));
@@ -62,7 +59,6 @@ TEST(LinuxSounds, CuesDieWithTheApplication) {
         EXPECT_TRUE(sounds->hasCue("ko"));
         EXPECT_FALSE(sounds->hasCue("nope"));
         sounds->playCue("ko");
-        sounds->playCue("ko"); // replay from the start
         sounds->playCue("nope");
         EXPECT_FALSE(sounds->playSystemSound("NoSuchSound"));
     }

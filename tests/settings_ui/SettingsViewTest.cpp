@@ -2,17 +2,14 @@
 #include "model/Settings.h"
 #include "platform/AutostartDesktopEntry.h"
 #include "platform/fake/FakePlatform.h"
-#include "settings_ui/SettingsRules.h"
 #include "support/TempDir.h"
 #include "theme/LineLabel.h"
 #include "theme/SettingsChip.h"
 #include "theme/TextBlock.h"
-#include "theme/Vortan.h"
 #include "theme/VortanButtonStyle.h"
 #include "theme/VortanSlider.h"
 #include "theme/VortanToggleStyle.h"
 
-#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QTest>
 
@@ -28,14 +25,14 @@ namespace {
 
 // A display at `x`; serial 0 is the built-in one, any other an external display with that EDID serial.
 ScreenInfo screen(std::string id, std::string name, double x, std::uint32_t serial = 0) {
-    ScreenInfo s;
-    s.id = std::move(id);
-    s.name = std::move(name);
-    s.frame = {x, 0, 1920, 1080};
-    s.visibleFrame = {x, 0, 1920, 1056};
-    s.builtIn = serial == 0;
-    if (serial) s.vendor = 1, s.model = 2, s.serial = serial;
-    return s;
+    return {.id = id,
+            .name = name,
+            .frame = {x, 0, 1920, 1080},
+            .visibleFrame = {x, 0, 1920, 1056},
+            .builtIn = serial == 0,
+            .vendor = 1,
+            .model = 2,
+            .serial = serial};
 }
 
 // A press, drag or release of the left button, sent straight to `w`.
@@ -53,27 +50,24 @@ class SettingsViewTest : public ::testing::Test {
     Platform platform;
     std::unique_ptr<Settings> settings;
     std::unique_ptr<SettingsView> view;
-    fake::Displays* displays = nullptr;
-    fake::Access* access = nullptr;
-    fake::Work* work = nullptr;
-    int closes = 0, quits = 0;
+    int closes = 0;
 
     void SetUp() override {
         platform = fake::makePlatform(tmp.str());
         // The real autostart entry under the fixture's config folder, failures included.
         platform.autostart =
             std::make_shared<AutostartDesktopEntry>(platform.paths.configHome, platform.paths.executable);
-        displays = static_cast<fake::Displays*>(platform.displays.get());
-        access = static_cast<fake::Access*>(platform.accessibility.get());
-        work = static_cast<fake::Work*>(platform.workspace.get());
-        displays->list = {screen("eDP-1", "Built-in Display", 0), screen("DP-1", "DELL U2720Q", 1920, 3)};
+        displays().list = {screen("eDP-1", "Built-in Display", 0), screen("DP-1", "DELL U2720Q", 1920, 3)};
         settings = std::make_unique<Settings>(std::make_shared<PreferencesStore>());
     }
     void TearDown() override { view.reset(); }
+    fake::Displays& displays() { return static_cast<fake::Displays&>(*platform.displays); }
+    fake::Access& access() { return static_cast<fake::Access&>(*platform.accessibility); }
+    fake::Work& work() { return static_cast<fake::Work&>(*platform.workspace); }
 
     void show() {
         view = std::make_unique<SettingsView>(
-            *settings, platform, [this] { ++closes; }, [this] { ++quits; });
+            *settings, platform, [this] { ++closes; }, [] {});
         view->resize(view->sizeHint());
         view->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
@@ -83,17 +77,10 @@ class SettingsViewTest : public ::testing::Test {
         EXPECT_NE(w, nullptr) << name;
         return w;
     }
-    // The visible chips named `name`, in layout order.
-    std::vector<SettingsChip*> chips(const char* name) {
+    // The chips named `name`, in the order they were made, once the replaced ones are gone.
+    QList<SettingsChip*> chips(const char* name) {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        std::vector<SettingsChip*> out;
-        for (auto* c : view->findChildren<SettingsChip*>(name))
-            if (!c->isHidden()) out.push_back(c);
-        std::sort(out.begin(), out.end(), [&](auto* a, auto* b) {
-            QPoint pa = a->mapTo(view.get(), QPoint()), pb = b->mapTo(view.get(), QPoint());
-            return pa.y() != pb.y() ? pa.y() < pb.y() : pa.x() < pb.x();
-        });
-        return out;
+        return view->findChildren<SettingsChip*>(name);
     }
     // Each chip's text, its note in brackets and " *" when selected.
     Strings chipTexts(const char* name) {
@@ -103,11 +90,6 @@ class SettingsViewTest : public ::testing::Test {
                           (c->note().isEmpty() ? "" : " [" + c->note().toStdString() + "]") +
                           (c->isSelected() ? " *" : ""));
         return out;
-    }
-    std::string text(const char* name) { return child<TextBlock>(name)->text().toStdString(); }
-    std::string delayShown() { return child<LineLabel>("delayValue")->text().toStdString(); }
-    bool autostartExists() const {
-        return fs::exists(tmp / ".config/autostart/io.fraymark.Fraymark.desktop");
     }
 };
 
@@ -126,56 +108,39 @@ TEST_F(SettingsViewTest, EachSwitchWritesItsSettingAtOnce) {
         EXPECT_EQ(t->isChecked(), before);
         QTest::mouseClick(t, Qt::LeftButton, {}, QPoint(5, t->height() / 2)); // on the label, not the switch
         EXPECT_EQ(settings->store()->boolValue(key), !before);
-        QTest::keyClick(t, Qt::Key_Space);
-        EXPECT_EQ((settings.get()->*get)(), before);
-        EXPECT_EQ(t->isChecked(), before);
     }
-    settings->setSoundKO(false);
-    EXPECT_FALSE(child<VortanToggle>("soundKO")->isChecked()) << "changes made elsewhere show at once";
 }
 
-TEST_F(SettingsViewTest, DelaySliderTakesWholeSecondsFromPointerAndKeys) {
+// The slider's own edges are the theme tests'; here, that the view writes what it sets.
+TEST_F(SettingsViewTest, DelaySliderWritesFromPointerAndKeys) {
     settings->setNeedsActionDelay(12.9);
     show();
-    EXPECT_EQ(delayShown(), "12S");
+    EXPECT_EQ(child<LineLabel>("delayValue")->text(), "12S");
     EXPECT_EQ(settings->needsActionDelay(), 12.9) << "showing the view must not rewrite the delay";
-
     auto* slider = child<VortanSlider>("delaySlider");
-    // Keys step from the value as shown, not the stored fraction.
-    const std::pair<Qt::Key, int> keys[] = {{Qt::Key_Right, 13}, {Qt::Key_Left, 12}, {Qt::Key_PageUp, 22},
-                                            {Qt::Key_End, 90},   {Qt::Key_Up, 90},   {Qt::Key_Home, 10}};
-    for (auto [key, delay] : keys) {
-        QTest::keyClick(slider, key);
-        EXPECT_EQ(settings->needsActionDelay(), delay) << QTest::toString(key);
-    }
+    QTest::keyClick(slider, Qt::Key_Right);
+    EXPECT_EQ(settings->store()->doubleValue("needsActionDelay"), 13);
+
     const double w = slider->width(), mid = slider->height() / 2.0;
-    // The last move comes after the release: without the button held it changes nothing.
-    const std::tuple<QEvent::Type, double, int> pointer[] = {
-        {QEvent::MouseButtonPress, w / 2, 50}, {QEvent::MouseMove, -80.0, 10},
-        {QEvent::MouseMove, w * 27 / 80, 37},  {QEvent::MouseMove, w + 200, 90},
-        {QEvent::MouseButtonRelease, w, 90},   {QEvent::MouseMove, 0.0, 90}};
-    for (auto [type, x, delay] : pointer) {
-        sendMouse(slider, type, QPointF(x, mid));
-        EXPECT_EQ(settings->store()->doubleValue("needsActionDelay"), delay) << type << " at " << x;
-        EXPECT_EQ(delayShown(), std::to_string(delay) + "S");
-    }
-    settings->setNeedsActionDelay(45);
-    EXPECT_EQ(slider->value(), 45) << "changes made elsewhere show at once";
+    sendMouse(slider, QEvent::MouseButtonPress, {w / 2, mid});
+    EXPECT_EQ(settings->needsActionDelay(), 50);
+    sendMouse(slider, QEvent::MouseMove, {w + 200, mid});
+    sendMouse(slider, QEvent::MouseButtonRelease, {w + 200, mid});
+    EXPECT_EQ(settings->needsActionDelay(), 90) << "dragged past the end";
+    sendMouse(slider, QEvent::MouseMove, {0, mid});
+    EXPECT_EQ(settings->needsActionDelay(), 90) << "a move without the button held changes nothing";
 }
 
-TEST_F(SettingsViewTest, PositionChipsAndTheDraggedLabel) {
+TEST_F(SettingsViewTest, PositionChipsClearTheDraggedSpot) {
     settings->setPosition(IslandPosition::left);
     settings->setCustomSpot(GPoint{100, 40});
     show();
-    auto* label = child<LineLabel>("positionLabel");
-    EXPECT_EQ(label->text(), "POSITION (DRAGGED)");
     EXPECT_EQ(chipTexts("positionChip"), (Strings{"LEFT", "CENTER", "RIGHT"}))
         << "none selected while dragged";
 
     QTest::mouseClick(chips("positionChip")[2], Qt::LeftButton);
     EXPECT_EQ(settings->store()->stringValue("position"), "right");
     EXPECT_EQ(settings->store()->value("customDX"), std::nullopt);
-    EXPECT_EQ(label->text(), "POSITION");
     EXPECT_EQ(chipTexts("positionChip"), (Strings{"LEFT", "CENTER", "RIGHT *"}));
 
     settings->setCustomSpot(GPoint{5, 5});
@@ -188,7 +153,6 @@ TEST_F(SettingsViewTest, MonitorChipsFollowTheAttachedDisplaysAndThePinnedOne) {
     settings->setDisplayKey("ext:9-9-9");
     settings->setDisplayName("LG UltraFine");
     show();
-    const int tall = view->sizeHint().height();
     EXPECT_EQ(chipTexts("monitorChip"), (Strings{"AUTO — PRIMARY", "BUILT-IN DISPLAY", "DELL U2720Q",
                                                  "LG ULTRAFINE [NOT CONNECTED] *"}));
     QTest::mouseClick(chips("monitorChip")[3], Qt::LeftButton);
@@ -202,109 +166,61 @@ TEST_F(SettingsViewTest, MonitorChipsFollowTheAttachedDisplaysAndThePinnedOne) {
     EXPECT_EQ(chipTexts("monitorChip"), (Strings{"AUTO — PRIMARY", "BUILT-IN DISPLAY", "DELL U2720Q *"}));
 
     settings->setDisplayKey("ext:1-2-4");
-    settings->setDisplayName(std::nullopt);
-    EXPECT_EQ(chipTexts("monitorChip").back(), "REMEMBERED DISPLAY [NOT CONNECTED] *") << "no stored name";
-    auto plugged = displays->list;
+    auto plugged = displays().list;
     plugged.push_back(screen("DP-2", "DELL U2720Q", 3840, 4));
-    displays->set(plugged); // the view hears of it from the display provider
+    displays().set(plugged); // the view hears of it from the display provider
     EXPECT_EQ(chipTexts("monitorChip"),
               (Strings{"AUTO — PRIMARY", "BUILT-IN DISPLAY", "DELL U2720Q", "DELL U2720Q *"}));
     plugged.pop_back();
-    displays->set(plugged);
+    displays().set(plugged);
     QTest::keyClick(chips("monitorChip")[0], Qt::Key_Space);
     EXPECT_EQ(settings->store()->value("displayKey"), std::nullopt);
     EXPECT_EQ(settings->displayName(), std::nullopt);
     EXPECT_EQ(chips("monitorChip").size(), 3u) << "the automatic chip forgets the away display";
-    EXPECT_LT(view->sizeHint().height(), tall);
-
-    view->overrideMonitorNames({"Studio Display", "Sidecar"});
-    settings->setDisplayKey("ext:9-9-9");
-    EXPECT_EQ(chipTexts("monitorChip"), (Strings{"AUTO — PRIMARY", "STUDIO DISPLAY", "SIDECAR"}))
-        << "overridden names never show a display as not connected";
 }
 
-TEST_F(SettingsViewTest, LoginSwitchWritesTheAutostartEntryAndExplainsItsState) {
+TEST_F(SettingsViewTest, LoginSwitchWritesTheAutostartEntryAndShowsWhyItCouldNot) {
     show();
     auto* login = child<VortanToggle>("loginItem");
     auto* error = child<TextBlock>("loginError");
     const int heightBefore = view->sizeHint().height();
-    EXPECT_EQ(text("loginStatus").rfind("OFF BY DEFAULT.", 0), 0u);
-
     tmp.write(".config/autostart", "a file where the folder should be");
     QTest::mouseClick(login, Qt::LeftButton);
     EXPECT_FALSE(login->isChecked()) << "a failure shows the true state";
-    EXPECT_EQ(error->text().toStdString(), "Couldn't update login item: Can't create folder " + tmp.str() +
-                                               "/.config/autostart: Not a directory");
+    EXPECT_FALSE(error->isHidden());
+    EXPECT_TRUE(error->text().endsWith("/.config/autostart: Not a directory")) << error->text().toStdString();
     EXPECT_GT(view->sizeHint().height(), heightBefore) << "the window grows to show it";
 
     fs::remove(tmp / ".config/autostart");
     QTest::mouseClick(login, Qt::LeftButton);
-    EXPECT_TRUE(autostartExists());
+    EXPECT_TRUE(platform.autostart->isEnabled());
     EXPECT_TRUE(login->isChecked());
     EXPECT_TRUE(error->isHidden()) << "a success clears the earlier error";
-    EXPECT_EQ(view->sizeHint().height(), heightBefore);
-    EXPECT_EQ(text("loginStatus").rfind("ON — TAKES EFFECT", 0), 0u);
-
-    // Another copy registered itself meanwhile: shown the next time the window opens.
-    tmp.write(".config/autostart/io.fraymark.Fraymark.desktop",
-              "[Desktop Entry]\nExec=\"/opt/old copy/fraymark\"\n");
-    view->hide();
-    view->show();
-    EXPECT_EQ(text("loginStatus").rfind("ON, BUT POINTING AT A DIFFERENT COPY: /opt/old copy/fraymark.", 0),
-              0u);
     QTest::keyClick(login, Qt::Key_Space);
-    EXPECT_FALSE(autostartExists());
-    EXPECT_FALSE(view->loginItem());
-    EXPECT_EQ(SettingsRules::loginStatusText(true, std::nullopt, false).rfind("ON — TAKES EFFECT", 0), 0u)
-        << "an entry that cannot be read is not another copy";
+    EXPECT_FALSE(platform.autostart->isEnabled());
 }
 
-TEST_F(SettingsViewTest, PreciseFocusAsksForAccessOnlyWhenSwitchedOnAndPollsItWhileOpen) {
+TEST_F(SettingsViewTest, PreciseFocusAsksForAccessOnlyWhenSwitchedOn) {
     show();
     auto* precise = child<VortanToggle>("preciseFocus");
-    auto* status = child<TextBlock>("preciseStatus");
-    EXPECT_EQ(status->text().toStdString().rfind("OFF BY DEFAULT. ON, A ROW CLICK", 0), 0u);
-
     QTest::mouseClick(precise, Qt::LeftButton);
     EXPECT_TRUE(settings->preciseFocus());
-    EXPECT_EQ(access->requests, 1);
-    EXPECT_EQ(status->text().toStdString().rfind("ON, BUT WAITING FOR ACCESS", 0), 0u);
-    EXPECT_EQ(status->color(), Vortan::rageRed());
-
+    EXPECT_EQ(access().requests, 1);
+    EXPECT_TRUE(child<TextBlock>("preciseStatus")->text().contains("WAITING FOR ACCESS"));
     QTest::mouseClick(precise, Qt::LeftButton);
-    EXPECT_EQ(access->requests, 1) << "switching off never prompts";
-    access->trusted = true;
     QTest::mouseClick(precise, Qt::LeftButton);
-    EXPECT_EQ(status->text().toStdString().rfind("ON — ACCESS GRANTED", 0), 0u);
-    EXPECT_EQ(status->color(), Vortan::dimText());
-
-    // The refresh timer is internal, so the rest waits on the real clock: a little over one
-    // period while hidden, and at most one period while shown.
+    EXPECT_EQ(access().requests, 2) << "switching off never prompts";
     view->hide();
-    access->trusted = false;
-    QTest::qWait(SettingsView::accessRefreshMs + 300);
-    EXPECT_TRUE(view->accessGranted()) << "not polled while hidden";
+    access().trusted = true;
     view->show();
-    EXPECT_FALSE(view->accessGranted()) << "read at once when shown";
-    EXPECT_EQ(status->color(), Vortan::rageRed());
-    access->trusted = true;
-    QElapsedTimer clock;
-    clock.start();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return view->accessGranted(); }, 3000));
-    EXPECT_LE(clock.elapsed(), SettingsView::accessRefreshMs + 400);
+    EXPECT_TRUE(view->accessGranted()) << "read again when the window shows";
 }
 
-TEST_F(SettingsViewTest, EscapeAndTheFooterButtons) {
+TEST_F(SettingsViewTest, EscapeClosesWithoutFlippingTheFocusedSwitch) {
     show();
-    QTest::keyClick(view.get(), Qt::Key_Escape);
     QTest::keyClick(child<VortanToggle>("soundKO"), Qt::Key_Escape);
-    EXPECT_EQ(closes, 2) << "from the view and from inside a control";
+    EXPECT_EQ(closes, 1);
     EXPECT_TRUE(settings->soundKO()) << "Escape must not flip the focused switch";
-    QTest::mouseClick(child<VortanButton>("close"), Qt::LeftButton);
-    EXPECT_EQ(closes, 3);
-    QTest::keyClick(child<VortanButton>("quit"), Qt::Key_Space);
-    EXPECT_EQ(quits, 1);
-    EXPECT_EQ(closes, 3);
 }
 
 TEST_F(SettingsViewTest, SessionsFolderOpensOrSaysWhyNot) {
@@ -312,13 +228,13 @@ TEST_F(SettingsViewTest, SessionsFolderOpensOrSaysWhyNot) {
     auto* folder = child<VortanButton>("sessionsFolder");
     auto* error = child<TextBlock>("actionError");
     const std::string path = tmp.str() + "/.claude/projects";
-    work->answer = Workspace::Opened::missing;
+    work().answer = Workspace::Opened::missing;
     QTest::mouseClick(folder, Qt::LeftButton);
-    EXPECT_TRUE(work->opened.empty());
+    EXPECT_TRUE(work().opened.empty());
     EXPECT_EQ(error->text().toStdString(), "Couldn't open " + path + ": there is no such folder yet.");
-    work->answer = Workspace::Opened::yes;
+    work().answer = Workspace::Opened::yes;
     QTest::mouseClick(folder, Qt::LeftButton);
-    EXPECT_EQ(work->opened, Strings{path});
+    EXPECT_EQ(work().opened, Strings{path});
     EXPECT_TRUE(error->isHidden());
 }
 
@@ -334,24 +250,4 @@ TEST_F(SettingsViewTest, SaysWhenChangesAreNotBeingSaved) {
     testing::internal::GetCapturedStderr();
     EXPECT_FALSE(unsaved->isHidden());
     EXPECT_EQ(unsaved->text().toStdString().rfind("Changes are not being saved: cannot write ", 0), 0u);
-}
-
-TEST_F(SettingsViewTest, TabReachesEveryControlInOrder) {
-    show();
-    view->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
-    QWidget* first = child<VortanToggle>("soundNeedsAction");
-    first->setFocus(Qt::TabFocusReason);
-    Strings order;
-    for (QWidget* w = first; order.size() < 30 && (order.empty() || w != first);
-         w = QApplication::focusWidget()) {
-        ASSERT_NE(w, nullptr);
-        order.push_back(w->objectName().toStdString());
-        QTest::keyClick(w, Qt::Key_Tab);
-    }
-    EXPECT_EQ(order,
-              (Strings{"soundNeedsAction", "soundKO", "notifyNeedsAction", "notifyCompleted",
-                       "overlapMenuBar", "showOverFullscreen", "showCompleted", "positionChip",
-                       "positionChip", "positionChip", "monitorChip", "monitorChip", "monitorChip",
-                       "delaySlider", "loginItem", "preciseFocus", "sessionsFolder", "quit", "close"}));
 }
