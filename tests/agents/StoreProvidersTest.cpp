@@ -169,14 +169,17 @@ TEST(OsaurusProvider, StatusFromTheLastTurn) {
 TEST(OsaurusProvider, RecordFieldsTitlesAndTheLatest30) {
     OsaurusHome o;
     o.session("folder", 10, "user", false, "/work/site/", "t", true); // instants in milliseconds
-    o.session("titled", 10, "user", false, absent, "Billing");
+    // No folder: the title, cut to 22 characters (a flag, an e with a combining accent and Thai among them).
+    const std::string title = "\xf0\x9f\x87\xab\xf0\x9f\x87\xb7 e\xcc\x81t\xc3\xa9 "
+                              "\xe0\xb8\x81\xe0\xb8\xb5\xe0\xb9\x88 20 chars and m";
+    o.session("titled", 10, "user", false, absent, title + "ore");
     o.session("archived", 10, "user", false, "/w", "t", false, 1);
     auto list = o.poll();
     ASSERT_EQ(list.size(), 2u);
     const auto folder = SessionInfo::make("osaurus:folder", "site", absent, "/work/site/", S::working, 4,
                                           kNow - 10, kNow - 10, absent, absent, 0.5, Agent::osaurus);
     EXPECT_EQ(*find(list, "osaurus:folder"), folder);
-    EXPECT_EQ(find(list, "osaurus:titled")->project, "Billing") << "no folder: the title";
+    EXPECT_EQ(find(list, "osaurus:titled")->project, title) << "characters as users see them, not bytes";
 
     for (int i = 0; i < 30; ++i)
         o.session("s" + std::to_string(i), 100 + i);

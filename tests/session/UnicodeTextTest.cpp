@@ -8,6 +8,9 @@ using namespace fray;
 
 namespace {
 const std::string fffd = "\xef\xbf\xbd";
+const std::string thaiKi = "\xe0\xb8\x81\xe0\xb8\xb5\xe0\xb9\x88";        // ก ี ่: one character
+const std::string hanDecomposed = "\xe1\x84\x92\xe1\x85\xa1\xe1\x86\xab"; // 한 as three jamo
+const std::string bengaliKi = "\xe0\xa6\x95\xe0\xa6\xbf";                 // কি, a vowel sign after
 const std::string flagDE = "\xf0\x9f\x87\xa9\xf0\x9f\x87\xaa";
 const std::string womanTechnologist = "\xf0\x9f\x91\xa9\xe2\x80\x8d\xf0\x9f\x92\xbb";
 } // namespace
@@ -21,6 +24,10 @@ TEST(UnicodeText, CharactersAreWhatUsersSee) {
              {"CombiningAccent", std::string("e\xcc\x81") + "abc", 1, "e\xcc\x81"},
              {"FlagsPairUp", flagDE + "\xf0\x9f\x87\xab", 1, flagDE},
              {"ZeroWidthJoiner", womanTechnologist + "!", 1, womanTechnologist},
+             // Scripts whose marks a code-point count once split (titles came out half as long).
+             {"ThaiMarks", thaiKi + thaiKi + "x", 2, thaiKi + thaiKi},
+             {"DecomposedHangul", hanDecomposed + hanDecomposed, 1, hanDecomposed},
+             {"BengaliVowelSign", bengaliKi + "x", 1, bengaliKi},
              {"IllFormedByteIsOne", std::string("\xff") + "ab", 2, std::string("\xff") + "a"},
          }) {
         EXPECT_EQ(UnicodeText::firstCharacters(text, n), first) << name;
@@ -37,6 +44,7 @@ TEST(UnicodeText, RepairReplacesEachMaximalIllFormedPart) {
              std::tuple<const char*, std::string, std::string>{"Valid", "h\xc3\xa9llo " + flagDE,
                                                                "h\xc3\xa9llo " + flagDE},
              {"CutSequence", "\xe2\x82z", fffd + "z"},
+             {"Overlong", "\xc0\xaf", fffd + fffd},
              {"Surrogate", "\xed\xa0\x80", fffd + fffd + fffd},
              {"CutAtTheEnd", "ok\xf0\x9f", "ok" + fffd},
          }) {
