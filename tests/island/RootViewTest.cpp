@@ -81,13 +81,19 @@ TEST(RootView, ViewModelAndBodyPerMode) {
 }
 
 TEST(RootView, HoverFollowsThePointerOverTheBody) {
-    // (How long leaving waits is the model's.)
     Rig r;
     r.move(r.body());
     EXPECT_TRUE(r.model.hovered());
     EXPECT_EQ(r.view.mode(), IslandMode::expanded);
-    r.move(QPointF(5, 5)); // the transparent margin
-    r.time->advance(0.4);
+    // Leaving waits 0.35 s, and coming back within it cancels the wait, so the island does
+    // not close under a pointer that strays over the transparent margin.
+    r.move(QPointF(5, 5));
+    r.time->advance(0.2);
+    r.move(r.body());
+    r.move(QPointF(5, 5));
+    r.time->advance(0.3);
+    EXPECT_TRUE(r.model.hovered());
+    r.time->advance(0.06);
     EXPECT_FALSE(r.model.hovered());
     r.move(r.body());
     QEvent leave(QEvent::Leave);
@@ -144,6 +150,17 @@ TEST(RootView, RosterRowClickResumesThatSession) {
     r.model.noteDrag();
     r.tap(rows[2].rect.center());
     EXPECT_EQ(r.resumed.size(), 1u) << "no resume while clicks are suppressed";
+    // A drag that starts before the last one's clear is due voids that clear.
+    r.model.clearDragSoon();
+    r.time->advance(0.1);
+    r.model.noteDrag();
+    r.time->advance(0.2);
+    r.tap(rows[2].rect.center());
+    EXPECT_EQ(r.resumed.size(), 1u);
+    r.model.clearDragSoon();
+    r.time->advance(0.26);
+    r.tap(rows[2].rect.center());
+    EXPECT_EQ(r.resumed, (std::vector<std::string>{"b", "c"}));
 }
 
 TEST(RootView, ContextMenuFollowsTheStateAndActs) {
