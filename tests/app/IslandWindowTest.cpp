@@ -1,12 +1,10 @@
 // The controller over a fake platform: start-up, the geometry stream, the full-screen
-// test, drags across displays, the tray menu and the settings window.
+// test, drags across displays and the tray menu.
 #include "app/IslandWindow.h"
 #include "app/AppDelegate.h"
-#include "app/SettingsWindow.h"
 #include "island/RootView.h"
 #include "model/Settings.h"
 #include "platform/fake/FakePlatform.h"
-#include "settings_ui/SettingsView.h"
 #include "support/TempDir.h"
 
 #include <QTest>
@@ -45,31 +43,26 @@ struct Desk {
     GRect frame() { return windows.frames[&view()]; }
 };
 
-SessionInfo session(std::string id, SessionStatus status = SessionStatus::working) {
-    return SessionInfo::make(std::move(id), "p", {}, {}, status, 1, wallNow(), wallNow());
+SessionInfo session(std::string id) {
+    return SessionInfo::make(std::move(id), "p", {}, {}, SessionStatus::working, 1, wallNow(), wallNow());
 }
 
 } // namespace
 
-// Laid out at start (the margin lets clicks through; without a compositor the window is
-// clipped to the body, or its transparent pixels would be black) and on every change of
-// size, setting or display; a display change at once and again once it has settled.
-TEST(IslandWindow, LaidOutAtStartAndOnChanges) {
+// Without a compositor the window is clipped to the body (its transparent pixels would be
+// black); a setting or a display change lays it out again, the latter at once and again
+// once the displays have settled.
+TEST(IslandWindow, ShapeAndLayoutOnChanges) {
     Desk d;
-    EXPECT_EQ(d.windows.inputRegions[&d.view()], QRectF(26, 26, 460, 76));
     EXPECT_FALSE(d.windows.shapes[&d.view()].has_value()) << "a compositor shows it whole";
     d.windows.composited = false;
     d.windows.change(WindowSystem::Change::compositor);
     EXPECT_TRUE(d.windows.shapes[&d.view()].has_value());
-    int before = d.windows.frameSets;
-    d.app->model().setSessions({session("a")});
-    Desk::settle();
-    EXPECT_EQ(d.windows.frameSets, before + 1) << "one more session";
     d.settings.setPosition(IslandPosition::right);
     Desk::settle();
     EXPECT_EQ(d.frame().x, 1920 - 512 - 4);
 
-    before = d.windows.frameSets;
+    const int before = d.windows.frameSets;
     d.displays.set({screen("A", 0, 2560, 1440)});
     EXPECT_EQ(d.windows.frameSets, before + 1);
     QTest::qWait(int(AppDelegate::displaySettleDelay * 1000) + 150);
@@ -90,7 +83,6 @@ TEST(IslandWindow, FullScreenWindowsOfOthersOnItsDisplayHideIt) {
     } rows[] = {
         {"FullScreenOnItsDisplay", full(onA), true},
         {"OnAnotherDesktop", {onA, true, false, true, false}, false},
-        {"OurOwn", {onA, true, true, true, true}, false},
         {"ADock", {onA, true, true, false, false}, false},
         {"MaximisedNotFullScreen", {onA, false, true, true, false}, false},
     };
@@ -100,10 +92,6 @@ TEST(IslandWindow, FullScreenWindowsOfOthersOnItsDisplayHideIt) {
         EXPECT_EQ(d.app->island()->covered(), r.hidden) << r.name;
         EXPECT_EQ(d.view().isVisible(), !r.hidden) << r.name;
     }
-    d.windows.list = std::vector<WindowInfo>{full(onA)};
-    d.settings.setShowOverFullscreen(true);
-    Desk::settle();
-    EXPECT_TRUE(d.view().isVisible()) << "the setting keeps it over full-screen windows";
 }
 
 TEST(IslandWindow, DragsRepinToTheDisplayUnderThePointer) {
@@ -127,15 +115,4 @@ TEST(IslandWindow, DragsRepinToTheDisplayUnderThePointer) {
         << "the reset is offered once dragged";
     d.app->resetPosition();
     EXPECT_EQ(d.settings.customSpot(), std::nullopt);
-}
-
-// Options shows the one settings window again rather than a second one.
-TEST(IslandWindow, SettingsWindowIsReused) {
-    Desk d;
-    d.app->openSettings();
-    SettingsView* first = d.app->settingsWindow().view();
-    ASSERT_NE(first, nullptr);
-    EXPECT_TRUE(first->isVisible());
-    d.app->openSettings();
-    EXPECT_EQ(d.app->settingsWindow().view(), first);
 }

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <map>
 #include <sstream>
 
@@ -100,22 +99,4 @@ TEST(Apply, FilterModelAndIcon) {
     ASSERT_EQ(p.model.sessions().size(), 1u);
     EXPECT_EQ(p.model.sessions()[0].id, "a");
     EXPECT_EQ(p.iconSeen.back(), S::completed) << "the icon sees the unfiltered list";
-}
-
-TEST(LogLine, Format) {
-    setenv("TZ", "UTC", 1);
-    tzset();
-    const Instant now = fromUnixSeconds(1767260467.0); // 09:41:07 UTC
-    EXPECT_EQ(SessionUpdates::formatLogLine({}, now), "[09:41:07] no active sessions");
-
-    auto api = SessionInfo::make("/t/1.jsonl", "api", std::string("main"), std::nullopt, S::working, 12, now,
-                                 now, now - 75.9, now - 1.2);
-    auto codex = SessionInfo::make("/c", "web", std::nullopt, std::nullopt, S::needsAction, 0, now, now,
-                                   now + 3.5, now - 1.6, 0.04, Agent::codex);
-    auto plain = SessionInfo::make("h:1", "docs", std::nullopt, std::nullopt, S::completed, 3, now, now);
-    plain.agent = Agent::hermes;
-    EXPECT_EQ(SessionUpdates::formatLogLine({api, codex, plain}, now),
-              "[09:41:07] CLD:api[main]=working combo=12 stamina=0.50 idle=75s POWER-UP! | "
-              "CDX:web[-]=NEEDS-ACTION combo=0 stamina=0.04 idle=-3s | "
-              "HRM:docs[-]=completed combo=3 stamina=0.50 idle=-1s");
 }

@@ -13,44 +13,27 @@
 #include <atomic>
 #include <cmath>
 #include <filesystem>
-#include <pthread.h>
 #include <set>
-#include <thread>
 
 using namespace fray;
 using namespace fray::test;
 using namespace std::chrono_literals;
 using Steady = std::chrono::steady_clock;
 
-namespace {
-
-// The source runs at once on its own named thread, and not again once destroyed, without
-// waiting for its period.
-template <class Source> void expectOwnThread(std::unique_ptr<Source> source, const std::string& name) {
-    std::atomic<int> calls{0};
-    std::string thread; // read only once the source's thread has been joined
-    source->onUpdate = [&](const auto&) {
-        char buf[16] = {};
-        pthread_getname_np(pthread_self(), buf, sizeof buf);
-        thread = buf;
-        ++calls;
-    };
-    source->start();
-    ASSERT_TRUE(eventually([&] { return calls > 0; })) << name;
-    const auto t0 = Steady::now();
-    source.reset();
-    EXPECT_LT(Steady::now() - t0, 500ms) << name;
-    EXPECT_EQ(std::make_tuple(thread, calls.load()), std::make_tuple(name, 1));
-}
-
-} // namespace
-
-TEST(Sources, MonitorAndPlanReaderRunOnTheirOwnThreads) {
+// The plan reader (its period is a minute) reads at once when started, and once destroyed
+// it neither reads again nor keeps the quit waiting. The monitor runs on the same worker.
+TEST(Sources, StartAndStopAtOnce) {
     TempDir home;
     home.write(".claude.json", R"({"cachedUsageUtilization":{}})");
-    const SessionMonitor::Config config{home.str(), wallNow, {}, {}, {}};
-    expectOwnThread(std::make_unique<SessionMonitor>(config), "fray.monitor");
-    expectOwnThread(std::make_unique<PlanUsageReader>(home.str()), "fray.plan");
+    std::atomic<int> calls{0};
+    auto plan = std::make_unique<PlanUsageReader>(home.str());
+    plan->onUpdate = [&](const PlanUsage&) { ++calls; };
+    plan->start();
+    ASSERT_TRUE(eventually([&] { return calls > 0; }));
+    const auto t0 = Steady::now();
+    plan.reset();
+    EXPECT_LT(Steady::now() - t0, 500ms);
+    EXPECT_EQ(calls.load(), 1);
 }
 
 // Fraymark never writes to another program's files: after ticks, polls and plan checks

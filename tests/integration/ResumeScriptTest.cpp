@@ -56,11 +56,7 @@ TEST(ResumeScript, BashScriptRunsTheToolInTheFolder) {
     const std::string weird = "it's $(touch PWNED) `id` \"q\" \\ new\nline \xff\xfe";
     const auto cwd = home.mkdir("p/" + weird);
     const std::string record = (home.path() / "record").string();
-    auto install = [&](const std::string& rel) {
-        std::filesystem::permissions(
-            home.write(rel, "#!/bin/sh\n{ pwd; printf '[%s]' \"$0\" \"$@\"; } > '" + record + "'\n"),
-            std::filesystem::perms::owner_all);
-    };
+    const std::string fake = "#!/bin/sh\n{ pwd; printf '[%s]' \"$0\" \"$@\"; } > '" + record + "'\n";
     auto env = isolatedEnv(home.str());
     env["TERM"] = "dumb";
     const std::string script = (home.path() / "resume.sh").string();
@@ -70,7 +66,8 @@ TEST(ResumeScript, BashScriptRunsTheToolInTheFolder) {
 
     {
         SCOPED_TRACE("the fixed location first");
-        install(".local/bin/claude");
+        std::filesystem::permissions(home.write(".local/bin/claude", fake),
+                                     std::filesystem::perms::owner_all);
         auto got = runProcess("/bin/bash", {script}, env);
         EXPECT_EQ(got.exitCode, 0) << got.err;
         EXPECT_EQ(readFile(record),
@@ -79,7 +76,7 @@ TEST(ResumeScript, BashScriptRunsTheToolInTheFolder) {
     }
     {
         SCOPED_TRACE("else the login shell's PATH");
-        install("bin/claude");
+        std::filesystem::permissions(home.write("bin/claude", fake), std::filesystem::perms::owner_all);
         home.write(".profile", "PATH=\"$HOME/bin:$PATH\"\n");
         auto got = runProcess("/bin/bash", {script}, env);
         EXPECT_EQ(got.exitCode, 0) << got.err;

@@ -55,7 +55,6 @@ TEST(RunningSessions, WhichProcessIsTheAgent) {
         {"the folder with a trailing slash", proc(12, 11, "claude", {"claude"}, "/srv/app/"), Agent::claude, true},
         {"a folder that only starts alike", proc(12, 11, "claude", {"claude"}, "/srv/app2"), Agent::claude, false},
         {"an editor is no agent", proc(12, 11, "vim", {"vim", "claude"}, "/srv/app"), Agent::claude, false},
-        {"another user's: no folder to read", proc(12, 11, "claude", {"claude"}, ""), Agent::claude, false},
         {"claude is not a Codex session's agent", proc(12, 11, "claude", {"claude"}, "/srv/app"), Agent::codex, false},
         {"hermes as a Python script", proc(12, 11, "python3", {"python3", "/home/u/.local/bin/hermes"}, "/srv/app"), Agent::hermes, true},
         // clang-format on
