@@ -1,13 +1,11 @@
 // The real binary on a real X server with a real window manager: where the island goes,
-// that it shows its drawing, how it answers the pointer, the full-screen test, the tray,
-// and what it does when the server itself goes away.
+// the full-screen test, clicks through its margin, the tray, and what it does when the
+// server itself goes away.
 #include "support/Process.h"
 #include "support/TempDir.h"
 #include "support/XSession.h"
 
 #include <gtest/gtest.h>
-
-#include <QImage>
 
 #include <chrono>
 #include <csignal>
@@ -41,8 +39,8 @@ struct TestWindow {
 
 } // namespace
 
-// One screen, from start to the server's end. Placement rules, taps, drags and the hover
-// delay are the placement, island and controller tests'; here the pieces meet on X.
+// One screen, from start to the server's end. Placement rules, hover, taps and drags are
+// the placement, island and controller tests'; here the pieces meet on X.
 TEST(Desktop, OneScreenFromStartToServerLoss) {
     XSession x;
     if (!x.ok()) GTEST_SKIP() << "no X server for the desktop tests: " << x.problem();
@@ -58,22 +56,6 @@ TEST(Desktop, OneScreenFromStartToServerLoss) {
     const auto idle = at(704, -26, 512, 128);
     ASSERT_EQ(waitFor(idle), idle);
 
-    // The body (panel 30..482, 30..98) shows the island's drawing: light words and bars
-    // on a dark plate (about 3700 and 25000 of its 30736 pixels), not a blank window.
-    std::this_thread::sleep_for(500ms);
-    const std::string shot = (home / "shot.png").string();
-    ASSERT_TRUE(x.screenshot(shot, 704 + 30, 4, 452, 68));
-    const QImage screen(QString::fromStdString(shot));
-    int light = 0, dark = 0;
-    for (int y = 0; y < screen.height(); ++y)
-        for (int xx = 0; xx < screen.width(); ++xx) {
-            const int grey = qGray(screen.pixel(xx, y));
-            light += grey > 150;
-            dark += grey < 60;
-        }
-    EXPECT_GT(light, 1000) << shot;
-    EXPECT_GT(dark, screen.width() * screen.height() / 2) << shot;
-
     // A full-screen window hides it, and it comes back once that window is gone.
     {
         TestWindow covering(x, {"covering", "fullscreen", "960,500"});
@@ -84,14 +66,8 @@ TEST(Desktop, OneScreenFromStartToServerLoss) {
     }
     EXPECT_EQ(waitFor(idle, 3), idle);
 
-    // Hover grows the window to the roster; it shrinks back once the pointer leaves.
-    TestWindow below(x, {"below", "600,0,720,300"});
-    x.pointer(960, 40);
-    ASSERT_EQ(waitFor(at(704, -26, 512, 191), 2), at(704, -26, 512, 191));
-    x.pointer(960, 700);
-    ASSERT_EQ(waitFor(idle, 3), idle);
-
     // The transparent margin lets clicks through to the window below; the body does not.
+    TestWindow below(x, {"below", "600,0,720,300"});
     x.click(715, 60);
     const auto through = below.process.readLine(2s);
     EXPECT_TRUE(through && through->rfind("press ", 0) == 0) << through.value_or("nothing");

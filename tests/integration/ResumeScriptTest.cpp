@@ -38,10 +38,8 @@ TEST(ResumeScript, OnlyPlainIdsAreResumed) {
 
     const std::pair<std::string, std::optional<std::string>> rollouts[] = {
         {"/h/.codex/sessions/2025/01/22/rollout-2025-01-22T10-30-00-" + uuid + ".jsonl", uuid},
-        {"rollout-" + uuid + ".jsonl", uuid},
         {"rollout-2025-01-22T10-30-00-0d5f3c1e-8a2b-4c6d-9e0f-1a2b3c4d5e6.jsonl",
          std::nullopt}, // 35 characters
-        {"rollout-2025-01-22T10-30-00-0d5f3c1e_8a2b-4c6d-9e0f-1a2b3c4d5e6f.jsonl", std::nullopt},
         {"rollout-x-0d5f3c1e-8a2b-4c6d-9e0f-1a2b3c4d5e6g.jsonl", std::nullopt},
         {"short.jsonl", std::nullopt},
     };

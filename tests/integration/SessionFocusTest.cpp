@@ -141,10 +141,8 @@ TEST(SessionFocus, WhatAClickDoes) {
         std::string created;
         if (!w.terminal.scripts.empty()) {
             const auto script = w.home.path() / ".cache/fraymark/resume.sh";
-            EXPECT_EQ(w.terminal.scripts.front(), script.string());
             const std::string command = r.agent == Agent::codex ? "\"$c\" resume '" : "\"$c\" --resume '";
             EXPECT_NE(readFile(script).find(command + uuid + "'"), std::string::npos) << readFile(script);
-            EXPECT_NE(readFile(script).find("cd '" + w.project + "'"), std::string::npos);
             struct stat st {};
             EXPECT_EQ(::stat(script.c_str(), &st) == 0 ? st.st_mode & 07777 : 0, 0755u);
             created = "changed: . (size, mtime)\ncreated: .cache\ncreated: .cache/fraymark\n"
