@@ -71,7 +71,6 @@ TEST(ScriptOutput, JsonWaybarAndFollow) {
     auto waiting = sessions.at(0).value();
     EXPECT_EQ(str(waiting["branch"]), "feat/stripe-webhooks");
     EXPECT_EQ(str(waiting["status"]), "needsAction");
-    EXPECT_EQ(str(waiting["pendingCall"]["tool"]), "Bash");
     EXPECT_EQ(str(waiting["pendingCall"]["summary"]), "npm test -- webhooks");
     EXPECT_EQ(str(waiting["transcript"]), home.transcript);
     EXPECT_GE(int64_t(waiting["idleSeconds"]), 40);
@@ -97,7 +96,6 @@ TEST(ScriptOutput, JsonWaybarAndFollow) {
     home.answerTheCall();
     auto changed = follow.readLine(6s);
     ASSERT_TRUE(changed);
-    EXPECT_EQ(changed->find('\n'), std::string::npos);
     EXPECT_EQ(str(parse(parser, *changed)["sessions"].at(0)["status"]), "working");
     EXPECT_EQ(follow.stop(SIGTERM), 0);
 

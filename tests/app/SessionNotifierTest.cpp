@@ -66,7 +66,6 @@ TEST(SessionNotifier, SettingsDecide) {
         n.settings.setNotifyCompleted(on);
         n.update(n.session(S::working, {}, promptAgo));
         n.update(n.session(S::completed, {}, promptAgo));
-        ASSERT_EQ(n.notices.shown.size(), expected) << on << " " << promptAgo;
-        if (expected) EXPECT_EQ(n.notices.shown[0].notification.urgency, Notification::Urgency::low);
+        EXPECT_EQ(n.notices.shown.size(), expected) << on << " " << promptAgo;
     }
 }
