@@ -47,7 +47,6 @@ TEST(ReadOnly, NothingUnderTheHomeChanges) {
     };
     TranscriptGenerator g;
     write("-home-dev-api/s1.jsonl", g.session(2, now - 200, 500, 4000));
-    write("-home-dev-api/agent-7.jsonl", g.toolUse(1) + "\n");
     write("-home-dev-web/s2.jsonl", g.userPrompt(now - 3) + "\n" + g.toolUse(1).substr(0, 50), 5);
     home.write(".claude.json", R"({"cachedUsageUtilization":{"fetchedAtMs":1,"utilization":{}}})");
 

@@ -23,7 +23,6 @@ const std::string uuid = "0d5f3c1e-8a2b-4c6d-9e0f-1a2b3c4d5e6f";
 
 const std::string desktopFile =
     "{\"cliSessionId\":\"" + uuid + "\",\"title\":\"Fix the login bug\",\"bridgeSessionIds\":[\"br-1\"]}";
-const std::string basso = "system:Basso";
 
 struct World {
     TempDir home;
@@ -82,7 +81,7 @@ struct World {
             add("url " + u);
         if (row->presses) add("press");
         for (auto& s : sounds.played)
-            add(s == basso ? "basso" : s);
+            add(s == "system:Basso" ? "basso" : s);
         if (!terminal.scripts.empty()) add("script");
         return out;
     }
