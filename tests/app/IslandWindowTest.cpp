@@ -1,5 +1,5 @@
-// The controller over a fake platform: start-up, the geometry stream, the full-screen
-// test and drags across displays.
+// The controller over a fake platform: the shape, layout on display changes, the
+// full-screen test and drags across displays.
 #include "app/IslandWindow.h"
 #include "app/AppDelegate.h"
 #include "island/RootView.h"
