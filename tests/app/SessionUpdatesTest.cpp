@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <map>
 #include <sstream>
 
@@ -22,13 +21,9 @@ struct Pipeline {
     fake::Sounds sounds;
     SessionUpdates updates{settings, model, sounds, time->clock()};
     int modelWrites = 0;
-    std::vector<S> iconSeen;
 
     Pipeline() {
         QObject::connect(&model, &AppModel::sessionsChanged, [this] { ++modelWrites; });
-        updates.syncIcon = [this](const SessionList& l) {
-            iconSeen.push_back(l.empty() ? S::completed : l[0].status);
-        };
     }
     // One delivery: "a=w,b=n" is a list (s started, w working, n needs action, c completed),
     // "-" the empty list.
@@ -51,25 +46,21 @@ TEST(CheckSounds, CueChoiceAndDebounce) {
         const char* name;
         std::string script;
         std::vector<std::string> played;
-        bool needsActionSound = true;
         std::optional<std::vector<std::string>> systemOnly{}; // no cue files, these system sounds
     } rows[] = {
         // clang-format off
         {"needs-action beats a simultaneous completion", "a=w,b=w a=c,b=n", {"cue:your-move"}},
-        {"needs-action sound off: the completion plays ko", "a=w,b=w a=n,b=c", {"cue:ko"}, false},
         {"first sight is silent; a later completion plays", "a=n,b=c a=c,b=c", {"cue:ko"}},
         {"any two sounds are more than 6 s apart; dropped cues are not queued",
          "a=w a=n +4 a=c +2 a=w a=n +0.5 a=c", {"cue:your-move", "cue:ko"}},
-        {"a session that vanished and returns counts as new", "a=w - a=n", {}},
-        {"missing cue files fall back to the system sounds", "a=w a=c +7 a=n", {"system:Hero", "system:Sosumi"}, true,
+        {"missing cue files fall back to the system sounds", "a=w a=c +7 a=n", {"system:Hero", "system:Sosumi"},
          std::vector<std::string>{"Sosumi", "Hero"}},
-        {"no sound at all: nothing plays, nothing fails", "a=w a=n", {}, true, std::vector<std::string>{}},
+        {"no sound at all: nothing plays, nothing fails", "a=w a=n", {}, std::vector<std::string>{}},
         // clang-format on
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         Pipeline p;
-        p.settings.setSoundNeedsAction(r.needsActionSound);
         if (r.systemOnly) {
             p.sounds.cuesAvailable.clear();
             p.sounds.systemAvailable = *r.systemOnly;
@@ -85,7 +76,7 @@ TEST(CheckSounds, CueChoiceAndDebounce) {
     }
 }
 
-TEST(Apply, FilterModelAndIcon) {
+TEST(Apply, FilterAndModel) {
     Pipeline p;
     p.settings.setShowCompleted(false);
     p.deliver("a=w,b=w");
@@ -99,23 +90,4 @@ TEST(Apply, FilterModelAndIcon) {
         << "ko plays in the update that hides it";
     ASSERT_EQ(p.model.sessions().size(), 1u);
     EXPECT_EQ(p.model.sessions()[0].id, "a");
-    EXPECT_EQ(p.iconSeen.back(), S::completed) << "the icon sees the unfiltered list";
-}
-
-TEST(LogLine, Format) {
-    setenv("TZ", "UTC", 1);
-    tzset();
-    const Instant now = fromUnixSeconds(1767260467.0); // 09:41:07 UTC
-    EXPECT_EQ(SessionUpdates::formatLogLine({}, now), "[09:41:07] no active sessions");
-
-    auto api = SessionInfo::make("/t/1.jsonl", "api", std::string("main"), std::nullopt, S::working, 12, now,
-                                 now, now - 75.9, now - 1.2);
-    auto codex = SessionInfo::make("/c", "web", std::nullopt, std::nullopt, S::needsAction, 0, now, now,
-                                   now + 3.5, now - 1.6, 0.04, Agent::codex);
-    auto plain = SessionInfo::make("h:1", "docs", std::nullopt, std::nullopt, S::completed, 3, now, now);
-    plain.agent = Agent::hermes;
-    EXPECT_EQ(SessionUpdates::formatLogLine({api, codex, plain}, now),
-              "[09:41:07] CLD:api[main]=working combo=12 stamina=0.50 idle=75s POWER-UP! | "
-              "CDX:web[-]=NEEDS-ACTION combo=0 stamina=0.04 idle=-3s | "
-              "HRM:docs[-]=completed combo=3 stamina=0.50 idle=-1s");
 }

@@ -1,5 +1,6 @@
-// The resume script: its exact text for both shells, the ids it accepts, and the bash
-// variant run for real against a fake `claude` that records how it was called.
+// The resume script: the ids it accepts, and the script run for real under bash against a
+// fake `claude` that records how it was called. (The zsh variant is the same template with
+// that shell's words for its prompt and login shell.)
 #include "integration/ResumeScript.h"
 #include "platform/AtomicFile.h"
 #include "support/Process.h"
@@ -17,18 +18,6 @@ namespace {
 const std::string uuid = "0d5f3c1e-8a2b-4c6d-9e0f-1a2b3c4d5e6f";
 }
 
-// The bash script is run for real below; the zsh one differs only in its shell's words.
-TEST(ResumeScript, ZshDiffersOnlyInTheShell) {
-    std::string bash = RS::text(RS::Shell::bash, {"codex", "resume", uuid}, "/srv/x");
-    for (auto [from, to] : {std::pair{"#!/bin/bash", "#!/bin/zsh"},
-                            {"read -r -p 'Press Enter to close'", "read -r '?Press Enter to close'"},
-                            {"exec bash -lic", "exec /bin/zsh -lic"}}) {
-        ASSERT_NE(bash.find(from), std::string::npos) << from;
-        bash.replace(bash.find(from), std::string(from).size(), to);
-    }
-    EXPECT_EQ(RS::text(RS::Shell::zsh, {"codex", "resume", uuid}, "/srv/x"), bash);
-}
-
 TEST(ResumeScript, OnlyPlainIdsAreResumed) {
     for (const char* ok : {"0d5f3c1e-8a2b-4c6d-9e0f-1a2b3c4d5e6f", "agent-1.2:3_x", "A"})
         EXPECT_TRUE(RS::isSafeId(ok)) << ok;
@@ -38,10 +27,8 @@ TEST(ResumeScript, OnlyPlainIdsAreResumed) {
 
     const std::pair<std::string, std::optional<std::string>> rollouts[] = {
         {"/h/.codex/sessions/2025/01/22/rollout-2025-01-22T10-30-00-" + uuid + ".jsonl", uuid},
-        {"rollout-" + uuid + ".jsonl", uuid},
         {"rollout-2025-01-22T10-30-00-0d5f3c1e-8a2b-4c6d-9e0f-1a2b3c4d5e6.jsonl",
          std::nullopt}, // 35 characters
-        {"rollout-2025-01-22T10-30-00-0d5f3c1e_8a2b-4c6d-9e0f-1a2b3c4d5e6f.jsonl", std::nullopt},
         {"rollout-x-0d5f3c1e-8a2b-4c6d-9e0f-1a2b3c4d5e6g.jsonl", std::nullopt},
         {"short.jsonl", std::nullopt},
     };
@@ -66,8 +53,8 @@ TEST(ResumeScript, BashScriptRunsTheToolInTheFolder) {
 
     {
         SCOPED_TRACE("the fixed location first");
-        home.write(".local/bin/claude", fake);
-        std::filesystem::permissions(home.path() / ".local/bin/claude", std::filesystem::perms::owner_all);
+        std::filesystem::permissions(home.write(".local/bin/claude", fake),
+                                     std::filesystem::perms::owner_all);
         auto got = runProcess("/bin/bash", {script}, env);
         EXPECT_EQ(got.exitCode, 0) << got.err;
         EXPECT_EQ(readFile(record),
@@ -76,8 +63,7 @@ TEST(ResumeScript, BashScriptRunsTheToolInTheFolder) {
     }
     {
         SCOPED_TRACE("else the login shell's PATH");
-        home.write("bin/claude", fake);
-        std::filesystem::permissions(home.path() / "bin/claude", std::filesystem::perms::owner_all);
+        std::filesystem::permissions(home.write("bin/claude", fake), std::filesystem::perms::owner_all);
         home.write(".profile", "PATH=\"$HOME/bin:$PATH\"\n");
         auto got = runProcess("/bin/bash", {script}, env);
         EXPECT_EQ(got.exitCode, 0) << got.err;
