@@ -1,7 +1,7 @@
 // Runs the real binary: errors, --displays, the window system, single instance and --log.
 #include "support/Process.h"
 #include "support/TempDir.h"
-#include "support/Xvfb.h"
+#include "support/XSession.h"
 
 #include <gtest/gtest.h>
 
@@ -76,7 +76,7 @@ TEST(CommandLine, DisplaysReportAnUnpluggedPin) {
 // runs headless, each saying so in one line; a reachable X server wins over Wayland. (A
 // dead X display takes the same way for the island as for a tool.)
 TEST(CommandLine, WindowSystemChoice) {
-    Xvfb x;
+    XSession x(XSession::Screens::bare);
     ASSERT_TRUE(x.ok()) << "Xvfb did not start";
     struct Row {
         const char* name;

@@ -3,7 +3,7 @@
 // session rows, and the row whose title matches is pressed.
 #include "support/Process.h"
 #include "support/TempDir.h"
-#include "support/Xvfb.h"
+#include "support/XSession.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ const std::string notTrusted = "not trusted — run --ax-status first and grant 
 
 TEST(AtSpiEndToEnd, StatusThenClickByTitle) {
     TempDir home;
-    Xvfb x;
+    XSession x(XSession::Screens::bare);
     ASSERT_TRUE(x.ok()) << "Xvfb did not start";
     auto env = isolatedEnv(home.str());
     env["DISPLAY"] = x.display();

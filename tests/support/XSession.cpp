@@ -105,7 +105,6 @@ XSession::XSession(Screens screens) {
 
 XSession::~XSession() {
     tray_.reset();
-    compositor_.reset();
     wm_.reset();
     killServer();
     if (!dir_.empty()) std::system(("rm -rf " + dir_).c_str());
@@ -129,23 +128,10 @@ ProcessResult XSession::run(const std::string& program, const std::vector<std::s
     return runProcess("/usr/bin/" + program, args, env({}), std::chrono::seconds(10));
 }
 
-void XSession::startCompositor() {
-    compositor_ =
-        std::make_unique<BackgroundProcess>("/usr/bin/xcompmgr", std::vector<std::string>{}, env({}));
-    sleepFor(0.3);
-}
-
 void XSession::startTray(std::vector<std::string> args) {
     args.insert(args.end(), {"--widthtype", "request", "--SetDockType", "true", "--SetPartialStrut", "true"});
     tray_ = std::make_unique<BackgroundProcess>("/usr/bin/trayer", args, env({}));
     sleepFor(0.5);
-}
-
-void XSession::restartWindowManager() {
-    auto replacement = std::make_unique<BackgroundProcess>("/usr/bin/openbox",
-                                                           std::vector<std::string>{"--replace"}, env({}));
-    sleepFor(1.0);
-    wm_ = std::move(replacement);
 }
 
 void XSession::unplugB() {
@@ -192,10 +178,6 @@ std::optional<WindowGeometry> XSession::waitFor(const std::string& name,
         sleepFor(0.05);
     }
     return last;
-}
-
-void XSession::pointer(int x, int y) const {
-    run("xdotool", {"mousemove", std::to_string(x), std::to_string(y)});
 }
 
 void XSession::click(int x, int y, int button) const {

@@ -17,8 +17,8 @@ struct WindowGeometry {
 };
 
 // A private desktop for one test: an X server (Xvfb with one screen, or Xorg's dummy
-// driver with two monitors side by side), openbox, and on request a compositor and a
-// tray host. Every program comes from the project's package list.
+// driver with two monitors side by side), openbox, and on request a tray host. Every program comes from the
+// project's package list.
 class XSession {
   public:
     enum class Screens {
@@ -34,10 +34,8 @@ class XSession {
     const std::string& problem() const { return problem_; }
     const std::string& display() const { return display_; }
 
-    void startCompositor();
     // trayer, by default along the bottom edge; `args` replace that placement.
     void startTray(std::vector<std::string> args = {"--edge", "bottom", "--align", "right"});
-    void restartWindowManager();
     // Ends the X server under everyone's feet.
     void killServer();
     // The second monitor unplugged and plugged back (two-monitor session only).
@@ -56,8 +54,7 @@ class XSession {
     std::optional<WindowGeometry> waitFor(const std::string& name,
                                           const std::function<bool(const WindowGeometry&)>& condition,
                                           double seconds = 5) const;
-    // Pointer motion and clicks through the XTEST extension.
-    void pointer(int x, int y) const;
+    // A click through the XTEST extension.
     void click(int x, int y, int button = 1) const;
     // A PNG of a part of the screen.
     bool screenshot(const std::string& file, int x, int y, int width, int height) const;
@@ -65,7 +62,7 @@ class XSession {
   private:
     std::string display_, problem_, dir_;
     int serverPid_ = -1;
-    std::unique_ptr<BackgroundProcess> wm_, compositor_, tray_;
+    std::unique_ptr<BackgroundProcess> wm_, tray_;
 };
 
 } // namespace fray::test
