@@ -1,7 +1,7 @@
 // A click on a live session on a real X server with a real window manager: the agent
 // (a small script named `claude`) runs in its project folder under a stand-in terminal,
-// and that terminal's window becomes the active one. Which process and which window,
-// tmux panes included, are the session-finding tests'.
+// or in a tmux pane that a terminal's client shows, and that terminal's window becomes the
+// active one. Which process and which window in harder cases are the session-finding tests'.
 #include "integration/SessionFocus.h"
 #include "platform/fake/FakePlatform.h"
 #include "support/Eventually.h"
@@ -15,6 +15,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 using namespace fray;
 using namespace fray::test;
@@ -26,6 +27,7 @@ TEST(RunningSessionX11, TheTerminalOfALiveSessionBecomesActive) {
     TempDir home;
     auto env = x.env(isolatedEnv(home.str()));
     env["QT_QPA_PLATFORM"] = "xcb";
+    env["TERM"] = "xterm";
     // The agent waits for its input to close: it ends with the terminal it runs in.
     const auto agent = home.write("bin/claude", "#!/bin/sh\nread -r line\n");
     std::filesystem::permissions(agent, std::filesystem::perms::owner_all);
@@ -47,6 +49,28 @@ TEST(RunningSessionX11, TheTerminalOfALiveSessionBecomesActive) {
     };
     // `; :` keeps the shell between terminal and agent, as an interactive one would be.
     ASSERT_TRUE(openTerminal("Term A", agent.string() + "; :"));
+
+    // tmux: the agent in window 0 of session "work", window 1 current; a terminal's client
+    // (under `script`, which gives it a terminal device) shows the session.
+    const std::string tmux = "/usr/bin/tmux", socket = (home.path() / "tmux.sock").string();
+    const auto projectC = home.mkdir("work/project C");
+    auto tmuxRun = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"-S", socket});
+        return runProcess(tmux, args, env);
+    };
+    struct Ending {
+        std::function<void()> run;
+        ~Ending() { run(); }
+    } killServer{[&] { tmuxRun({"kill-server"}); }};
+    const auto started = tmuxRun({"new-session", "-d", "-s", "work", "-c", projectC.string(),
+                                  "/bin/sh -c '" + agent.string() + "; :'", ";", "new-window", "-t", "work"});
+    ASSERT_EQ(started.exitCode, 0) << started.err;
+    ASSERT_TRUE(openTerminal("Term C", "/usr/bin/script -qfc '" + tmux + " -S " + socket +
+                                           " attach -t work' /dev/null"));
+    auto currentWindow = [&] {
+        return tmuxRun({"display-message", "-p", "-t", "work", "#{window_index}"}).out;
+    };
+    ASSERT_EQ(currentWindow(), "1\n");
     ASSERT_TRUE(openTerminal("Term B", "read -r line")) << "a later terminal has the focus";
 
     setenv("DISPLAY", x.display().c_str(), 1);
@@ -65,6 +89,10 @@ TEST(RunningSessionX11, TheTerminalOfALiveSessionBecomesActive) {
         s.cwd = project.string();
         focus.focusSession(s);
         EXPECT_TRUE(becomesActive("Term A")) << activeWindowTitle();
+        s.cwd = projectC.string();
+        focus.focusSession(s);
+        EXPECT_TRUE(becomesActive("Term C")) << activeWindowTitle();
+        EXPECT_EQ(currentWindow(), "0\n") << "the agent's tmux window is selected";
     }
     EXPECT_TRUE(sounds->played.empty());
     EXPECT_FALSE(std::filesystem::exists(home.path() / ".cache/fraymark"))
