@@ -35,7 +35,7 @@ class TranscriptGenerator {
     // - "call [TOOL]" (else an ordinary tool), "result [BYTES]" (the latest call's result);
     // - "progress KIND" (bash_progress, hook_progress), "system SUBTYPE" (stop_hook_summary,
     //   turn_duration, compact_boundary, local_command);
-    // - user lines the user did not type: "meta TEXT", "feedback", "notification", "compact",
+    // - user lines the user did not type: "meta TEXT", "feedback", "compact",
     //   "noise", "caveat", "slash NAME" (a command with its caveat and output);
     // - bookkeeping: "snapshot", "summary", "sidechain", "queue OP", "last-prompt [TEXT]";
     // - "mode MODE" writes nothing: the permission mode of the prompts that follow.
