@@ -56,22 +56,6 @@ TEST(CommandLine, UnknownOptionsAndErrors) {
     }
 }
 
-// A pin to a display that is not there is reported, and the older position kept for it.
-TEST(CommandLine, DisplaysReportAnUnpluggedPin) {
-    Invocation run;
-    run.home.write(".config/fraymark/preferences.json",
-                   R"({"displayKey": "ext:1-2-3", "customX": 100, "customY": 50})");
-    auto got = run({"--displays"});
-    EXPECT_NE(readFile((run.home / ".config/fraymark/preferences.json").string()).find("\"customX\": 100"),
-              std::string::npos)
-        << "no real display: the older position waits for one";
-    EXPECT_EQ(got.exitCode, 0);
-    EXPECT_EQ(got.out.rfind("pinned: ext:1-2-3\n", 0), 0u) << got.out;
-    EXPECT_NE(got.out.find("\n  pinned display is not attached — island falls back to primary\n"),
-              std::string::npos)
-        << got.out;
-}
-
 // A display that cannot be used never aborts: a tool falls back to offscreen, the island
 // runs headless, each saying so in one line; a reachable X server wins over Wayland. (A
 // dead X display takes the same way for the island as for a tool.)
@@ -129,8 +113,12 @@ TEST(CommandLine, WindowSystemChoice) {
     close(wayland);
 }
 
-TEST(CommandLine, SingleInstanceAndCleanExit) {
+// One copy at a time, though diagnostics run beside it; a pin to a display that is not
+// there is reported, and the older kind of position kept for a real display.
+TEST(CommandLine, SingleInstanceDiagnosticsAndCleanExit) {
     TempDir home;
+    const auto prefs = home.write(".config/fraymark/preferences.json",
+                                  R"({"displayKey": "ext:1-2-3", "customX": 100, "customY": 50})");
     auto env = isolatedEnv(home.str());
     BackgroundProcess first(kBinary, {"--demo", "--log"}, env);
     auto line = first.readLine(std::chrono::seconds(10));
@@ -146,6 +134,12 @@ TEST(CommandLine, SingleInstanceAndCleanExit) {
 
     auto diag = runProcess(kBinary, {"--displays"}, env);
     EXPECT_EQ(diag.exitCode, 0) << "diagnostic modes never take the lock";
+    EXPECT_EQ(diag.out.rfind("pinned: ext:1-2-3\n", 0), 0u) << diag.out;
+    EXPECT_NE(diag.out.find("\n  pinned display is not attached — island falls back to primary\n"),
+              std::string::npos)
+        << diag.out;
+    EXPECT_NE(readFile(prefs).find("\"customX\": 100"), std::string::npos)
+        << "no real display: the older position waits for one";
 
     EXPECT_EQ(first.stop(SIGTERM), 0) << first.stderrText();
 

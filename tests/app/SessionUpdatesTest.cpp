@@ -83,7 +83,6 @@ TEST(Apply, FilterAndModel) {
     EXPECT_EQ(p.modelWrites, 1);
     p.deliver("a=w,b=w");
     EXPECT_EQ(p.modelWrites, 1) << "an identical list does not wake observers";
-    EXPECT_TRUE(p.sounds.played.empty());
 
     p.deliver("b=c,a=w");
     EXPECT_EQ(p.sounds.played, (std::vector<std::string>{"cue:ko"}))

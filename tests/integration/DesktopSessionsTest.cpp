@@ -29,10 +29,8 @@ TEST(DesktopSessions, WhichFileMatchesAndWhatItGives) {
         std::optional<Match> expect;
     } rows[] = {
         // clang-format off
-        {"compact file with title and bridge", "acct/org/local_1.json",
-         compact + R"(,"title":"Fix login","bridgeSessionIds":["b1","b2"]})", Match{"b2", "Fix login"}},
-        {"last non-empty bridge id, scanning from the end", ok,
-         compact + R"(,"bridgeSessionIds":["b1","b2","b3",""]})", Match{"b3", std::nullopt}},
+        {"the title, and the last non-empty bridge id", ok,
+         compact + R"(,"title":"Fix login","bridgeSessionIds":["b1","b2","b3",""]})", Match{"b3", "Fix login"}},
         {"empty array falls back to the single id", ok,
          compact + R"(,"bridgeSessionIds":[],"bridgeSessionId":"solo","title":""})", Match{"solo", ""}},
         {"one level too shallow", "a/local_1.json", compact + "}", std::nullopt},

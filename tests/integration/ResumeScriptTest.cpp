@@ -51,34 +51,27 @@ TEST(ResumeScript, BashScriptRunsTheToolInTheFolder) {
                   script, RS::text(RS::Shell::bash, {"claude", "--resume", uuid}, cwd.string()), 0755),
               0);
 
-    {
-        SCOPED_TRACE("the fixed location first");
-        std::filesystem::permissions(home.write(".local/bin/claude", fake),
-                                     std::filesystem::perms::owner_all);
+    // The fake claude put at `where`: the script finds it and runs it in the folder.
+    auto runsTheFakeAt = [&](const std::string& where) {
+        SCOPED_TRACE(where);
+        std::filesystem::permissions(home.write(where, fake), std::filesystem::perms::owner_all);
         auto got = runProcess("/bin/bash", {script}, env);
         EXPECT_EQ(got.exitCode, 0) << got.err;
         EXPECT_EQ(readFile(record),
-                  cwd.string() + "\n[" + home.str() + "/.local/bin/claude][--resume][" + uuid + "]");
-        std::filesystem::remove(home.path() / ".local/bin/claude");
-    }
-    {
-        SCOPED_TRACE("else the login shell's PATH");
-        std::filesystem::permissions(home.write("bin/claude", fake), std::filesystem::perms::owner_all);
-        home.write(".profile", "PATH=\"$HOME/bin:$PATH\"\n");
-        auto got = runProcess("/bin/bash", {script}, env);
-        EXPECT_EQ(got.exitCode, 0) << got.err;
-        EXPECT_EQ(readFile(record),
-                  cwd.string() + "\n[" + home.str() + "/bin/claude][--resume][" + uuid + "]");
-    }
+                  cwd.string() + "\n[" + home.str() + "/" + where + "][--resume][" + uuid + "]");
+    };
+    runsTheFakeAt(".local/bin/claude"); // the fixed location first
+    std::filesystem::remove(home.path() / ".local/bin/claude");
+    home.write(".profile", "PATH=\"$HOME/bin:$PATH\"\n");
+    runsTheFakeAt("bin/claude"); // else the login shell's PATH
     EXPECT_FALSE(std::filesystem::exists(cwd / "PWNED"));
     EXPECT_FALSE(std::filesystem::exists(home.path() / "p/PWNED"));
-    {
-        SCOPED_TRACE("the folder is gone");
-        std::filesystem::remove(record);
-        std::filesystem::remove_all(home.path() / "p");
-        auto got = runProcess("/bin/bash", {script}, env);
-        EXPECT_EQ(got.exitCode, 1);
-        EXPECT_NE(got.out.find("Project folder is gone."), std::string::npos) << got.out;
-        EXPECT_FALSE(std::filesystem::exists(record));
-    }
+
+    // The folder is gone: the script says so and runs nothing.
+    std::filesystem::remove(record);
+    std::filesystem::remove_all(home.path() / "p");
+    auto gone = runProcess("/bin/bash", {script}, env);
+    EXPECT_EQ(gone.exitCode, 1);
+    EXPECT_NE(gone.out.find("Project folder is gone."), std::string::npos) << gone.out;
+    EXPECT_FALSE(std::filesystem::exists(record));
 }

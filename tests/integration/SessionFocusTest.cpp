@@ -110,8 +110,7 @@ TEST(SessionFocus, WhatAClickDoes) {
         {"a script that cannot be written", "cache-blocked", Agent::claude, uuidFile, "basso"},
         {"no terminal to run it in", "no-terminal", Agent::claude, uuidFile, "basso; script"},
         // A live agent comes forward where it runs; it is never resumed a second time.
-        {"a running session's terminal comes forward", "running", Agent::claude, uuidFile, "activate terminal"},
-        {"a running CLI session beats the desktop app", "app running", Agent::claude, uuidFile, "activate terminal"},
+        {"a running CLI session's terminal comes forward, not the desktop app", "app running", Agent::claude, uuidFile, "activate terminal"},
         // The desktop app.
         {"deep link, precise focus off", "app titled", Agent::claude, uuidFile, "launch; " + link1},
         {"its open window, not a second copy", "app window titled", Agent::claude, uuidFile, "activate app; " + link1},
