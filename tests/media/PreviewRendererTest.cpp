@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <sstream>
 
 namespace fray {
@@ -41,6 +42,24 @@ TEST(PreviewRenderer, WritesTheGalleryInOrderReproducibly) {
     }
     EXPECT_EQ(out.str(), expected);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), qsizetype(gallery.size()));
+}
+
+// The red glow is how a waiting session catches the eye: it shows around the islands whose
+// player one waits, and around no other.
+TEST(PreviewRenderer, OnlyIslandsWhosePlayerOneWaitsGlowRed) {
+    const std::set<std::string> waiting = {"3-needs-action", "6-expanded", "10-notch-expanded",
+                                           "16-plan-expanded"};
+    const Instant frame = PreviewRenderer::frameTime();
+    for (const auto& entry : PreviewRenderer::gallery(frame)) {
+        if (entry.name.starts_with("7") || entry.name == "8-settings" || entry.name == "12-on-white")
+            continue; // not a bare island
+        // 4 points left of the island's body, level with the fighters.
+        const QColor c =
+            PreviewRenderer::render(entry, frame)
+                .pixelColor(2 * (26 - 4),
+                            2 * (26 + 40) + (entry.name.find("notch") != std::string::npos ? 64 : 0));
+        EXPECT_EQ(c.red() > c.green() + 30, waiting.contains(entry.name)) << entry.name;
+    }
 }
 
 TEST(PreviewRenderer, FailuresAreReportedPerEntry) {
