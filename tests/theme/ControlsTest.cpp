@@ -1,6 +1,5 @@
 // The small controls on their own: the looks that tell their state apart, and focus.
 #include "support/PixelProbe.h"
-#include "theme/SettingsChip.h"
 #include "theme/Vortan.h"
 #include "theme/VortanSlider.h"
 #include "theme/VortanToggleStyle.h"
@@ -14,14 +13,6 @@ using fray::test::at;
 using fray::test::rendered;
 
 namespace {
-
-int maxAlpha(const QImage& img) {
-    int a = 0;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            a = std::max(a, qAlpha(img.pixel(x, y)));
-    return a;
-}
 
 bool hasColour(const QImage& img, const QColor& c) {
     for (int y = 0; y < img.height(); ++y)
@@ -46,15 +37,6 @@ TEST(Controls, ToggleKnobMovesWithTheState) {
     EXPECT_EQ(at(off, right), at(off, track));
     EXPECT_NE(at(off, left), at(off, track)) << "and at the left end when off";
     EXPECT_NE(at(on, track), at(off, track)) << "the track's fill tells them apart";
-}
-
-TEST(Controls, ChipDimsWhenNotSelected) {
-    SettingsChip chip("LEFT", 1);
-    chip.setFixedChipSize({52, 19});
-    chip.resize(chip.sizeHint());
-    EXPECT_LE(maxAlpha(rendered(chip)), int(255 * SettingsChip::dimmedOpacity) + 1);
-    chip.setSelected(true);
-    EXPECT_EQ(maxAlpha(rendered(chip)), 255);
 }
 
 TEST(Controls, KeyboardFocusShowsAnOutlineAndAClickDoesNot) {
