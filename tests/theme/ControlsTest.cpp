@@ -1,4 +1,4 @@
-// The small controls on their own: the looks that tell their state apart, and focus.
+// The small controls on their own: the focus outline, and the slider's edges.
 #include "support/PixelProbe.h"
 #include "theme/Vortan.h"
 #include "theme/VortanSlider.h"
@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 using namespace fray;
-using fray::test::at;
 using fray::test::rendered;
 
 namespace {
@@ -22,22 +21,6 @@ bool hasColour(const QImage& img, const QColor& c) {
 }
 
 } // namespace
-
-TEST(Controls, ToggleKnobMovesWithTheState) {
-    VortanToggle t("SHOW K.O.’D FIGHTERS");
-    t.resize(348, t.sizeHint().height());
-    const QRectF sw = VortanToggleStyle::switchRect(t.rect());
-    const QPointF track = sw.center(), right(sw.right() - 10, sw.center().y()),
-                  left(sw.left() + 10, sw.center().y());
-    t.setChecked(true);
-    QImage on = rendered(t);
-    t.setChecked(false);
-    QImage off = rendered(t);
-    EXPECT_NE(at(on, right), at(on, track)) << "the knob at the right end when on";
-    EXPECT_EQ(at(off, right), at(off, track));
-    EXPECT_NE(at(off, left), at(off, track)) << "and at the left end when off";
-    EXPECT_NE(at(on, track), at(off, track)) << "the track's fill tells them apart";
-}
 
 TEST(Controls, KeyboardFocusShowsAnOutlineAndAClickDoesNot) {
     QWidget window;
