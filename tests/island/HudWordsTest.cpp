@@ -95,8 +95,6 @@ TEST(StatusLine, WordsThatCountAndTheLocation) {
     m.branch = "feat/Boss";
     EXPECT_EQ(StatusLine::location(m), QStringLiteral("PIXEL-FORGE  ·  feat/Boss"))
         << "the branch keeps its case";
-    m.branch = "";
-    EXPECT_EQ(StatusLine::location(m), "PIXEL-FORGE");
     EXPECT_EQ(StatusLine::location(modelIn(S::idle)), "");
     EXPECT_EQ(StatusLine::count(modelOf(fighters(1))), "");
     EXPECT_EQ(StatusLine::count(modelOf(fighters(3))), QStringLiteral("×3"));
@@ -116,7 +114,6 @@ TEST(CollapsedViews, LabelsAndBadgesAndTheRowAge) {
         const QString age = SessionRow::age(session("a", SessionStatus::working, 0, ago), frameNow());
         EXPECT_EQ(age, status == S::completed ? "6:40" : QString::fromUtf8(bar));
     }
-    EXPECT_EQ(BarMini::badge(modelOf(fighters(1))), "");
     EXPECT_EQ(CollapsedIsland::badge(modelOf(fighters(1))), "");
     EXPECT_EQ(CollapsedIsland::badge(modelOf(fighters(5))), "5");
     EXPECT_EQ(BarMini::badge(modelOf(fighters(120))), "99") << "the bar's badge stops at two digits";
@@ -152,11 +149,8 @@ TEST(PlanViews, BadgeAndNextChange) {
                                   {"fresh turns stale at 3 h", fetched(10800 - 5, 10, 10), 5.0},
                                   {"a reset countdown drops a minute", resets, 30.0}}) {
         SCOPED_TRACE(name);
-        auto next = nextPlanChange(plan, now);
-        ASSERT_EQ(next.has_value(), in.has_value());
-        if (next) {
-            EXPECT_NEAR(secondsBetween(now, *next), *in, 1e-6);
-        }
+        const auto next = nextPlanChange(plan, now); // -1 below: no change due
+        EXPECT_NEAR(next ? secondsBetween(now, *next) : -1.0, in.value_or(-1.0), 1e-6);
     }
     EXPECT_EQ(PlanUsage::resetsIn(resets.fiveHourResets, now + 30.001), "1m");
     EXPECT_EQ(PlanUsage::resetsIn(resets.fiveHourResets, now + 29.999), "2m");
