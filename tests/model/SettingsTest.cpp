@@ -223,9 +223,7 @@ TEST(PreferencesStore, ChangesThatCannotBeSavedAreReportedOnce) {
     EXPECT_FALSE(s.soundKO()) << "the value holds for this run";
 
     std::filesystem::remove(f.dir / "blocked");
-    testing::internal::CaptureStderr();
     s.setSoundKO(true);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("saved to"), std::string::npos);
     EXPECT_EQ(s.saveError(), std::nullopt);
     EXPECT_TRUE(f.store()->boolValue("soundKO").value_or(false));
 }

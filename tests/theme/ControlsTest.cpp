@@ -1,6 +1,5 @@
-// The small controls on their own: the looks that tell their state apart, and focus.
+// The small controls on their own: the focus outline, and the slider's edges.
 #include "support/PixelProbe.h"
-#include "theme/SettingsChip.h"
 #include "theme/Vortan.h"
 #include "theme/VortanSlider.h"
 #include "theme/VortanToggleStyle.h"
@@ -10,18 +9,9 @@
 #include <gtest/gtest.h>
 
 using namespace fray;
-using fray::test::at;
 using fray::test::rendered;
 
 namespace {
-
-int maxAlpha(const QImage& img) {
-    int a = 0;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            a = std::max(a, qAlpha(img.pixel(x, y)));
-    return a;
-}
 
 bool hasColour(const QImage& img, const QColor& c) {
     for (int y = 0; y < img.height(); ++y)
@@ -31,31 +21,6 @@ bool hasColour(const QImage& img, const QColor& c) {
 }
 
 } // namespace
-
-TEST(Controls, ToggleKnobMovesWithTheState) {
-    VortanToggle t("SHOW K.O.’D FIGHTERS");
-    t.resize(348, t.sizeHint().height());
-    const QRectF sw = VortanToggleStyle::switchRect(t.rect());
-    const QPointF track = sw.center(), right(sw.right() - 10, sw.center().y()),
-                  left(sw.left() + 10, sw.center().y());
-    t.setChecked(true);
-    QImage on = rendered(t);
-    t.setChecked(false);
-    QImage off = rendered(t);
-    EXPECT_NE(at(on, right), at(on, track)) << "the knob at the right end when on";
-    EXPECT_EQ(at(off, right), at(off, track));
-    EXPECT_NE(at(off, left), at(off, track)) << "and at the left end when off";
-    EXPECT_NE(at(on, track), at(off, track)) << "the track's fill tells them apart";
-}
-
-TEST(Controls, ChipDimsWhenNotSelected) {
-    SettingsChip chip("LEFT", 1);
-    chip.setFixedChipSize({52, 19});
-    chip.resize(chip.sizeHint());
-    EXPECT_LE(maxAlpha(rendered(chip)), int(255 * SettingsChip::dimmedOpacity) + 1);
-    chip.setSelected(true);
-    EXPECT_EQ(maxAlpha(rendered(chip)), 255);
-}
 
 TEST(Controls, KeyboardFocusShowsAnOutlineAndAClickDoesNot) {
     QWidget window;
