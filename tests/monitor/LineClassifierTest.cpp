@@ -60,8 +60,6 @@ TEST(LineClassifier, Classification) {
         // User lines.
         {"a prompt clears the combo and powers up", {user(R"("fix")")},
          {.kind = K::userText, .combo = 0, .prompts = 1, .power = true}},
-        {"a prompt while bootstrapping does not power up", {user(R"("fix")")},
-         {.kind = K::userText, .combo = 0, .prompts = 1}, true},
         {"an interrupted text block keeps the combo", {user(R"([{"type":"text","text":"[Request interrupted by user]"}])")},
          {.kind = K::interrupted}},
         {"tool_result among the blocks wins over text",
@@ -157,8 +155,6 @@ TEST(LineClassifier, StatusOfRealTurns) {
          after({"slash /compact", "system compact_boundary", "compact"}), 0, S::completed, 0},
         {"a last-prompt repeating the turn's prompt adds nothing", "default",
          {"last-prompt earlier", "prompt fix", "end", "last-prompt fix"}, 0, S::completed, 0, 1, "2.0.64"},
-        {"a last-prompt with another text still counts", "default",
-         {"last-prompt earlier", "prompt fix", "end", "last-prompt other"}, 0, S::completed, 0, 2, "2.0.64"},
         // clang-format on
     };
     for (const auto& r : rows) {
@@ -179,7 +175,7 @@ TEST(LineClassifier, StatusOfRealTurns) {
     }
 }
 
-TEST(LineClassifier, BadInputLeavesStateUntouched) {
+TEST(LineClassifier, BadInputLeavesStateUntouchedAndHugeLinesParse) {
     using namespace std::string_literals;
     const std::string good = fray::test::TranscriptGenerator(7).userPrompt(kNow, "x");
     const std::string bad[] = {
@@ -197,13 +193,8 @@ TEST(LineClassifier, BadInputLeavesStateUntouched) {
         parseLine(line, st, kNow);
         EXPECT_EQ(snapshot(st), before) << "line: " << line.substr(0, 80);
     }
-}
-
-TEST(LineClassifier, TenMegabyteLine) {
-    const auto big = fray::test::TranscriptGenerator(3).toolResult(10u << 20);
-    ASSERT_GT(big.size(), 10'000'000u);
     FileState st(kNow);
-    parseLine(big, st, kNow);
+    parseLine(fray::test::TranscriptGenerator(3).toolResult(10u << 20), st, kNow);
     EXPECT_EQ(st.lastKind, LineKind::toolResult);
     parseLine(user(R"("after")"), st, kNow); // the parser still works once inflated
     EXPECT_EQ(st.lastKind, LineKind::userText);
@@ -215,8 +206,6 @@ TEST(LineClassifier, PendingCallSummaries) {
              std::tuple<std::string, std::string, std::string>{
                  "Bash", R"({"command":"npx prisma migrate deploy","description":"Migrate"})",
                  "npx prisma migrate deploy"},
-             // WebFetch has no field of its own: the first text of its input.
-             {"WebFetch", R"({"n":3,"url":"https://x.io","prompt":"p"})", "https://x.io"},
              {"Bash", R"({"command":"cd a &&\n\tmake\u001b[2J  all"})", "cd a && make [2J all"},
          }) {
         FileState st;
