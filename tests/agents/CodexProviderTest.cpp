@@ -104,9 +104,6 @@ TEST(CodexProvider, StatusAndComboFromTheTail) {
 
 // A waiting rollout also says what for: of a shell call's word list, the script it runs.
 TEST(CodexProvider, RecordFieldsHeadPromptsAndPendingCall) {
-    std::string bigBody;
-    while (bigBody.size() < 200 * 1024)
-        bigBody += ev("agent_message"); // the head lies before the 128 KiB tail
     const std::string script =
         item("function_call", R"(,"name":"shell","arguments":"{\"command\":[\"bash\",\"-lc\",\"ls -la\"]}")");
     struct Row {
@@ -118,9 +115,8 @@ TEST(CodexProvider, RecordFieldsHeadPromptsAndPendingCall) {
         std::optional<PendingCall> pending;
     } rows[] = {
         // clang-format off
-        {"cwd from the first line", meta("/work/api") + ev("user_message", stamp(100)) + script, "/work/api", "api",
+        {"cwd from the first line", meta("/work/api/") + ev("user_message", stamp(100)) + script, "/work/api/", "api",
          kNow - 100, PendingCall{"shell", "ls -la"}},
-        {"a head far before the tail", meta("/work/api/") + bigBody, "/work/api/", "api", absent, absent},
         {"a first line over 1 MiB: no cwd",
          R"({"type":"session_meta","payload":{"cwd":"/x","pad":")" + std::string(1100000, 'p') + "\"}}\n" + call,
          absent, "codex", absent, PendingCall{"shell", ""}},
@@ -230,6 +226,7 @@ TEST(CodexProvider, FirstReadCoversTheTurnThenOnlyNewBytes) {
     auto first = provider.poll(kNow, 20);
     ASSERT_EQ(first.size(), 1u);
     const Instant prompted = kNow - 600;
+    // The cwd comes from the session_meta line, megabytes before the tail.
     EXPECT_EQ(std::tie(first[0].combo, first[0].lastPromptAt, first[0].cwd),
               std::make_tuple(101, std::optional(prompted), std::optional<std::string>("/work/api")));
     EXPECT_LT(files->bytesRead, 2 * (content.size() - (1u << 20)));
@@ -244,8 +241,6 @@ TEST(CodexProvider, FirstReadCoversTheTurnThenOnlyNewBytes) {
               std::make_tuple(103, S::working, std::optional(prompted)));
     EXPECT_LT(files->bytesRead - before, more.size() + 1000) << "only the appended bytes";
 
-    const int opens = files->opens;
     EXPECT_EQ(provider.poll(kNow + 30, 20)[0].status, S::needsAction)
-        << "the patch still waits for its output";
-    EXPECT_EQ(files->opens, opens) << "an unchanged rollout is not opened";
+        << "unchanged, the patch still waits for its output";
 }
