@@ -26,10 +26,9 @@ TEST(PlanUsage, FreshnessBoundsAndHeadline) {
     for (const auto& r : rows) {
         PlanUsage u{40, 75, absent, absent, absent};
         if (r.age) u.fetchedAt = kNow - *r.age;
-        EXPECT_EQ(std::make_tuple(u.isStale(kNow), u.isUsable(kNow), u.hasStaleData(kNow)),
-                  std::make_tuple(r.stale, r.usable, r.staleData))
-            << r.age.value_or(-1);
-        EXPECT_EQ(u.headline(kNow), r.usable ? std::optional<std::int64_t>(75) : absent)
+        EXPECT_EQ(std::make_tuple(u.isStale(kNow), u.isUsable(kNow), u.hasStaleData(kNow), u.headline(kNow)),
+                  std::make_tuple(r.stale, r.usable, r.staleData,
+                                  r.usable ? std::optional<std::int64_t>(75) : absent))
             << r.age.value_or(-1);
     }
 }

@@ -65,27 +65,23 @@ TEST(SQLiteDB, WhatCannotBeReadYieldsNothingAndIsLeftAsItWas) {
 // are read in the provider and read-only tests.)
 TEST(SQLiteDB, ReadsLiveAndLeftoverWalFilesWithoutWriting) {
     const std::string table = "PRAGMA wal_autocheckpoint=0; CREATE TABLE t(x); INSERT INTO t VALUES ";
-    auto countUntouched = [](const TempDir& dir, const std::string& path) {
+    TempDir dir;
+    auto countUntouched = [&dir](const std::string& path) {
         const auto before = TreeSnapshot::of(dir.path());
         const int n = countRows(path);
         EXPECT_EQ(before.diff(TreeSnapshot::of(dir.path())), "") << path;
         return n;
     };
-    {
-        TempDir dir; // a live writer, the rows only in its -wal file
-        const std::string path = (dir / "state.db").string();
-        WriterProcess writer(path, "wal", table + "(1), (2), (3), (4)");
-        EXPECT_EQ(countUntouched(dir, path), 4);
-    }
-    TempDir dir; // the side files of a writer that crashed
-    const std::string path = (dir / "state.db").string();
-    WritableDb w(path + ".live", "wal");
+    const std::string live = (dir / "live.db").string(), left = (dir / "left.db").string();
+    WriterProcess writer(live, "wal", table + "(1), (2), (3), (4)"); // the rows only in its -wal file
+    EXPECT_EQ(countUntouched(live), 4);
+    WritableDb w(left + ".src", "wal"); // a writer that crashed: its files copied while it ran
     w.exec(table + "(1), (2), (3), (4), (5)");
     for (const char* suffix : {"", "-wal", "-shm"})
-        std::filesystem::copy_file(path + ".live" + suffix, path + suffix);
+        std::filesystem::copy_file(left + ".src" + suffix, left + suffix);
     w.close();
-    std::filesystem::remove(path + ".live");
-    EXPECT_EQ(countUntouched(dir, path), 5);
+    std::filesystem::remove(left + ".src");
+    EXPECT_EQ(countUntouched(left), 5);
 }
 
 TEST(SQLiteDB, WriteLockEndsTheQueryAfterTheBusyTimeout) {
