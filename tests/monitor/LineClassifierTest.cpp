@@ -78,12 +78,11 @@ TEST(LineClassifier, Classification) {
         {"no content keeps the last kind", {assistant(R"([{"type":"tool_use"}])"), R"({"type":"assistant","message":{"role":"assistant"}})"},
          {.kind = K::assistantToolUse, .combo = 6, .seen = true}},
         // Last-prompt records.
-        {"the first only stores its text", {lastPrompt("a")}, {.lastPrompt = true}},
         {"a different text is a live prompt", {lastPrompt("a"), lastPrompt("b")},
          {.prompts = 1, .power = true, .lastPrompt = true}},
         {"a different text while bootstrapping is none", {lastPrompt("a"), lastPrompt("b")}, {.lastPrompt = true},
          true},
-        {"the same text again, or a non-string one, records nothing",
+        {"the first only stores its text; the same again, or a non-string one, records nothing",
          {lastPrompt("a"), lastPrompt("a"), R"({"type":"last-prompt","lastPrompt":5})"}, {.lastPrompt = true}},
         // clang-format on
     };
