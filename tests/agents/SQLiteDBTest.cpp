@@ -27,29 +27,14 @@ int countRows(const std::string& path, const std::string& sql = "SELECT x FROM t
 
 } // namespace
 
-// What the wrapper adds to SQLite's own conversions: absent for NULL and for an instant no
-// number gives, and repaired text. (Seconds against milliseconds: the provider tests'.)
-TEST(SQLiteDB, RowAccessors) {
-    TempDir dir;
-    const std::string path = (dir / "v.db").string();
-    WritableDb(path).exec(
-        "CREATE TABLE v(x); INSERT INTO v VALUES (NULL), (1e999), (CAST(X'61807A' AS TEXT))");
-    auto db = SQLiteDB::open(path, *posixFileAccess());
-    ASSERT_TRUE(db);
-    std::vector<std::pair<std::optional<std::string>, bool>> got; // the text, and whether a date
-    db->query("SELECT x FROM v ORDER BY rowid",
-              [&](const SQLiteDB::Row& row) { got.emplace_back(row.text(0), row.date(0).has_value()); });
-    const decltype(got) expect{{std::nullopt, false}, {"Inf", false}, {"a\xef\xbf\xbdz", true}};
-    EXPECT_EQ(got, expect); // the repair rules are UnicodeText's
-}
-
 // The providers read through this alone, so their stores fail here: a missing, empty,
 // corrupt or foreign file, and a query that would write. The good store's folder holds a ?,
 // # and %, which would cut or change the path SQLite opens were they not encoded.
 TEST(SQLiteDB, WhatCannotBeReadYieldsNothingAndIsLeftAsItWas) {
     TempDir dir;
     const std::string good = (dir.mkdir("odd?name#with%41") / "good.db").string();
-    WritableDb(good).exec("CREATE TABLE t(x); INSERT INTO t VALUES (1), (2)");
+    WritableDb(good).exec("CREATE TABLE t(x); INSERT INTO t VALUES (1), (2); CREATE TABLE v(x);"
+                          "INSERT INTO v VALUES (NULL), (1e999), (CAST(X'61807A' AS TEXT))");
     dir.write("empty.db", "");
     dir.write("corrupt.db", std::string("SQLite format 3\0", 16) + std::string(4096, 'Z'));
     const auto before = TreeSnapshot::of(dir.path());
@@ -61,6 +46,17 @@ TEST(SQLiteDB, WhatCannotBeReadYieldsNothingAndIsLeftAsItWas) {
                                    {good, "DELETE FROM t", 0},
                                    {good, "SELECT x FROM t", 2}}) // the delete did not happen
         EXPECT_EQ(countRows(path, sql), rows) << path << ": " << sql;
+
+    // What the row accessors add to SQLite's own conversions: absent for NULL and for an
+    // instant no number gives, and repaired text. (Seconds against milliseconds: the
+    // provider tests'; the repair rules are UnicodeText's.)
+    auto db = SQLiteDB::open(good, *posixFileAccess());
+    ASSERT_TRUE(db);
+    std::vector<std::pair<std::optional<std::string>, bool>> got; // the text, and whether a date
+    db->query("SELECT x FROM v ORDER BY rowid",
+              [&](const SQLiteDB::Row& row) { got.emplace_back(row.text(0), row.date(0).has_value()); });
+    const decltype(got) expect{{std::nullopt, false}, {"Inf", false}, {"a\xef\xbf\xbdz", true}};
+    EXPECT_EQ(got, expect);
     EXPECT_EQ(before.diff(TreeSnapshot::of(dir.path())), "") << "the missing file is not created either";
 }
 
@@ -69,27 +65,23 @@ TEST(SQLiteDB, WhatCannotBeReadYieldsNothingAndIsLeftAsItWas) {
 // are read in the provider and read-only tests.)
 TEST(SQLiteDB, ReadsLiveAndLeftoverWalFilesWithoutWriting) {
     const std::string table = "PRAGMA wal_autocheckpoint=0; CREATE TABLE t(x); INSERT INTO t VALUES ";
-    auto countUntouched = [](const TempDir& dir, const std::string& path) {
+    TempDir dir;
+    auto countUntouched = [&dir](const std::string& path) {
         const auto before = TreeSnapshot::of(dir.path());
         const int n = countRows(path);
         EXPECT_EQ(before.diff(TreeSnapshot::of(dir.path())), "") << path;
         return n;
     };
-    {
-        TempDir dir; // a live writer, the rows only in its -wal file
-        const std::string path = (dir / "state.db").string();
-        WriterProcess writer(path, "wal", table + "(1), (2), (3), (4)");
-        EXPECT_EQ(countUntouched(dir, path), 4);
-    }
-    TempDir dir; // the side files of a writer that crashed
-    const std::string path = (dir / "state.db").string();
-    WritableDb w(path + ".live", "wal");
+    const std::string live = (dir / "live.db").string(), left = (dir / "left.db").string();
+    WriterProcess writer(live, "wal", table + "(1), (2), (3), (4)"); // the rows only in its -wal file
+    EXPECT_EQ(countUntouched(live), 4);
+    WritableDb w(left + ".src", "wal"); // a writer that crashed: its files copied while it ran
     w.exec(table + "(1), (2), (3), (4), (5)");
     for (const char* suffix : {"", "-wal", "-shm"})
-        std::filesystem::copy_file(path + ".live" + suffix, path + suffix);
+        std::filesystem::copy_file(left + ".src" + suffix, left + suffix);
     w.close();
-    std::filesystem::remove(path + ".live");
-    EXPECT_EQ(countUntouched(dir, path), 5);
+    std::filesystem::remove(left + ".src");
+    EXPECT_EQ(countUntouched(left), 5);
 }
 
 TEST(SQLiteDB, WriteLockEndsTheQueryAfterTheBusyTimeout) {
