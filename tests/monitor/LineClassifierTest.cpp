@@ -213,12 +213,15 @@ TEST(LineClassifier, PendingCallSummary) {
 TEST(ParseTimestamp, Rfc3339FormsAndMalformedText) {
     // (Whole seconds with an offset: the plan usage test's.)
     for (auto [text, unix] : {std::pair{"2025-01-31T09:15:42.123Z", 1738314942.123},
-                              {"2025-01-31T04:45:42.250-04:30", 1738314942.25}}) {
+                              {"2025-01-31T04:45:42.250-04:30", 1738314942.25},
+                              {"2024-02-29T00:00:00Z", 1709164800.0}}) {
         auto t = parseTimestamp(text);
         ASSERT_TRUE(t) << text;
         EXPECT_NEAR(toUnixSeconds(*t), unix, 1e-6) << text;
     }
-    // Malformed: no zone (local or UTC?), an empty fraction, an offset without a colon, nothing.
-    for (const char* bad : {"2025-01-31T09:15:42", "2025-01-31T09:15:42.Z", "2025-01-31T09:15:42+0200", ""})
+    // Impossible dates and hours, which a calendar would roll over into the next ones; then
+    // malformed: no zone (local or UTC?), an empty fraction, an offset without a colon, nothing.
+    for (const char* bad : {"2025-02-30T00:00:00Z", "2023-02-29T00:00:00Z", "2025-01-31T24:00:00Z",
+                            "2025-01-31T09:15:42", "2025-01-31T09:15:42.Z", "2025-01-31T09:15:42+0200", ""})
         EXPECT_FALSE(parseTimestamp(bad)) << bad;
 }

@@ -91,7 +91,9 @@ TEST(SessionMonitor, Tailing) {
              EXPECT_EQ(f.at().combo, 0);
              f.add(tool.substr(100) + "\n");
              EXPECT_EQ(f.at(1).combo, 2);
+             const int opens = f.files->opens;
              EXPECT_EQ(f.at(1).combo, 2) << "an unchanged file is not read again";
+             EXPECT_EQ(f.files->opens, opens) << "nor even opened: idle ticks cost no file I/O";
          }},
         {"a transcript rewritten shorter is read again from its start, keeping its status and power-up",
          [](F& f, G& g) {
