@@ -105,9 +105,7 @@ def measure(binary, display, case, seconds):
 
 
 def main():
-    args = [a for a in sys.argv[1:] if not a.startswith("--")]
-    build = args[0] if args else "build"
-    seconds = float(sys.argv[sys.argv.index("--seconds") + 1]) if "--seconds" in sys.argv else 60
+    build, seconds = procstat.arguments(60)
     binary = os.path.abspath(os.path.join(build, "fraymark"))
     display, servers = start_x()
     ok = True

@@ -21,3 +21,14 @@ def rss_kib(pid):
 
 def open_fds(pid):
     return len(os.listdir(f"/proc/{pid}/fd"))
+
+
+def arguments(default_seconds):
+    """The build folder and the seconds to run, from `[BUILD] [--seconds N]` in any order."""
+    import argparse
+
+    parser = argparse.ArgumentParser()
+    parser.add_argument("build", nargs="?", default="build")
+    parser.add_argument("--seconds", type=float, default=default_seconds)
+    args = parser.parse_args()
+    return args.build, args.seconds

@@ -29,11 +29,7 @@ def usage(pid):
 
 
 def main():
-    args = [a for a in sys.argv[1:] if not a.startswith("--")]
-    build = args[0] if args else "build"
-    seconds = 3600.0
-    if "--seconds" in sys.argv:
-        seconds = float(sys.argv[sys.argv.index("--seconds") + 1])
+    build, seconds = procstat.arguments(3600.0)
     binary = os.path.abspath(os.path.join(build, "fraymark"))
     home = tempfile.mkdtemp(prefix="fraymark-soak-")
     try:

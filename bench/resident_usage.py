@@ -89,11 +89,7 @@ def measure(binary, args, home, transcripts, seconds):
 
 
 def main():
-    args = [a for a in sys.argv[1:] if not a.startswith("--")]
-    build = args[0] if args else "build"
-    seconds = 60
-    if "--seconds" in sys.argv:
-        seconds = float(sys.argv[sys.argv.index("--seconds") + 1])
+    build, seconds = procstat.arguments(60)
     binary = os.path.abspath(os.path.join(build, "fraymark"))
     ok = True
     for label, extra in (("live", ["--log"]), ("demo", ["--demo", "--log"])):
